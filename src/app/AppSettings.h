@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+#include <cstdint>
+
+namespace quillmere {
+
+// The settings read at start-up and held for the whole run. Switches are 0 (off) or 1 (on).
+struct AppSettings {
+    QString regRoot;
+    bool imailInstalled = false;
+    QString imailPath;
+    QString dataPath;
+    QString importPath;
+    QString installPath;
+    std::int16_t exitSave = 0;
+    std::int16_t exitSort = 0;
+    std::int16_t restartQueue = 0;
+};
+
+// The program-wide state shared by the start-up sequence and the modal dialogs: the settings and
+// the dialogs' results, which the dialogs hand back here rather than as return values.
+struct Module1 {
+    AppSettings settings;
+    bool modalFlag = false;
+    QString chosenPath;
+    bool checkDriveType = false;
+};
+
+} // namespace quillmere

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+
+namespace quillmere {
+
+enum class PromptButtons { Ok, OkCancel, YesNo, YesNoCancel };
+enum class PromptAnswer { Ok, Cancel, Yes, No };
+
+struct OpenFileRequest {
+    QString title;
+    QString initialFolder;
+    QString filter; // "Imail blacklist (url-domain-bl.txt);;All Files (*.*)"
+};
+
+// Every message box, question, file dialog and modal dialog of the program goes through this one
+// interface, so each flow can be driven by a script in tests.
+class Prompter {
+public:
+    static QString programTitle() { return QStringLiteral("Imail Quillmere"); }
+
+    virtual ~Prompter() = default;
+
+    // A message box without an icon; an empty title shows the program's title. The first button
+    // is the default.
+    virtual PromptAnswer ask(const QString& text, PromptButtons buttons,
+                             const QString& title = QString()) = 0;
+    void inform(const QString& text) { ask(text, PromptButtons::Ok); }
+
+    // An Open file dialog; the chosen path, or an empty string on Cancel.
+    virtual QString chooseOpenFile(const OpenFileRequest& request) = 0;
+};
+
+} // namespace quillmere

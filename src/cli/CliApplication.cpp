@@ -1,0 +1,116 @@
+#include "CliApplication.h"
+
+#include "CliCommand.h"
+#include "lists/ListFiles.h"
+#include "lists/ListLoader.h"
+#include "lists/ListSaver.h"
+
+#include <QCommandLineParser>
+#include <vector>
+
+namespace quillmere::cli {
+
+namespace {
+
+std::vector<CliCommand> allCommands() {
+    std::vector<CliCommand> commands;
+    for (const CliCommand& command : listCommands())
+        commands.push_back(command);
+    return commands;
+}
+
+QString usageText(const QCommandLineParser& parser) {
+    QString text = parser.helpText();
+    text += QStringLiteral("\nCommands:\n");
+    for (const CliCommand& command : allCommands()) {
+        const QString head = QStringLiteral("  %1 %2")
+                                 .arg(QLatin1String(command.name), QLatin1String(command.arguments));
+        text += head.leftJustified(34) + QLatin1String(command.description) + QLatin1Char('\n');
+    }
+    return text;
+}
+
+const CliCommand* findCommand(const QString& name) {
+    static const std::vector<CliCommand> commands = allCommands();
+    for (const CliCommand& command : commands) {
+        if (name == QLatin1String(command.name))
+            return &command;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+int runCli(const QStringList& arguments) {
+    CliContext context;
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Edits the Imail URL domain blacklist and its tracking lists."));
+    const QCommandLineOption helpOption = parser.addHelpOption();
+    const QCommandLineOption imailOption(QStringLiteral("imail-root"),
+                                         QStringLiteral("The Imail root folder."),
+                                         QStringLiteral("DIR"));
+    const QCommandLineOption dataOption(QStringLiteral("data"),
+                                        QStringLiteral("The tracking data folder."),
+                                        QStringLiteral("DIR"));
+    parser.addOption(imailOption);
+    parser.addOption(dataOption);
+    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("What to do."));
+
+    if (!parser.parse(arguments)) {
+        context.printError(parser.errorText() + QLatin1Char('\n') + usageText(parser));
+        return Usage;
+    }
+    if (parser.isSet(helpOption)) {
+        context.printLine(usageText(parser));
+        return Success;
+    }
+    QStringList positional = parser.positionalArguments();
+    if (positional.isEmpty()) {
+        context.printError(QStringLiteral("No command given.\n") + usageText(parser));
+        return Usage;
+    }
+    const QString name = positional.takeFirst();
+    const CliCommand* command = findCommand(name);
+    if (!command) {
+        context.printError(QStringLiteral("Unknown command \"%1\".\n").arg(name) + usageText(parser));
+        return Usage;
+    }
+    if (positional.size() < command->minArguments ||
+        (command->maxArguments >= 0 && positional.size() > command->maxArguments)) {
+        context.printError(QStringLiteral("Usage: quillmere-cli [options] %1 %2")
+                               .arg(QLatin1String(command->name),
+                                    QLatin1String(command->arguments)));
+        return Usage;
+    }
+    if (!parser.isSet(imailOption) || !parser.isSet(dataOption)) {
+        context.printError(QStringLiteral("Give the folders with --imail-root DIR and --data DIR."));
+        return Usage;
+    }
+    context.imailPath = parser.value(imailOption);
+    context.dataPath = parser.value(dataOption);
+
+    const LoadOutcome loaded = loadLists(context.lists, context.imailPath, context.dataPath);
+    if (!loaded.mainFound) {
+        context.printError(QStringLiteral("The blacklist %1 does not exist.")
+                               .arg(displayPath(mainListPath(context.imailPath))));
+        return Failure;
+    }
+    if (!loaded.errors.isEmpty()) {
+        for (const QString& error : loaded.errors)
+            context.printError(error);
+        return Failure;
+    }
+
+    int status = command->run(context, positional);
+    if (context.saveAfterwards && status != Usage) {
+        const QStringList errors = saveAll(context.lists, context.imailPath, context.dataPath);
+        for (const QString& error : errors)
+            context.printError(error);
+        if (!errors.isEmpty())
+            status = Failure;
+    }
+    return status;
+}
+
+} // namespace quillmere::cli

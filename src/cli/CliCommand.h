@@ -1,0 +1,22 @@
+#pragma once
+
+#include "CliContext.h"
+
+#include <QStringList>
+#include <span>
+
+namespace quillmere::cli {
+
+struct CliCommand {
+    const char* name;
+    const char* arguments;   // shown in the usage text
+    const char* description; // shown in the usage text
+    int minArguments;
+    int maxArguments; // -1: any number
+    int (*run)(CliContext& context, const QStringList& arguments);
+};
+
+// Commands that work on the three lists, as the window's buttons do.
+std::span<const CliCommand> listCommands();
+
+} // namespace quillmere::cli

@@ -1,0 +1,50 @@
+#include "CliContext.h"
+
+#include <cstdio>
+
+namespace quillmere::cli {
+
+void CliContext::printEntry(std::string_view entry) const {
+    std::fwrite(entry.data(), 1, entry.size(), stdout);
+    std::fputc('\n', stdout);
+}
+
+void CliContext::printLine(const QString& text) const {
+    const QByteArray bytes = text.toLocal8Bit();
+    std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stdout);
+    std::fputc('\n', stdout);
+}
+
+void CliContext::printError(const QString& text) const {
+    std::fflush(stdout);
+    const QByteArray bytes = text.toLocal8Bit();
+    std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stderr);
+    std::fputc('\n', stderr);
+}
+
+bool toEntries(const CliContext& context, const QStringList& arguments,
+               std::vector<std::string>& entries) {
+    entries.clear();
+    for (const QString& argument : arguments) {
+        for (QChar c : argument) {
+            if (c.unicode() > 0xFF) {
+                context.printError(
+                    QStringLiteral("\"%1\" cannot be stored: the character %2 (U+%3) is not in "
+                                   "the single-byte code page of the list files (ISO-8859-1)")
+                        .arg(argument, QString(c),
+                             QStringLiteral("%1").arg(c.unicode(), 4, 16, QLatin1Char('0'))
+                                 .toUpper()));
+                return false;
+            }
+        }
+        const QByteArray bytes = argument.toLatin1();
+        entries.emplace_back(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    }
+    return true;
+}
+
+QString entryText(std::string_view entry) {
+    return QString::fromLatin1(entry.data(), static_cast<qsizetype>(entry.size()));
+}
+
+} // namespace quillmere::cli

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "lists/TrackedLists.h"
+
+#include <QString>
+#include <QStringList>
+#include <string>
+#include <string_view>
+
+namespace quillmere::cli {
+
+enum ExitStatus { Success = 0, Failure = 1, Usage = 2 };
+
+// What a command works on: the loaded lists, the folders they came from, and the two output
+// streams. Entries go to standard output as their own bytes, unchanged.
+class CliContext final {
+public:
+    TrackedLists lists;
+    QString imailPath;
+    QString dataPath;
+    // Set by commands that must not write any file.
+    bool saveAfterwards = true;
+
+    void printEntry(std::string_view entry) const;
+    void printLine(const QString& text) const;
+    void printError(const QString& text) const;
+};
+
+// Command-line text as list entries: every character must exist in ISO-8859-1, or the argument is
+// refused (a "?" in its place would corrupt the list). Returns false after reporting the first
+// argument that cannot be stored.
+bool toEntries(const CliContext& context, const QStringList& arguments,
+               std::vector<std::string>& entries);
+
+QString entryText(std::string_view entry);
+
+} // namespace quillmere::cli

@@ -1,0 +1,109 @@
+#include "CliCommand.h"
+
+#include <optional>
+
+namespace quillmere::cli {
+
+namespace {
+
+std::optional<ListId> parseListName(const CliContext& context, const QString& name) {
+    if (name == QLatin1String("main"))
+        return ListId::Main;
+    if (name == QLatin1String("added"))
+        return ListId::Added;
+    if (name == QLatin1String("removed"))
+        return ListId::Removed;
+    context.printError(
+        QStringLiteral("Unknown list \"%1\": use main, added or removed").arg(name));
+    return std::nullopt;
+}
+
+int show(CliContext& context, const QStringList& arguments) {
+    const auto id = parseListName(context, arguments.at(0));
+    if (!id)
+        return Usage;
+    for (std::string_view entry : context.lists.list(*id))
+        context.printEntry(entry);
+    return Success;
+}
+
+int count(CliContext& context, const QStringList&) {
+    for (ListId id : {ListId::Main, ListId::Added, ListId::Removed})
+        context.printLine(QString::fromStdString(context.lists.countText(id)));
+    return Success;
+}
+
+int add(CliContext& context, const QStringList& arguments) {
+    std::vector<std::string> domains;
+    if (!toEntries(context, arguments, domains))
+        return Failure;
+    for (const std::string& domain : domains) {
+        if (context.lists.add(domain) == AddOutcome::AlreadyListed)
+            context.printError(entryText(domain) + QStringLiteral(" is already blacklisted"));
+    }
+    return Success;
+}
+
+// Applies a command to the first entry of a list equal to each argument; an argument that matches
+// nothing is reported and makes the run a failure, the others are still applied.
+int applyToFirstMatch(CliContext& context, const QStringList& arguments, ListId id,
+                      bool (TrackedLists::*command)(std::optional<std::size_t>),
+                      const char* absentText) {
+    std::vector<std::string> domains;
+    if (!toEntries(context, arguments, domains))
+        return Failure;
+    int status = Success;
+    for (const std::string& domain : domains) {
+        if (!(context.lists.*command)(context.lists.list(id).find(domain))) {
+            context.printError(entryText(domain) + QLatin1String(absentText));
+            status = Failure;
+        }
+    }
+    return status;
+}
+
+int remove(CliContext& context, const QStringList& arguments) {
+    return applyToFirstMatch(context, arguments, ListId::Main, &TrackedLists::removeFromMain,
+                             " is not in the main list");
+}
+
+int unadd(CliContext& context, const QStringList& arguments) {
+    return applyToFirstMatch(context, arguments, ListId::Added, &TrackedLists::removeFromAdded,
+                             " is not in the added list");
+}
+
+int reactivate(CliContext& context, const QStringList& arguments) {
+    return applyToFirstMatch(context, arguments, ListId::Removed, &TrackedLists::reactivate,
+                             " is not in the removed list");
+}
+
+int clearAdded(CliContext& context, const QStringList&) {
+    context.lists.clearAdded();
+    return Success;
+}
+
+int sort(CliContext& context, const QStringList& arguments) {
+    const auto id = parseListName(context, arguments.at(0));
+    if (!id)
+        return Usage;
+    context.lists.sort(*id);
+    return Success;
+}
+
+constexpr CliCommand kCommands[] = {
+    {"show", "main|added|removed", "print a list's entries, one per line", 1, 1, show},
+    {"count", "", "print the three counts: \"N listed\", \"N added\", \"N removed\"", 0, 0, count},
+    {"add", "DOMAIN...", "add domains as the \"add\" button does", 1, -1, add},
+    {"remove", "DOMAIN...", "remove domains from the main list, recording them", 1, -1, remove},
+    {"unadd", "DOMAIN...", "withdraw hand additions (the Added tab's \"remove\")", 1, -1, unadd},
+    {"reactivate", "DOMAIN...", "put removed domains back into the main list", 1, -1,
+     reactivate},
+    {"clear-added", "", "empty the added list, leaving the main list alone", 0, 0, clearAdded},
+    {"sort", "main|added|removed", "sort a list", 1, 1, sort},
+};
+
+} // namespace
+
+std::span<const CliCommand> listCommands() { return kCommands; }
+
+} // namespace quillmere::cli

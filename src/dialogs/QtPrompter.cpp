@@ -1,0 +1,58 @@
+#include "QtPrompter.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace quillmere {
+
+PromptAnswer QtPrompter::ask(const QString& text, PromptButtons buttons, const QString& title) {
+    QMessageBox box(m_owner);
+    box.setIcon(QMessageBox::NoIcon);
+    box.setWindowTitle(title.isEmpty() ? programTitle() : title);
+    box.setText(text);
+    QList<QPair<QPushButton*, PromptAnswer>> answers;
+    auto addButton = [&](QMessageBox::StandardButton button, PromptAnswer answer) {
+        answers.append({box.addButton(button), answer});
+    };
+    switch (buttons) {
+    case PromptButtons::Ok:
+        addButton(QMessageBox::Ok, PromptAnswer::Ok);
+        break;
+    case PromptButtons::OkCancel:
+        addButton(QMessageBox::Ok, PromptAnswer::Ok);
+        addButton(QMessageBox::Cancel, PromptAnswer::Cancel);
+        break;
+    case PromptButtons::YesNo:
+        addButton(QMessageBox::Yes, PromptAnswer::Yes);
+        addButton(QMessageBox::No, PromptAnswer::No);
+        break;
+    case PromptButtons::YesNoCancel:
+        addButton(QMessageBox::Yes, PromptAnswer::Yes);
+        addButton(QMessageBox::No, PromptAnswer::No);
+        addButton(QMessageBox::Cancel, PromptAnswer::Cancel);
+        break;
+    }
+    // The first button is the default, as Enter presses it in every message box of the program.
+    box.setDefaultButton(answers.first().first);
+    box.exec();
+    for (const auto& [button, answer] : answers) {
+        if (box.clickedButton() == button)
+            return answer;
+    }
+    // Closed from the window frame: the answer that changes nothing.
+    if (buttons == PromptButtons::YesNo)
+        return PromptAnswer::No;
+    return buttons == PromptButtons::Ok ? PromptAnswer::Ok : PromptAnswer::Cancel;
+}
+
+QString QtPrompter::chooseOpenFile(const OpenFileRequest& request) {
+    QFileDialog dialog(m_owner, request.title, request.initialFolder, request.filter);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return dialog.selectedFiles().constFirst();
+}
+
+} // namespace quillmere

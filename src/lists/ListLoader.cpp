@@ -1,0 +1,31 @@
+#include "ListLoader.h"
+
+#include "ListFiles.h"
+
+namespace quillmere {
+
+namespace {
+void loadOne(TrackedLists& lists, ListId id, const QString& path, QStringList& errors) {
+    if (!fileExists(path))
+        return;
+    QString error;
+    if (auto entries = readListFile(path, &error))
+        lists.replace(id, std::move(*entries));
+    else
+        errors << error;
+}
+} // namespace
+
+LoadOutcome loadLists(TrackedLists& lists, const QString& imailPath, const QString& dataPath) {
+    LoadOutcome outcome;
+    const QString mainPath = mainListPath(imailPath);
+    if (!fileExists(mainPath))
+        return outcome;
+    outcome.mainFound = true;
+    loadOne(lists, ListId::Main, mainPath, outcome.errors);
+    loadOne(lists, ListId::Added, addedListPath(dataPath), outcome.errors);
+    loadOne(lists, ListId::Removed, removedListPath(dataPath), outcome.errors);
+    return outcome;
+}
+
+} // namespace quillmere

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+
+namespace quillmere {
+
+// The settings store, addressed by full value names such as
+// "HKEY_LOCAL_MACHINE\SOFTWARE\Brindlecove\Quillmere\imailPath". Values are strings (REG_SZ).
+class Registry {
+public:
+    virtual ~Registry() = default;
+    // The value, or nothing when the key or value is missing or the read fails.
+    virtual std::optional<QString> read(const QString& fullName) = 0;
+    // Stores a string value, creating the key when needed; false when the write failed.
+    virtual bool write(const QString& fullName, const QString& value) = 0;
+};
+
+} // namespace quillmere

@@ -1,0 +1,35 @@
+#include "FakePrompter.h"
+
+#include <QTest>
+
+namespace quillmere::test {
+
+PromptAnswer FakePrompter::ask(const QString& text, PromptButtons buttons, const QString& title) {
+    m_shown.append({text, title.isEmpty() ? programTitle() : title, buttons});
+    // A message with only an OK button needs no scripted answer.
+    if (buttons == PromptButtons::Ok)
+        return PromptAnswer::Ok;
+    if (m_answers.isEmpty()) {
+        QTest::qFail(qPrintable(QStringLiteral("unexpected question: ") + text), __FILE__, __LINE__);
+        return PromptAnswer::Cancel;
+    }
+    return m_answers.takeFirst();
+}
+
+QString FakePrompter::chooseOpenFile(const OpenFileRequest& request) {
+    m_fileRequests.append(request);
+    if (m_files.isEmpty()) {
+        QTest::qFail("unexpected file dialog", __FILE__, __LINE__);
+        return QString();
+    }
+    return m_files.takeFirst();
+}
+
+QStringList FakePrompter::shownTexts() const {
+    QStringList texts;
+    for (const Shown& shown : m_shown)
+        texts << shown.text;
+    return texts;
+}
+
+} // namespace quillmere::test

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "app/Prompter.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+namespace quillmere::test {
+
+// Records every prompt in order and answers from a script. A prompt with no scripted answer fails
+// the test, so a flow cannot ask more than the test expects without being noticed.
+class FakePrompter final : public Prompter {
+public:
+    struct Shown {
+        QString text;
+        QString title; // as the user sees it: the program's title when none was given
+        PromptButtons buttons;
+    };
+
+    void answerNext(PromptAnswer answer) { m_answers.append(answer); }
+    void chooseNextFile(const QString& path) { m_files.append(path); }
+
+    PromptAnswer ask(const QString& text, PromptButtons buttons, const QString& title) override;
+    QString chooseOpenFile(const OpenFileRequest& request) override;
+
+    const QList<Shown>& shown() const { return m_shown; }
+    QStringList shownTexts() const;
+    const QList<OpenFileRequest>& fileRequests() const { return m_fileRequests; }
+    bool allAnswersUsed() const { return m_answers.isEmpty() && m_files.isEmpty(); }
+
+private:
+    QList<PromptAnswer> m_answers;
+    QStringList m_files;
+    QList<Shown> m_shown;
+    QList<OpenFileRequest> m_fileRequests;
+};
+
+} // namespace quillmere::test
