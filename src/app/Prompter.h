@@ -29,6 +29,12 @@ public:
 
     // An Open file dialog; the chosen path, or an empty string on Cancel.
     virtual QString chooseOpenFile(const OpenFileRequest& request) = 0;
+
+    // The Options dialog, modal; it hands its answer back in Module1::modalFlag and the settings.
+    virtual void showOptionsDialog() = 0;
+
+    // The About box, modal.
+    virtual void showAboutBox() = 0;
 };
 
 } // namespace quillmere

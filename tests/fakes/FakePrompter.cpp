@@ -6,6 +6,7 @@ namespace quillmere::test {
 
 PromptAnswer FakePrompter::ask(const QString& text, PromptButtons buttons, const QString& title) {
     m_shown.append({text, title.isEmpty() ? programTitle() : title, buttons});
+    m_log.append(text);
     // A message with only an OK button needs no scripted answer.
     if (buttons == PromptButtons::Ok)
         return PromptAnswer::Ok;
@@ -18,12 +19,24 @@ PromptAnswer FakePrompter::ask(const QString& text, PromptButtons buttons, const
 
 QString FakePrompter::chooseOpenFile(const OpenFileRequest& request) {
     m_fileRequests.append(request);
+    m_log.append(QStringLiteral("[Open: %1]").arg(request.title));
     if (m_files.isEmpty()) {
         QTest::qFail("unexpected file dialog", __FILE__, __LINE__);
         return QString();
     }
     return m_files.takeFirst();
 }
+
+void FakePrompter::showOptionsDialog() {
+    m_log.append(QStringLiteral("[Options]"));
+    if (m_optionsUsers.isEmpty()) {
+        QTest::qFail("unexpected Options dialog", __FILE__, __LINE__);
+        return;
+    }
+    m_optionsUsers.takeFirst()();
+}
+
+void FakePrompter::showAboutBox() { m_log.append(QStringLiteral("[About]")); }
 
 QStringList FakePrompter::shownTexts() const {
     QStringList texts;

@@ -3,6 +3,7 @@
 #include "app/Prompter.h"
 
 #include <QList>
+#include <functional>
 #include <QString>
 #include <QStringList>
 
@@ -20,20 +21,31 @@ public:
 
     void answerNext(PromptAnswer answer) { m_answers.append(answer); }
     void chooseNextFile(const QString& path) { m_files.append(path); }
+    // What the user does in the next Options dialog (press Cancel, change settings, ...).
+    void onNextOptionsDialog(std::function<void()> user) { m_optionsUsers.append(std::move(user)); }
 
     PromptAnswer ask(const QString& text, PromptButtons buttons, const QString& title) override;
     QString chooseOpenFile(const OpenFileRequest& request) override;
+    void showOptionsDialog() override;
+    void showAboutBox() override;
+
+    // Every message text and every dialog ("[Options]", "[About]", "[Open: title]") in order.
+    const QStringList& log() const { return m_log; }
 
     const QList<Shown>& shown() const { return m_shown; }
     QStringList shownTexts() const;
     const QList<OpenFileRequest>& fileRequests() const { return m_fileRequests; }
-    bool allAnswersUsed() const { return m_answers.isEmpty() && m_files.isEmpty(); }
+    bool allAnswersUsed() const {
+        return m_answers.isEmpty() && m_files.isEmpty() && m_optionsUsers.isEmpty();
+    }
 
 private:
     QList<PromptAnswer> m_answers;
     QStringList m_files;
     QList<Shown> m_shown;
     QList<OpenFileRequest> m_fileRequests;
+    QList<std::function<void()>> m_optionsUsers;
+    QStringList m_log;
 };
 
 } // namespace quillmere::test
