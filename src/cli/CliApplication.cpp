@@ -23,8 +23,8 @@ QString usageText(const QCommandLineParser& parser) {
     QString text = parser.helpText();
     text += QStringLiteral("\nCommands:\n");
     for (const CliCommand& command : allCommands()) {
-        const QString head = QStringLiteral("  %1 %2")
-                                 .arg(QLatin1String(command.name), QLatin1String(command.arguments));
+        const QString head = QStringLiteral("  %1 %2").arg(QLatin1String(command.name),
+                                                           QLatin1String(command.arguments));
         text += head.leftJustified(34) + QLatin1String(command.description) + QLatin1Char('\n');
     }
     return text;
@@ -50,9 +50,8 @@ int runCli(const QStringList& arguments) {
     const QCommandLineOption imailOption(QStringLiteral("imail-root"),
                                          QStringLiteral("The Imail root folder."),
                                          QStringLiteral("DIR"));
-    const QCommandLineOption dataOption(QStringLiteral("data"),
-                                        QStringLiteral("The tracking data folder."),
-                                        QStringLiteral("DIR"));
+    const QCommandLineOption dataOption(
+        QStringLiteral("data"), QStringLiteral("The tracking data folder."), QStringLiteral("DIR"));
     parser.addOption(imailOption);
     parser.addOption(dataOption);
     parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("What to do."));
@@ -73,18 +72,20 @@ int runCli(const QStringList& arguments) {
     const QString name = positional.takeFirst();
     const CliCommand* command = findCommand(name);
     if (!command) {
-        context.printError(QStringLiteral("Unknown command \"%1\".\n").arg(name) + usageText(parser));
+        context.printError(QStringLiteral("Unknown command \"%1\".\n").arg(name) +
+                           usageText(parser));
         return Usage;
     }
     if (positional.size() < command->minArguments ||
         (command->maxArguments >= 0 && positional.size() > command->maxArguments)) {
-        context.printError(QStringLiteral("Usage: quillmere-cli [options] %1 %2")
-                               .arg(QLatin1String(command->name),
-                                    QLatin1String(command->arguments)));
+        context.printError(
+            QStringLiteral("Usage: quillmere-cli [options] %1 %2")
+                .arg(QLatin1String(command->name), QLatin1String(command->arguments)));
         return Usage;
     }
     if (!parser.isSet(imailOption) || !parser.isSet(dataOption)) {
-        context.printError(QStringLiteral("Give the folders with --imail-root DIR and --data DIR."));
+        context.printError(
+            QStringLiteral("Give the folders with --imail-root DIR and --data DIR."));
         return Usage;
     }
     context.imailPath = parser.value(imailOption);

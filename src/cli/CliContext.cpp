@@ -32,7 +32,8 @@ bool toEntries(const CliContext& context, const QStringList& arguments,
                     QStringLiteral("\"%1\" cannot be stored: the character %2 (U+%3) is not in "
                                    "the single-byte code page of the list files (ISO-8859-1)")
                         .arg(argument, QString(c),
-                             QStringLiteral("%1").arg(c.unicode(), 4, 16, QLatin1Char('0'))
+                             QStringLiteral("%1")
+                                 .arg(c.unicode(), 4, 16, QLatin1Char('0'))
                                  .toUpper()));
                 return false;
             }

@@ -13,8 +13,7 @@ std::optional<ListId> parseListName(const CliContext& context, const QString& na
         return ListId::Added;
     if (name == QLatin1String("removed"))
         return ListId::Removed;
-    context.printError(
-        QStringLiteral("Unknown list \"%1\": use main, added or removed").arg(name));
+    context.printError(QStringLiteral("Unknown list \"%1\": use main, added or removed").arg(name));
     return std::nullopt;
 }
 
@@ -96,14 +95,15 @@ constexpr CliCommand kCommands[] = {
     {"add", "DOMAIN...", "add domains as the \"add\" button does", 1, -1, add},
     {"remove", "DOMAIN...", "remove domains from the main list, recording them", 1, -1, remove},
     {"unadd", "DOMAIN...", "withdraw hand additions (the Added tab's \"remove\")", 1, -1, unadd},
-    {"reactivate", "DOMAIN...", "put removed domains back into the main list", 1, -1,
-     reactivate},
+    {"reactivate", "DOMAIN...", "put removed domains back into the main list", 1, -1, reactivate},
     {"clear-added", "", "empty the added list, leaving the main list alone", 0, 0, clearAdded},
     {"sort", "main|added|removed", "sort a list", 1, 1, sort},
 };
 
 } // namespace
 
-std::span<const CliCommand> listCommands() { return kCommands; }
+std::span<const CliCommand> listCommands() {
+    return kCommands;
+}
 
 } // namespace quillmere::cli

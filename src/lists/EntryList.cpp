@@ -79,7 +79,9 @@ void EntryList::clear() {
     m_tail.reset();
 }
 
-void EntryList::reorder(std::vector<std::string_view> views) { m_entries = std::move(views); }
+void EntryList::reorder(std::vector<std::string_view> views) {
+    m_entries = std::move(views);
+}
 
 std::vector<std::string_view> splitFileBytes(std::string_view bytes) {
     std::vector<std::string_view> pieces;

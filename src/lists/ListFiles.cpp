@@ -15,11 +15,19 @@ QString inFolder(const QString& folder, const char* name) {
 }
 } // namespace
 
-QString mainListPath(const QString& imailPath) { return inFolder(imailPath, "url-domain-bl.txt"); }
-QString addedListPath(const QString& dataPath) { return inFolder(dataPath, "url-domain-add.txt"); }
-QString removedListPath(const QString& dataPath) { return inFolder(dataPath, "url-domain-rem.txt"); }
+QString mainListPath(const QString& imailPath) {
+    return inFolder(imailPath, "url-domain-bl.txt");
+}
+QString addedListPath(const QString& dataPath) {
+    return inFolder(dataPath, "url-domain-add.txt");
+}
+QString removedListPath(const QString& dataPath) {
+    return inFolder(dataPath, "url-domain-rem.txt");
+}
 
-QString displayPath(const QString& path) { return QDir::toNativeSeparators(path); }
+QString displayPath(const QString& path) {
+    return QDir::toNativeSeparators(path);
+}
 
 bool fileExists(const QString& path) {
     const QFileInfo info(path);
@@ -29,16 +37,17 @@ bool fileExists(const QString& path) {
 ReadResult readFileBytes(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return {std::nullopt, QStringLiteral("Cannot open %1: %2")
-                                  .arg(displayPath(path), file.errorString())};
+        return {std::nullopt,
+                QStringLiteral("Cannot open %1: %2").arg(displayPath(path), file.errorString())};
     auto bytes = std::make_shared<std::string>();
     const qint64 size = file.size();
     if (size > 0) {
         bytes->resize(static_cast<std::size_t>(size));
         const qint64 got = file.read(bytes->data(), size);
         if (got != size)
-            return {std::nullopt, QStringLiteral("Cannot read %1: %2")
-                                      .arg(displayPath(path), file.errorString())};
+            return {
+                std::nullopt,
+                QStringLiteral("Cannot read %1: %2").arg(displayPath(path), file.errorString())};
     } else {
         // Files that report no size (pipes, some special files) are read to their end.
         const QByteArray all = file.readAll();

@@ -15,8 +15,7 @@ namespace quillmere {
 // The randomised quicksort every ordering of domains goes through. The shuffle first makes the
 // running time independent of the input order; then an explicit stack of 32 ranges, with the
 // smaller part always handled first, keeps the memory beyond the array constant.
-template <typename T, typename Less>
-void sortList(std::span<T> list, Less less) {
+template <typename T, typename Less> void sortList(std::span<T> list, Less less) {
     using Index = std::ptrdiff_t;
     const Index u = static_cast<Index>(list.size()) - 1;
 
@@ -25,7 +24,8 @@ void sortList(std::span<T> list, Less less) {
     if (u >= 1) {
         std::uniform_int_distribution<Index> pick(0, u - 1);
         for (Index i = 0; i <= u; ++i)
-            std::swap(list[static_cast<std::size_t>(i)], list[static_cast<std::size_t>(pick(random))]);
+            std::swap(list[static_cast<std::size_t>(i)],
+                      list[static_cast<std::size_t>(pick(random))]);
     }
 
     struct Range {

@@ -36,13 +36,14 @@ private Q_SLOTS:
         const QStringList ab{QStringLiteral("a.example"), QStringLiteral("b.example")};
         QTest::newRow("final CR LF") << QByteArray("a.example\r\nb.example\r\n") << ab;
         QTest::newRow("no final CR LF") << QByteArray("a.example\r\nb.example") << ab;
-        QTest::newRow("blank lines") << QByteArray("\r\n\r\na.example\r\n\r\nb.example\r\n\r\n")
-                                     << ab;
+        QTest::newRow("blank lines")
+            << QByteArray("\r\n\r\na.example\r\n\r\nb.example\r\n\r\n") << ab;
         QTest::newRow("LF only is one entry")
             << QByteArray("a.example\nb.example\n")
             << QStringList{QStringLiteral("a.example\nb.example\n")};
-        QTest::newRow("lone CR stays") << QByteArray("a\rb\r\nc\r")
-                                       << QStringList{QStringLiteral("a\rb"), QStringLiteral("c\r")};
+        QTest::newRow("lone CR stays")
+            << QByteArray("a\rb\r\nc\r")
+            << QStringList{QStringLiteral("a\rb"), QStringLiteral("c\r")};
         QTest::newRow("blanks and case kept")
             << QByteArray(" example.com\r\nExample.com \r\nexample.com")
             << QStringList{QStringLiteral(" example.com"), QStringLiteral("Example.com "),
@@ -68,7 +69,8 @@ private Q_SLOTS:
     void writesCrLfAfterEveryEntry() {
         QFETCH(std::size_t, chunkSize);
         const EntryList list{"a.example", "bb.example", " c ", "d"};
-        QCOMPARE(fileTextOf(list, chunkSize), QByteArray("a.example\r\nbb.example\r\n c \r\nd\r\n"));
+        QCOMPARE(fileTextOf(list, chunkSize),
+                 QByteArray("a.example\r\nbb.example\r\n c \r\nd\r\n"));
         QCOMPARE(fileTextOf(EntryList(), chunkSize), QByteArray());
     }
 

@@ -58,7 +58,8 @@ private Q_SLOTS:
         QCOMPARE(saveAll(lists, root, data), QStringList());
 
         QCOMPARE(folder.read(QStringLiteral("data/url-domain-add.txt")), QByteArray("n.ex\r\n"));
-        QCOMPARE(folder.read(QStringLiteral("imail/url-domain-bl.txt")), QByteArray("b.ex\r\na.ex"));
+        QCOMPARE(folder.read(QStringLiteral("imail/url-domain-bl.txt")),
+                 QByteArray("b.ex\r\na.ex"));
         QCOMPARE(folder.read(QStringLiteral("data/url-domain-rem.txt")), QByteArray("r.ex"));
         QCOMPARE(QFileInfo(mainBefore.filePath()).lastModified(), mainBefore.lastModified());
         QCOMPARE(QFileInfo(remBefore.filePath()).lastModified(), remBefore.lastModified());
@@ -73,7 +74,8 @@ private Q_SLOTS:
         lists.replace(ListId::Removed, EntryList{"r.ex"});
         lists.setModified(ListId::Removed, true);
         QCOMPARE(saveAll(lists, root, data), QStringList());
-        QCOMPARE(folder.read(QStringLiteral("new/data/url-domain-rem.txt")), QByteArray("r.ex\r\n"));
+        QCOMPARE(folder.read(QStringLiteral("new/data/url-domain-rem.txt")),
+                 QByteArray("r.ex\r\n"));
         QVERIFY(!folder.exists(QStringLiteral("new/data/url-domain-add.txt")));
     }
 
@@ -127,8 +129,8 @@ private Q_SLOTS:
         TempFolder folder;
         folder.write(QStringLiteral("data/url-domain-add.txt"), "a.ex\r\n");
         TrackedLists lists;
-        const LoadOutcome outcome =
-            loadLists(lists, folder.subfolder(QStringLiteral("imail")), folder.filePath(QStringLiteral("data")));
+        const LoadOutcome outcome = loadLists(lists, folder.subfolder(QStringLiteral("imail")),
+                                              folder.filePath(QStringLiteral("data")));
         QVERIFY(!outcome.mainFound);
         QVERIFY(lists.added().empty());
     }

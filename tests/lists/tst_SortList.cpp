@@ -26,7 +26,8 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("input");
         QTest::addColumn<QStringList>("sorted");
         QTest::newRow("empty") << QStringList() << QStringList();
-        QTest::newRow("one") << QStringList{QStringLiteral("x")} << QStringList{QStringLiteral("x")};
+        QTest::newRow("one") << QStringList{QStringLiteral("x")}
+                             << QStringList{QStringLiteral("x")};
         QTest::newRow("case and hyphen")
             << QStringList{QStringLiteral("b.example"), QStringLiteral("A.example"),
                            QStringLiteral("a.example"), QStringLiteral("a-b.example")}
@@ -82,11 +83,21 @@ private Q_SLOTS:
             std::mt19937 random(static_cast<unsigned>(size));
             for (int i = 0; i < size; ++i) {
                 switch (shape) {
-                case 0: values[static_cast<std::size_t>(i)] = static_cast<int>(random() % 1000); break;
-                case 1: values[static_cast<std::size_t>(i)] = i; break;
-                case 2: values[static_cast<std::size_t>(i)] = size - i; break;
-                case 3: values[static_cast<std::size_t>(i)] = 7; break;
-                default: values[static_cast<std::size_t>(i)] = static_cast<int>(random() % 3); break;
+                case 0:
+                    values[static_cast<std::size_t>(i)] = static_cast<int>(random() % 1000);
+                    break;
+                case 1:
+                    values[static_cast<std::size_t>(i)] = i;
+                    break;
+                case 2:
+                    values[static_cast<std::size_t>(i)] = size - i;
+                    break;
+                case 3:
+                    values[static_cast<std::size_t>(i)] = 7;
+                    break;
+                default:
+                    values[static_cast<std::size_t>(i)] = static_cast<int>(random() % 3);
+                    break;
                 }
             }
             std::vector<int> expected = values;

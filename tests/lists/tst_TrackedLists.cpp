@@ -53,51 +53,168 @@ private Q_SLOTS:
         QTest::addColumn<QString>("removedAfter");
         QTest::addColumn<QString>("flagsAfter");
 
-        QTest::newRow("add appends to main and added")
-            << "b.ex|a.ex" << "q.ex" << "" << "add" << "c.ex"
-            << "b.ex|a.ex|c.ex" << "q.ex|c.ex" << "" << "MA-";
-        QTest::newRow("add differing in case is a new domain")
-            << "a.ex" << "" << "" << "add" << "A.ex" << "a.ex|A.ex" << "A.ex" << "" << "MA-";
-        QTest::newRow("add keeps blanks") << "a.ex" << "" << "" << "add" << " a.ex "
-                                          << "a.ex| a.ex " << " a.ex " << "" << "MA-";
-        QTest::newRow("add a duplicate changes nothing")
-            << "a.ex|b.ex" << "" << "r.ex" << "add" << "b.ex" << "a.ex|b.ex" << "" << "r.ex"
-            << "---";
-        QTest::newRow("add takes one copy out of removed")
-            << "a.ex" << "" << "c.ex|x.ex|c.ex" << "add" << "c.ex" << "a.ex|c.ex" << "c.ex"
-            << "x.ex|c.ex" << "MAR";
-        QTest::newRow("add does not search added")
-            << "a.ex" << "c.ex" << "" << "add" << "c.ex" << "a.ex|c.ex" << "c.ex|c.ex" << ""
-            << "MA-";
-        QTest::newRow("remove a hand addition leaves no trace")
-            << "a.ex|c.ex|d.ex" << "x.ex|c.ex|c.ex" << "r.ex" << "remove" << "1"
-            << "a.ex|d.ex" << "x.ex|c.ex" << "r.ex" << "MA-";
-        QTest::newRow("remove a factory entry records it, even twice")
-            << "a.ex|c.ex" << "" << "c.ex" << "remove" << "1" << "a.ex" << "" << "c.ex|c.ex"
-            << "M-R";
-        QTest::newRow("remove with nothing selected") << "a.ex" << "" << "" << "remove" << "-1"
-                                                      << "a.ex" << "" << "" << "---";
-        QTest::newRow("unadd takes the first main copy")
-            << "a.ex|c.ex|c.ex" << "c.ex|d.ex" << "r.ex" << "unadd" << "0"
-            << "a.ex|c.ex" << "d.ex" << "r.ex" << "MA-";
-        QTest::newRow("unadd of a domain not in main")
-            << "a.ex" << "c.ex" << "" << "unadd" << "0" << "a.ex" << "" << "" << "-A-";
-        QTest::newRow("unadd with nothing selected") << "a.ex" << "c.ex" << "" << "unadd" << "-1"
-                                                     << "a.ex" << "c.ex" << "" << "---";
-        QTest::newRow("reactivate appends without checking")
-            << "a.ex|c.ex" << "x.ex" << "b.ex|c.ex" << "reactivate" << "1"
-            << "a.ex|c.ex|c.ex" << "x.ex" << "b.ex" << "M-R";
-        QTest::newRow("reactivate with nothing selected")
-            << "a.ex" << "" << "c.ex" << "reactivate" << "-1" << "a.ex" << "" << "c.ex" << "---";
-        QTest::newRow("clear empties added only")
-            << "a.ex|c.ex" << "c.ex" << "r.ex" << "clear" << "" << "a.ex|c.ex" << "" << "r.ex"
-            << "-A-";
-        QTest::newRow("sort removed") << "b|a" << "d|c" << "z|y|Z" << "sort-removed" << ""
-                                      << "b|a" << "d|c" << "Z|y|z" << "--R";
-        QTest::newRow("sort an empty main list still marks it")
-            << "" << "" << "" << "sort-main" << "" << "" << "" << "" << "M--";
-        QTest::newRow("sort a sorted added list still marks it")
-            << "" << "a|b" << "" << "sort-added" << "" << "" << "a|b" << "" << "-A-";
+        QTest::newRow("add appends to main and added") << "b.ex|a.ex"
+                                                       << "q.ex"
+                                                       << ""
+                                                       << "add"
+                                                       << "c.ex"
+                                                       << "b.ex|a.ex|c.ex"
+                                                       << "q.ex|c.ex"
+                                                       << ""
+                                                       << "MA-";
+        QTest::newRow("add differing in case is a new domain") << "a.ex"
+                                                               << ""
+                                                               << ""
+                                                               << "add"
+                                                               << "A.ex"
+                                                               << "a.ex|A.ex"
+                                                               << "A.ex"
+                                                               << ""
+                                                               << "MA-";
+        QTest::newRow("add keeps blanks") << "a.ex"
+                                          << ""
+                                          << ""
+                                          << "add"
+                                          << " a.ex "
+                                          << "a.ex| a.ex "
+                                          << " a.ex "
+                                          << ""
+                                          << "MA-";
+        QTest::newRow("add a duplicate changes nothing") << "a.ex|b.ex"
+                                                         << ""
+                                                         << "r.ex"
+                                                         << "add"
+                                                         << "b.ex"
+                                                         << "a.ex|b.ex"
+                                                         << ""
+                                                         << "r.ex"
+                                                         << "---";
+        QTest::newRow("add takes one copy out of removed") << "a.ex"
+                                                           << ""
+                                                           << "c.ex|x.ex|c.ex"
+                                                           << "add"
+                                                           << "c.ex"
+                                                           << "a.ex|c.ex"
+                                                           << "c.ex"
+                                                           << "x.ex|c.ex"
+                                                           << "MAR";
+        QTest::newRow("add does not search added") << "a.ex"
+                                                   << "c.ex"
+                                                   << ""
+                                                   << "add"
+                                                   << "c.ex"
+                                                   << "a.ex|c.ex"
+                                                   << "c.ex|c.ex"
+                                                   << ""
+                                                   << "MA-";
+        QTest::newRow("remove a hand addition leaves no trace") << "a.ex|c.ex|d.ex"
+                                                                << "x.ex|c.ex|c.ex"
+                                                                << "r.ex"
+                                                                << "remove"
+                                                                << "1"
+                                                                << "a.ex|d.ex"
+                                                                << "x.ex|c.ex"
+                                                                << "r.ex"
+                                                                << "MA-";
+        QTest::newRow("remove a factory entry records it, even twice") << "a.ex|c.ex"
+                                                                       << ""
+                                                                       << "c.ex"
+                                                                       << "remove"
+                                                                       << "1"
+                                                                       << "a.ex"
+                                                                       << ""
+                                                                       << "c.ex|c.ex"
+                                                                       << "M-R";
+        QTest::newRow("remove with nothing selected") << "a.ex"
+                                                      << ""
+                                                      << ""
+                                                      << "remove"
+                                                      << "-1"
+                                                      << "a.ex"
+                                                      << ""
+                                                      << ""
+                                                      << "---";
+        QTest::newRow("unadd takes the first main copy") << "a.ex|c.ex|c.ex"
+                                                         << "c.ex|d.ex"
+                                                         << "r.ex"
+                                                         << "unadd"
+                                                         << "0"
+                                                         << "a.ex|c.ex"
+                                                         << "d.ex"
+                                                         << "r.ex"
+                                                         << "MA-";
+        QTest::newRow("unadd of a domain not in main") << "a.ex"
+                                                       << "c.ex"
+                                                       << ""
+                                                       << "unadd"
+                                                       << "0"
+                                                       << "a.ex"
+                                                       << ""
+                                                       << ""
+                                                       << "-A-";
+        QTest::newRow("unadd with nothing selected") << "a.ex"
+                                                     << "c.ex"
+                                                     << ""
+                                                     << "unadd"
+                                                     << "-1"
+                                                     << "a.ex"
+                                                     << "c.ex"
+                                                     << ""
+                                                     << "---";
+        QTest::newRow("reactivate appends without checking") << "a.ex|c.ex"
+                                                             << "x.ex"
+                                                             << "b.ex|c.ex"
+                                                             << "reactivate"
+                                                             << "1"
+                                                             << "a.ex|c.ex|c.ex"
+                                                             << "x.ex"
+                                                             << "b.ex"
+                                                             << "M-R";
+        QTest::newRow("reactivate with nothing selected") << "a.ex"
+                                                          << ""
+                                                          << "c.ex"
+                                                          << "reactivate"
+                                                          << "-1"
+                                                          << "a.ex"
+                                                          << ""
+                                                          << "c.ex"
+                                                          << "---";
+        QTest::newRow("clear empties added only") << "a.ex|c.ex"
+                                                  << "c.ex"
+                                                  << "r.ex"
+                                                  << "clear"
+                                                  << ""
+                                                  << "a.ex|c.ex"
+                                                  << ""
+                                                  << "r.ex"
+                                                  << "-A-";
+        QTest::newRow("sort removed") << "b|a"
+                                      << "d|c"
+                                      << "z|y|Z"
+                                      << "sort-removed"
+                                      << ""
+                                      << "b|a"
+                                      << "d|c"
+                                      << "Z|y|z"
+                                      << "--R";
+        QTest::newRow("sort an empty main list still marks it") << ""
+                                                                << ""
+                                                                << ""
+                                                                << "sort-main"
+                                                                << ""
+                                                                << ""
+                                                                << ""
+                                                                << ""
+                                                                << "M--";
+        QTest::newRow("sort a sorted added list still marks it") << ""
+                                                                 << "a|b"
+                                                                 << ""
+                                                                 << "sort-added"
+                                                                 << ""
+                                                                 << ""
+                                                                 << "a|b"
+                                                                 << ""
+                                                                 << "-A-";
     }
     void commands() {
         QFETCH(QString, main);

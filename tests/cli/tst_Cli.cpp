@@ -1,0 +1,199 @@
+#include "cli/CliRunner.h"
+#include "fakes/TempFolder.h"
+
+#include <QFileInfo>
+#include <QTest>
+#include <chrono>
+#include <thread>
+
+using quillmere::test::CliRun;
+using quillmere::test::runCli;
+using quillmere::test::TempFolder;
+
+namespace {
+const QString kMain = QStringLiteral("imail/url-domain-bl.txt");
+const QString kAdded = QStringLiteral("data/url-domain-add.txt");
+const QString kRemoved = QStringLiteral("data/url-domain-rem.txt");
+
+// A set of list files in a temporary folder and the tool run on them.
+class Lists {
+public:
+    Lists(const QByteArray& main, const QByteArray& added, const QByteArray& removed) {
+        m_folder.write(kMain, main);
+        m_folder.subfolder(QStringLiteral("data"));
+        if (!added.isNull())
+            m_folder.write(kAdded, added);
+        if (!removed.isNull())
+            m_folder.write(kRemoved, removed);
+    }
+    CliRun run(const QStringList& command) const {
+        return runCli(
+            QStringList{QStringLiteral("--imail-root"), m_folder.filePath(QStringLiteral("imail")),
+                        QStringLiteral("--data"), m_folder.filePath(QStringLiteral("data"))} +
+            command);
+    }
+    QByteArray read(const QString& name) const { return m_folder.read(name); }
+    bool exists(const QString& name) const { return m_folder.exists(name); }
+    QString path(const QString& name) const { return m_folder.filePath(name); }
+
+private:
+    TempFolder m_folder;
+};
+} // namespace
+
+class TestCli : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void showPrintsEntriesAsTheirBytes() {
+        const Lists lists("b.ex\r\n\r\nA.ex \r\ncaf\xe9.ex", "x.ex", QByteArray());
+        const CliRun run = lists.run({QStringLiteral("show"), QStringLiteral("main")});
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.out, QByteArray("b.ex\nA.ex \ncaf\xe9.ex\n"));
+        QCOMPARE(lists.run({QStringLiteral("show"), QStringLiteral("removed")}).out, QByteArray());
+    }
+
+    void countPrintsThePanelTexts() {
+        const Lists lists("a\r\nb\r\nc\r\n", "a\r\n", "");
+        const CliRun run = lists.run({QStringLiteral("count")});
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.out, QByteArray("3 listed\n1 added\n0 removed\n"));
+    }
+
+    void readingCommandsWriteNothing() {
+        const Lists lists("b.ex\r\na.ex", "x.ex", "r.ex");
+        const QDateTime before = QFileInfo(lists.path(kMain)).lastModified();
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        QCOMPARE(lists.run({QStringLiteral("count")}).exitCode, 0);
+        QCOMPARE(lists.run({QStringLiteral("show"), QStringLiteral("added")}).exitCode, 0);
+        QCOMPARE(QFileInfo(lists.path(kMain)).lastModified(), before);
+        QCOMPARE(lists.read(kMain), QByteArray("b.ex\r\na.ex"));
+    }
+
+    void addWritesMainAndAddedAndTakesOneRemovedCopy() {
+        const Lists lists("b.ex\r\na.ex\r\n", QByteArray(), "n.ex\r\nz.ex\r\nn.ex\r\n");
+        const CliRun run = lists.run({QStringLiteral("add"), QStringLiteral("n.ex"),
+                                      QStringLiteral("a.ex"), QStringLiteral("A.ex")});
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.err, QByteArray("a.ex is already blacklisted\n"));
+        QCOMPARE(lists.read(kMain), QByteArray("b.ex\r\na.ex\r\nn.ex\r\nA.ex\r\n"));
+        QCOMPARE(lists.read(kAdded), QByteArray("n.ex\r\nA.ex\r\n"));
+        QCOMPARE(lists.read(kRemoved), QByteArray("z.ex\r\nn.ex\r\n"));
+    }
+
+    void duplicateOnlyChangesNothing() {
+        const Lists lists("a.ex", QByteArray(), QByteArray());
+        const CliRun run = lists.run({QStringLiteral("add"), QStringLiteral("a.ex")});
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(lists.read(kMain), QByteArray("a.ex"));
+        QVERIFY(!lists.exists(kAdded));
+    }
+
+    void removeRecordsAndReportsTheAbsent() {
+        const Lists lists("a.ex\r\nh.ex\r\nf.ex\r\n", "h.ex\r\n", QByteArray());
+        const CliRun run = lists.run({QStringLiteral("remove"), QStringLiteral("h.ex"),
+                                      QStringLiteral("nope.ex"), QStringLiteral("f.ex")});
+        QCOMPARE(run.exitCode, 1);
+        QCOMPARE(run.err, QByteArray("nope.ex is not in the main list\n"));
+        QCOMPARE(lists.read(kMain), QByteArray("a.ex\r\n"));
+        QCOMPARE(lists.read(kAdded), QByteArray());
+        QCOMPARE(lists.read(kRemoved), QByteArray("f.ex\r\n"));
+    }
+
+    void unaddAndReactivate() {
+        const Lists lists("a.ex\r\nh.ex\r\n", "h.ex\r\nk.ex\r\n", "r.ex\r\n");
+        QCOMPARE(
+            lists.run({QStringLiteral("unadd"), QStringLiteral("h.ex"), QStringLiteral("k.ex")})
+                .exitCode,
+            0);
+        QCOMPARE(lists.read(kMain), QByteArray("a.ex\r\n"));
+        QCOMPARE(lists.read(kAdded), QByteArray());
+        const CliRun run = lists.run(
+            {QStringLiteral("reactivate"), QStringLiteral("r.ex"), QStringLiteral("r.ex")});
+        QCOMPARE(run.exitCode, 1);
+        QCOMPARE(run.err, QByteArray("r.ex is not in the removed list\n"));
+        QCOMPARE(lists.read(kMain), QByteArray("a.ex\r\nr.ex\r\n"));
+        QCOMPARE(lists.read(kRemoved), QByteArray());
+    }
+
+    void clearAddedLeavesMain() {
+        const Lists lists("a.ex\r\n", "a.ex\r\n", QByteArray());
+        QCOMPARE(lists.run({QStringLiteral("clear-added")}).exitCode, 0);
+        QCOMPARE(lists.read(kAdded), QByteArray());
+        QCOMPARE(lists.read(kMain), QByteArray("a.ex\r\n"));
+        QVERIFY(!lists.exists(kRemoved));
+    }
+
+    void sortWritesByteOrder() {
+        const Lists lists("b.example\r\nA.example\r\na.example\r\na-b.example", QByteArray(),
+                          QByteArray());
+        QCOMPARE(lists.run({QStringLiteral("sort"), QStringLiteral("main")}).exitCode, 0);
+        QCOMPARE(lists.read(kMain),
+                 QByteArray("A.example\r\na-b.example\r\na.example\r\nb.example\r\n"));
+        QVERIFY(!lists.exists(kAdded));
+    }
+
+    void textOutsideTheCodePageIsRefused() {
+        const Lists lists("a.ex\r\n", QByteArray(), QByteArray());
+        const CliRun run = lists.run({QStringLiteral("add"), QStringLiteral("ok.ex"),
+                                      QString::fromUtf8("\xd0\xbf\xd1\x80.ex")});
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY2(run.err.startsWith(QByteArray("\"\xd0\xbf\xd1\x80.ex\" cannot be stored")),
+                 run.err.constData());
+        QCOMPARE(lists.read(kMain), QByteArray("a.ex\r\n"));
+        QVERIFY(!lists.exists(kAdded));
+    }
+
+    void latinOneTextIsStoredAsOneByte() {
+        const Lists lists("a.ex\r\n", QByteArray(), QByteArray());
+        QCOMPARE(lists.run({QStringLiteral("add"), QString::fromUtf8("caf\xc3\xa9.ex")}).exitCode,
+                 0);
+        QCOMPARE(lists.read(kMain), QByteArray("a.ex\r\ncaf\xe9.ex\r\n"));
+    }
+
+    void missingMainFileIsAnError() {
+        TempFolder folder;
+        const CliRun run =
+            runCli({QStringLiteral("--imail-root"), folder.path(), QStringLiteral("--data"),
+                    folder.path(), QStringLiteral("count")});
+        QCOMPARE(run.exitCode, 1);
+        QCOMPARE(run.err, QStringLiteral("The blacklist %1 does not exist.\n")
+                              .arg(folder.filePath(QStringLiteral("url-domain-bl.txt")))
+                              .toUtf8());
+    }
+
+    void wrongUsage_data() {
+        QTest::addColumn<QStringList>("command");
+        QTest::newRow("no command") << QStringList();
+        QTest::newRow("unknown command") << QStringList{QStringLiteral("frobnicate")};
+        QTest::newRow("unknown list") << QStringList{QStringLiteral("show"), QStringLiteral("all")};
+        QTest::newRow("missing argument") << QStringList{QStringLiteral("add")};
+        QTest::newRow("extra argument")
+            << QStringList{QStringLiteral("count"), QStringLiteral("x")};
+    }
+    void wrongUsage() {
+        QFETCH(QStringList, command);
+        const Lists lists("a.ex\r\n", QByteArray(), QByteArray());
+        const CliRun run = lists.run(command);
+        QCOMPARE(run.exitCode, 2);
+        QVERIFY(!run.err.isEmpty());
+        QCOMPARE(lists.read(kMain), QByteArray("a.ex\r\n"));
+    }
+
+    void failedSaveIsAFailure() {
+        const Lists lists("a.ex\r\n", QByteArray(), QByteArray());
+        // A folder where the tracking data folder should be created makes the save fail.
+        TempFolder blocker;
+        blocker.write(QStringLiteral("file"), "x");
+        const CliRun run =
+            runCli({QStringLiteral("--imail-root"), lists.path(QStringLiteral("imail")),
+                    QStringLiteral("--data"), blocker.filePath(QStringLiteral("file/sub")),
+                    QStringLiteral("add"), QStringLiteral("b.ex")});
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY2(run.err.contains("Cannot create the tracking data folder"), run.err.constData());
+        // The main list was still saved.
+        QCOMPARE(lists.read(kMain), QByteArray("a.ex\r\nb.ex\r\n"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCli)
+#include "tst_Cli.moc"
