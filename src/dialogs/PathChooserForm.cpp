@@ -171,7 +171,9 @@ void PathChooserForm::openFolder(const QString& path) {
 }
 
 void PathChooserForm::ok() {
-    m_module.chosenPath = QDir::toNativeSeparators(m_currentFolder);
+    const bool atRoot = driveRootOf(m_currentFolder) == m_currentFolder;
+    m_module.chosenPath =
+        QDir::toNativeSeparators(atRoot ? withTrailingSlash(m_currentFolder) : m_currentFolder);
 }
 
 void PathChooserForm::cancel() {
