@@ -11,7 +11,8 @@ PromptAnswer FakePrompter::ask(const QString& text, PromptButtons buttons, const
     if (buttons == PromptButtons::Ok)
         return PromptAnswer::Ok;
     if (m_answers.isEmpty()) {
-        QTest::qFail(qPrintable(QStringLiteral("unexpected question: ") + text), __FILE__, __LINE__);
+        QTest::qFail(qPrintable(QStringLiteral("unexpected question: ") + text), __FILE__,
+                     __LINE__);
         return PromptAnswer::Cancel;
     }
     return m_answers.takeFirst();
@@ -36,7 +37,9 @@ void FakePrompter::showOptionsDialog() {
     m_optionsUsers.takeFirst()();
 }
 
-void FakePrompter::showAboutBox() { m_log.append(QStringLiteral("[About]")); }
+void FakePrompter::showAboutBox() {
+    m_log.append(QStringLiteral("[About]"));
+}
 
 QStringList FakePrompter::shownTexts() const {
     QStringList texts;

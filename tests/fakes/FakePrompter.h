@@ -3,9 +3,9 @@
 #include "app/Prompter.h"
 
 #include <QList>
-#include <functional>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 namespace quillmere::test {
 

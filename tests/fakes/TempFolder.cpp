@@ -26,6 +26,8 @@ QByteArray TempFolder::read(const QString& name) const {
     return file.readAll();
 }
 
-bool TempFolder::exists(const QString& name) const { return QFileInfo::exists(filePath(name)); }
+bool TempFolder::exists(const QString& name) const {
+    return QFileInfo::exists(filePath(name));
+}
 
 } // namespace quillmere::test
