@@ -15,8 +15,8 @@ namespace quillmere {
 class Drives;
 
 // frmOptions: the folders and exit switches, stored in the registry by OK. A thin window over
-// OptionsForm; the controls carry the names the behaviour gives them (txtImailPath, CheckSort,
-// cmdOK, ...) as object names.
+// OptionsForm; the controls carry their names (txtImailPath, CheckSort, cmdOK, ...) as object
+// names.
 class OptionsDialog final : public QDialog {
     Q_OBJECT
 public:
