@@ -25,6 +25,9 @@ struct Module1 {
     bool modalFlag = false;
     QString chosenPath;
     bool checkDriveType = false;
+    // The Options dialog's save switch as it was before its sort switch forced it on; kept from
+    // one showing of the dialog to the next.
+    std::int16_t prevExitSave = 0;
 };
 
 } // namespace quillmere

@@ -1,9 +1,11 @@
 #include "CliApplication.h"
 
 #include "CliCommand.h"
+#include "SettingsCommands.h"
 #include "lists/ListFiles.h"
 #include "lists/ListLoader.h"
 #include "lists/ListSaver.h"
+#include "platform/SystemRegistry.h"
 
 #include <QCommandLineParser>
 #include <vector>
@@ -27,7 +29,7 @@ QString usageText(const QCommandLineParser& parser) {
                                                            QLatin1String(command.arguments));
         text += head.leftJustified(34) + QLatin1String(command.description) + QLatin1Char('\n');
     }
-    return text;
+    return text + settingsUsage();
 }
 
 const CliCommand* findCommand(const QString& name) {
@@ -52,6 +54,12 @@ int runCli(const QStringList& arguments) {
                                          QStringLiteral("DIR"));
     const QCommandLineOption dataOption(
         QStringLiteral("data"), QStringLiteral("The tracking data folder."), QStringLiteral("DIR"));
+    const QCommandLineOption registryOption(
+        QStringLiteral("registry"),
+        QStringLiteral("The INI file that holds the settings (default: $QUILLMERE_REGISTRY, "
+                       "else registry.ini in the user's configuration folder)."),
+        QStringLiteral("FILE"));
+    parser.addOption(registryOption);
     parser.addOption(imailOption);
     parser.addOption(dataOption);
     parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("What to do."));
@@ -70,6 +78,9 @@ int runCli(const QStringList& arguments) {
         return Usage;
     }
     const QString name = positional.takeFirst();
+    if (isSettingsCommand(name))
+        return runSettingsCommand(*openSystemRegistry(parser.value(registryOption)), context,
+                                  positional);
     const CliCommand* command = findCommand(name);
     if (!command) {
         context.printError(QStringLiteral("Unknown command \"%1\".\n").arg(name) +
@@ -83,13 +94,14 @@ int runCli(const QStringList& arguments) {
                 .arg(QLatin1String(command->name), QLatin1String(command->arguments)));
         return Usage;
     }
-    if (!parser.isSet(imailOption) || !parser.isSet(dataOption)) {
-        context.printError(
-            QStringLiteral("Give the folders with --imail-root DIR and --data DIR."));
-        return Usage;
-    }
     context.imailPath = parser.value(imailOption);
     context.dataPath = parser.value(dataOption);
+    if (!parser.isSet(imailOption) || !parser.isSet(dataOption)) {
+        const auto registry = openSystemRegistry(parser.value(registryOption));
+        if (!useStoredFolders(*registry, context, !parser.isSet(imailOption),
+                              !parser.isSet(dataOption)))
+            return Usage;
+    }
 
     const LoadOutcome loaded = loadLists(context.lists, context.imailPath, context.dataPath);
     if (!loaded.mainFound) {

@@ -1,5 +1,7 @@
 #include "QtPrompter.h"
 
+#include "OptionsDialog.h"
+
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
@@ -53,6 +55,12 @@ QString QtPrompter::chooseOpenFile(const OpenFileRequest& request) {
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QString();
     return dialog.selectedFiles().constFirst();
+}
+
+void QtPrompter::showOptionsDialog() {
+    Q_ASSERT(m_module && m_registry && m_drives);
+    OptionsDialog dialog(*m_module, *m_registry, *this, *m_drives, m_owner);
+    dialog.exec();
 }
 
 } // namespace quillmere

@@ -7,16 +7,30 @@
 
 namespace quillmere {
 
+class Drives;
+class Registry;
+struct Module1;
+
 // The prompts as real Qt message boxes and file dialogs, owned by the given window.
 class QtPrompter final : public Prompter {
 public:
     void setOwner(QWidget* owner) { m_owner = owner; }
+    // What the Options dialog edits and stores, and the drives its folder chooser lists.
+    void setSettings(Module1& module, Registry& registry, Drives& drives) {
+        m_module = &module;
+        m_registry = &registry;
+        m_drives = &drives;
+    }
 
     PromptAnswer ask(const QString& text, PromptButtons buttons, const QString& title) override;
     QString chooseOpenFile(const OpenFileRequest& request) override;
+    void showOptionsDialog() override;
 
 private:
     QPointer<QWidget> m_owner;
+    Module1* m_module = nullptr;
+    Registry* m_registry = nullptr;
+    Drives* m_drives = nullptr;
 };
 
 } // namespace quillmere

@@ -14,6 +14,8 @@ public:
     virtual std::optional<QString> read(const QString& fullName) = 0;
     // Stores a string value, creating the key when needed; false when the write failed.
     virtual bool write(const QString& fullName, const QString& value) = 0;
+    // Deletes a value, so that a write can be taken back; true when the value is gone afterwards.
+    virtual bool remove(const QString& fullName) = 0;
 };
 
 } // namespace quillmere

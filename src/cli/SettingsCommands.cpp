@@ -1,0 +1,143 @@
+#include "SettingsCommands.h"
+
+#include "app/StoredSettings.h"
+#include "platform/Registry.h"
+
+#include <array>
+
+namespace quillmere::cli {
+
+namespace {
+
+constexpr std::array<const char*, 7> settingNames{
+    valueName::imailPath, valueName::dataPath, valueName::importPath,   valueName::installPath,
+    valueName::exitSave,  valueName::exitSort, valueName::restartQueue,
+};
+
+bool isSwitch(const QString& name) {
+    return name == QLatin1String(valueName::exitSave) ||
+           name == QLatin1String(valueName::exitSort) ||
+           name == QLatin1String(valueName::restartQueue);
+}
+
+QString fullName(const QString& name) {
+    return settingsKey() + name;
+}
+
+int printSettings(Registry& registry, const CliContext& context) {
+    QStringList missing;
+    QStringList notes;
+    for (const char* name : settingNames) {
+        const QString valueName = QLatin1String(name);
+        const std::optional<QString> stored = registry.read(fullName(valueName));
+        context.printLine(valueName + QLatin1Char('=') + stored.value_or(QString()));
+        if (!stored) {
+            missing << valueName;
+        } else if (isSwitch(valueName) && *stored != QLatin1String("0") &&
+                   switchValue(stored) == 0) {
+            notes << QStringLiteral("%1 \"%2\" is not 0 or 1 and counts as 0")
+                         .arg(valueName, *stored);
+        }
+    }
+    if (const std::optional<QString> topDir = registry.read(imailTopDirName())) {
+        context.printLine(QStringLiteral("TopDir=") + *topDir);
+        if (const std::optional<QString> version = registry.read(imailVersionName()))
+            context.printLine(QStringLiteral("Version=") + *version);
+    }
+    if (!missing.isEmpty())
+        context.printError(QStringLiteral("Not stored: ") + missing.join(QStringLiteral(", ")));
+    for (const QString& note : std::as_const(notes))
+        context.printError(note);
+    return Success;
+}
+
+int setSetting(Registry& registry, const CliContext& context, const QString& name,
+               const QString& value) {
+    if (name == QLatin1String(valueName::installPath)) {
+        context.printError(
+            QStringLiteral("installPath is the installer's and is never written by this program"));
+        return Usage;
+    }
+    const bool known = name == QLatin1String(valueName::imailPath) ||
+                       name == QLatin1String(valueName::dataPath) ||
+                       name == QLatin1String(valueName::importPath) || isSwitch(name);
+    if (!known) {
+        context.printError(QStringLiteral("Unknown setting \"%1\": use imailPath, dataPath, "
+                                          "importPath, exitSave, exitSort or restartQueue")
+                               .arg(name));
+        return Usage;
+    }
+    if (isSwitch(name) && value != QLatin1String("0") && value != QLatin1String("1")) {
+        context.printError(
+            QStringLiteral("%1 is a switch: give 0 or 1, not \"%2\"").arg(name, value));
+        return Usage;
+    }
+    if (!registry.write(fullName(name), value)) {
+        context.printError(
+            QStringLiteral("Could not write the registry value %1").arg(fullName(name)));
+        return Failure;
+    }
+    return Success;
+}
+
+} // namespace
+
+bool isSettingsCommand(const QString& name) {
+    return name == QLatin1String("settings");
+}
+
+QString settingsUsage() {
+    const auto line = [](const char* head, const char* description) {
+        return QString(QLatin1String(head)).leftJustified(34) + QLatin1String(description) +
+               QLatin1Char('\n');
+    };
+    return line("  settings", "print the stored settings as name=value lines") +
+           line("  settings set NAME VALUE",
+                "store imailPath, dataPath, importPath, or exitSave, exitSort, restartQueue "
+                "as 0 or 1");
+}
+
+int runSettingsCommand(Registry& registry, const CliContext& context,
+                       const QStringList& arguments) {
+    if (arguments.isEmpty())
+        return printSettings(registry, context);
+    if (arguments.size() == 3 && arguments.at(0) == QLatin1String("set"))
+        return setSetting(registry, context, arguments.at(1), arguments.at(2));
+    context.printError(QStringLiteral("Usage: quillmere-cli [options] settings [set NAME VALUE]"));
+    return Usage;
+}
+
+bool useStoredFolders(Registry& registry, CliContext& context, bool needImailPath,
+                      bool needDataPath) {
+    if (needImailPath) {
+        const std::optional<QString> imailPath =
+            registry.read(fullName(QLatin1String(valueName::imailPath)));
+        if (!imailPath) {
+            context.printError(
+                QStringLiteral("No Imail root folder is stored (%1): give --imail-root DIR, or "
+                               "store it with: quillmere-cli settings set imailPath DIR")
+                    .arg(fullName(QLatin1String(valueName::imailPath))));
+            return false;
+        }
+        context.imailPath = *imailPath;
+    }
+    if (needDataPath) {
+        if (const auto dataPath = registry.read(fullName(QLatin1String(valueName::dataPath)))) {
+            context.dataPath = *dataPath;
+        } else if (const auto installPath =
+                       registry.read(fullName(QLatin1String(valueName::installPath)))) {
+            context.dataPath = defaultDataPath(*installPath);
+        } else {
+            context.printError(
+                QStringLiteral("No tracking data folder is stored (%1), nor an install folder "
+                               "(%2): give --data DIR, or store it with: quillmere-cli settings "
+                               "set dataPath DIR")
+                    .arg(fullName(QLatin1String(valueName::dataPath)),
+                         fullName(QLatin1String(valueName::installPath))));
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace quillmere::cli

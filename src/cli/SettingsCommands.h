@@ -1,0 +1,27 @@
+#pragma once
+
+#include "CliContext.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace quillmere {
+class Registry;
+}
+
+namespace quillmere::cli {
+
+// "settings" prints the stored settings; "settings set NAME VALUE" stores one. Neither loads a
+// list.
+bool isSettingsCommand(const QString& name);
+int runSettingsCommand(Registry& registry, const CliContext& context, const QStringList& arguments);
+// The usage lines of the settings commands.
+QString settingsUsage();
+
+// Fills the folders that were not given on the command line from the stored settings: imailPath,
+// and dataPath or, when none is stored, the install folder's URLdata as the program uses it.
+// False after reporting a folder that is not stored.
+bool useStoredFolders(Registry& registry, CliContext& context, bool needImailPath,
+                      bool needDataPath);
+
+} // namespace quillmere::cli

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "Registry.h"
+
+#include <QStringList>
+
+namespace quillmere {
+
+// The registry as an INI file, for machines without a Windows registry. A key is a section named
+// by its full path and a value a name=value line:
+//
+//   [HKEY_LOCAL_MACHINE\SOFTWARE\Brindlecove\Quillmere]
+//   installPath=/opt/quillmere
+//
+// Reads fall back, in order, to read-only files that an installation provides (for example the
+// installPath recorded by a package); writes and removals go to the first file only.
+class IniRegistry final : public Registry {
+public:
+    explicit IniRegistry(QString file, QStringList readOnlyFallbacks = {});
+
+    std::optional<QString> read(const QString& fullName) override;
+    bool write(const QString& fullName, const QString& value) override;
+    bool remove(const QString& fullName) override;
+
+    const QString& fileName() const { return m_file; }
+
+private:
+    QString m_file;
+    QStringList m_fallbacks;
+};
+
+} // namespace quillmere

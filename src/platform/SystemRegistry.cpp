@@ -1,0 +1,39 @@
+#include "SystemRegistry.h"
+
+#include "IniRegistry.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QStandardPaths>
+#ifdef Q_OS_WIN
+#include "WindowsRegistry.h"
+#endif
+
+namespace quillmere {
+
+QString registryFile(const QString& fileOption) {
+    if (!fileOption.isEmpty())
+        return fileOption;
+    const QString fromEnvironment = qEnvironmentVariable(registryVariable);
+    if (!fromEnvironment.isEmpty())
+        return fromEnvironment;
+    // Shared by the desktop program and the command-line tool, so not per application name.
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QStringLiteral("/quillmere/registry.ini");
+}
+
+QStringList installedRegistryFiles() {
+    return {QDir::cleanPath(QCoreApplication::applicationDirPath() +
+                            QStringLiteral("/../share/quillmere/registry.ini")),
+            QStringLiteral("/etc/quillmere/registry.ini")};
+}
+
+std::unique_ptr<Registry> openSystemRegistry(const QString& fileOption) {
+#ifdef Q_OS_WIN
+    if (fileOption.isEmpty() && qEnvironmentVariableIsEmpty(registryVariable))
+        return std::make_unique<WindowsRegistry>();
+#endif
+    return std::make_unique<IniRegistry>(registryFile(fileOption), installedRegistryFiles());
+}
+
+} // namespace quillmere

@@ -1,0 +1,238 @@
+#include "CliRunner.h"
+#include "fakes/TempFolder.h"
+
+#include <QTest>
+
+using quillmere::test::CliRun;
+using quillmere::test::runCli;
+using quillmere::test::TempFolder;
+
+namespace {
+
+const QByteArray key = "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Brindlecove\\Quillmere]\n";
+const QByteArray imailKey = "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Ipswitch\\IMail\\Global]\n";
+
+// A registry file and the folders it names.
+class Machine {
+public:
+    QString registry() const { return folder.filePath(QStringLiteral("registry.ini")); }
+    void writeRegistry(const QByteArray& bytes) const {
+        folder.write(QStringLiteral("registry.ini"), bytes);
+    }
+    QByteArray registryBytes() const { return folder.read(QStringLiteral("registry.ini")); }
+    QByteArray path(const char* name) const {
+        return folder.filePath(QLatin1String(name)).toLocal8Bit();
+    }
+
+    CliRun run(QStringList arguments) const {
+        arguments.prepend(registry());
+        arguments.prepend(QStringLiteral("--registry"));
+        return runCli(arguments);
+    }
+
+    TempFolder folder;
+};
+
+QStringList args(const char* text) {
+    return QString::fromLatin1(text).split(QLatin1Char(' '));
+}
+
+} // namespace
+
+class TestCliSettings : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void printsTheStoredValues() {
+        Machine machine;
+        machine.writeRegistry(key +
+                              "imailPath=/srv/imail\n"
+                              "dataPath=/srv/URLdata\n"
+                              "importPath=\n"
+                              "installPath=/opt/quillmere\n"
+                              "exitSave=1\n"
+                              "exitSort=0\n"
+                              "restartQueue=1\n" +
+                              imailKey + "TopDir=/srv/imail\nVersion=8.10\n");
+        const CliRun run = machine.run(args("settings"));
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.out, QByteArray("imailPath=/srv/imail\n"
+                                     "dataPath=/srv/URLdata\n"
+                                     "importPath=\n"
+                                     "installPath=/opt/quillmere\n"
+                                     "exitSave=1\n"
+                                     "exitSort=0\n"
+                                     "restartQueue=1\n"
+                                     "TopDir=/srv/imail\n"
+                                     "Version=8.10\n"));
+        QCOMPARE(run.err, QByteArray());
+    }
+
+    void namesWhatIsNotStoredOrNotASwitch() {
+        Machine machine;
+        machine.writeRegistry(key + "installPath=/opt/quillmere\nexitSort=yes\n" + imailKey +
+                              "Version=9\n");
+        const CliRun run = machine.run(args("settings"));
+        QCOMPARE(run.exitCode, 0);
+        // Imail's version means nothing without its root folder.
+        QCOMPARE(run.out, QByteArray("imailPath=\n"
+                                     "dataPath=\n"
+                                     "importPath=\n"
+                                     "installPath=/opt/quillmere\n"
+                                     "exitSave=\n"
+                                     "exitSort=yes\n"
+                                     "restartQueue=\n"));
+        QCOMPARE(run.err,
+                 QByteArray("Not stored: imailPath, dataPath, importPath, exitSave, restartQueue\n"
+                            "exitSort \"yes\" is not 0 or 1 and counts as 0\n"));
+    }
+
+    void setStoresOneValue_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("value");
+        QTest::newRow("imailPath") << QStringLiteral("imailPath") << QStringLiteral("/srv/imail");
+        QTest::newRow("dataPath") << QStringLiteral("dataPath") << QStringLiteral("/srv/data");
+        QTest::newRow("importPath") << QStringLiteral("importPath") << QString();
+        QTest::newRow("exitSave") << QStringLiteral("exitSave") << QStringLiteral("1");
+        QTest::newRow("exitSort") << QStringLiteral("exitSort") << QStringLiteral("0");
+        QTest::newRow("restartQueue") << QStringLiteral("restartQueue") << QStringLiteral("1");
+    }
+    void setStoresOneValue() {
+        QFETCH(QString, name);
+        QFETCH(QString, value);
+        Machine machine;
+        machine.writeRegistry(key + "installPath=/opt/quillmere\n");
+        const CliRun set =
+            machine.run({QStringLiteral("settings"), QStringLiteral("set"), name, value});
+        QCOMPARE(set.exitCode, 0);
+        QCOMPARE(set.out, QByteArray());
+        QCOMPARE(set.err, QByteArray());
+        const QByteArray line =
+            "SOFTWARE\\Brindlecove\\Quillmere\\" + name.toLatin1() + '=' + value.toLatin1() + '\n';
+        QVERIFY(machine.registryBytes().contains(line));
+        QVERIFY(machine.registryBytes().contains("installPath=/opt/quillmere\n"));
+        const CliRun shown = machine.run(args("settings"));
+        QVERIFY(
+            ('\n' + shown.out).contains('\n' + name.toLatin1() + '=' + value.toLatin1() + '\n'));
+    }
+
+    void setRefusesWhatCannotBeStored_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QByteArray>("error");
+        QTest::newRow("installPath")
+            << args("settings set installPath /opt/other")
+            << QByteArray("installPath is the installer's and is never written by this program\n");
+        QTest::newRow("unknown name")
+            << args("settings set imailpath /srv")
+            << QByteArray("Unknown setting \"imailpath\": use imailPath, dataPath, importPath, "
+                          "exitSave, exitSort or restartQueue\n");
+        QTest::newRow("switch yes")
+            << args("settings set exitSave yes")
+            << QByteArray("exitSave is a switch: give 0 or 1, not \"yes\"\n");
+        QTest::newRow("switch 2") << args("settings set restartQueue 2")
+                                  << QByteArray(
+                                         "restartQueue is a switch: give 0 or 1, not \"2\"\n");
+        QTest::newRow("switch empty")
+            << QStringList{QStringLiteral("settings"), QStringLiteral("set"),
+                           QStringLiteral("exitSort"), QString()}
+            << QByteArray("exitSort is a switch: give 0 or 1, not \"\"\n");
+        QTest::newRow("no value") << args("settings set exitSort")
+                                  << QByteArray("Usage: quillmere-cli [options] settings [set NAME "
+                                                "VALUE]\n");
+        QTest::newRow("not set") << args("settings get exitSort")
+                                 << QByteArray("Usage: quillmere-cli [options] settings [set NAME "
+                                               "VALUE]\n");
+    }
+    void setRefusesWhatCannotBeStored() {
+        QFETCH(QStringList, arguments);
+        QFETCH(QByteArray, error);
+        Machine machine;
+        const QByteArray before = key + "installPath=/opt/quillmere\nexitSave=0\n";
+        machine.writeRegistry(before);
+        const CliRun run = machine.run(arguments);
+        QCOMPARE(run.exitCode, 2);
+        QCOMPARE(run.err, error);
+        QCOMPARE(machine.registryBytes(), before);
+    }
+
+    void failedWriteIsAFailure() {
+        Machine machine;
+        machine.folder.write(QStringLiteral("blocked"), "");
+        const CliRun run = runCli({QStringLiteral("--registry"),
+                                   machine.folder.filePath(QStringLiteral("blocked/registry.ini")),
+                                   QStringLiteral("settings"), QStringLiteral("set"),
+                                   QStringLiteral("exitSave"), QStringLiteral("1")});
+        QCOMPARE(run.exitCode, 1);
+        QCOMPARE(run.err, QByteArray("Could not write the registry value "
+                                     "HKEY_LOCAL_MACHINE\\SOFTWARE\\Brindlecove\\Quillmere\\"
+                                     "exitSave\n"));
+    }
+
+    void registryFromTheEnvironment() {
+        Machine machine;
+        machine.writeRegistry(key + "exitSort=1\n");
+        qputenv("QUILLMERE_REGISTRY", machine.registry().toLocal8Bit());
+        const CliRun run = runCli(args("settings"));
+        qunsetenv("QUILLMERE_REGISTRY");
+        QCOMPARE(run.exitCode, 0);
+        QVERIFY(run.out.contains("\nexitSort=1\n"));
+    }
+
+    void listCommandsUseTheStoredFolders() {
+        Machine machine;
+        machine.folder.write(QStringLiteral("imail/url-domain-bl.txt"), "a.ex\r\nb.ex\r\n");
+        machine.folder.write(QStringLiteral("data/url-domain-add.txt"), "b.ex\r\n");
+        machine.writeRegistry(key + "imailPath=" + machine.path("imail") +
+                              "\ndataPath=" + machine.path("data") + "\n");
+        const CliRun count = machine.run(args("count"));
+        QCOMPARE(count.exitCode, 0);
+        QCOMPARE(count.out, QByteArray("2 listed\n1 added\n0 removed\n"));
+
+        const CliRun add = machine.run(args("add c.ex"));
+        QCOMPARE(add.exitCode, 0);
+        QCOMPARE(machine.folder.read(QStringLiteral("imail/url-domain-bl.txt")),
+                 QByteArray("a.ex\r\nb.ex\r\nc.ex\r\n"));
+        QCOMPARE(machine.folder.read(QStringLiteral("data/url-domain-add.txt")),
+                 QByteArray("b.ex\r\nc.ex\r\n"));
+    }
+
+    void optionsOverrideTheStoredFolders() {
+        Machine machine;
+        machine.folder.write(QStringLiteral("other/url-domain-bl.txt"), "z.ex\r\n");
+        machine.writeRegistry(key + "imailPath=" + machine.path("imail") +
+                              "\ndataPath=" + machine.path("data") + "\n");
+        const CliRun run = machine.run({QStringLiteral("--imail-root"),
+                                        machine.folder.filePath(QStringLiteral("other")),
+                                        QStringLiteral("count")});
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.out, QByteArray("1 listed\n0 added\n0 removed\n"));
+    }
+
+    void missingDataPathIsTheInstallFoldersUrlData() {
+        Machine machine;
+        machine.folder.write(QStringLiteral("imail/url-domain-bl.txt"), "a.ex\r\n");
+        machine.folder.write(QStringLiteral("install/URLdata/url-domain-rem.txt"), "r.ex\r\n");
+        machine.writeRegistry(key + "imailPath=" + machine.path("imail") +
+                              "\ninstallPath=" + machine.path("install") + "\n");
+        const CliRun run = machine.run(args("count"));
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.out, QByteArray("1 listed\n0 added\n1 removed\n"));
+        // Only the program's start-up stores that default.
+        QVERIFY(!machine.registryBytes().contains("dataPath"));
+    }
+
+    void missingImailPathIsReported() {
+        Machine machine;
+        machine.writeRegistry(key + "installPath=/opt/quillmere\n");
+        const CliRun run = machine.run(args("count"));
+        QCOMPARE(run.exitCode, 2);
+        QCOMPARE(run.out, QByteArray());
+        QCOMPARE(run.err,
+                 QByteArray("No Imail root folder is stored "
+                            "(HKEY_LOCAL_MACHINE\\SOFTWARE\\Brindlecove\\Quillmere\\imailPath): "
+                            "give --imail-root DIR, or store it with: quillmere-cli settings set "
+                            "imailPath DIR\n"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCliSettings)
+#include "tst_CliSettings.moc"
