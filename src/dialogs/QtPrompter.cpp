@@ -1,5 +1,7 @@
 #include "QtPrompter.h"
 
+#include "AboutBox.h"
+
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
@@ -53,6 +55,11 @@ QString QtPrompter::chooseOpenFile(const OpenFileRequest& request) {
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QString();
     return dialog.selectedFiles().constFirst();
+}
+
+void QtPrompter::showAboutBox() {
+    AboutBox about(m_owner);
+    about.exec();
 }
 
 } // namespace quillmere

@@ -8,12 +8,13 @@
 namespace quillmere {
 
 // The prompts as real Qt message boxes and file dialogs, owned by the given window.
-class QtPrompter final : public Prompter {
+class QtPrompter : public Prompter {
 public:
     void setOwner(QWidget* owner) { m_owner = owner; }
 
     PromptAnswer ask(const QString& text, PromptButtons buttons, const QString& title) override;
     QString chooseOpenFile(const OpenFileRequest& request) override;
+    void showAboutBox() override;
 
 private:
     QPointer<QWidget> m_owner;
