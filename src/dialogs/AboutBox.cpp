@@ -3,6 +3,7 @@
 #include "AboutPicture.h"
 #include "app/Prompter.h"
 
+#include <QFontMetrics>
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
@@ -24,6 +25,20 @@ QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, QRect 
     label->setGeometry(place);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     return label;
+}
+
+// Each text has the fixed box of the design; with a wide system font the text gets smaller until
+// it fits its box.
+void fitText(QLabel* label) {
+    QFont font = label->font();
+    for (int pixels = 11; pixels >= 8; --pixels) {
+        font.setPixelSize(pixels);
+        const QRect needed = QFontMetrics(font).boundingRect(
+            QRect(0, 0, label->width(), 4 * label->height()), Qt::TextWordWrap, label->text());
+        if (needed.height() <= label->height())
+            break;
+    }
+    label->setFont(font);
 }
 
 // One line of the etched rule under the text.
@@ -64,19 +79,23 @@ AboutBox::AboutBox(QWidget* parent)
         this, "lblVersion",
         versionLine(QUILLMERE_VERSION_MAJOR, QUILLMERE_VERSION_MINOR, QUILLMERE_VERSION_PATCH),
         twips(2160, 480, kClientWidth - 2160, 225));
-    makeLabel(this, "lblDescription",
-              QStringLiteral("Keeps track of changes you've made to Imail's url-domain-bl.txt file "
-                             "making it a breeze to implement new anti-spam releases from Imail. "
-                             "When importing new data from Imail, the manager automatically "
-                             "merges, re-allows URLs you're removed and sorts the list. All you "
-                             "have to do is use this program to remove URLS from your blacklist."),
-              twips(2160, 840, 3135, 1650))
-        ->setWordWrap(true);
-    makeLabel(this, "Label1",
-              QStringLiteral("Please feel free to send suggestions and/or comments to "
-                             "quillmere@brindlecove.example"),
-              twips(2160, 2640, 3135, 495))
-        ->setWordWrap(true);
+    QLabel* description = makeLabel(
+        this, "lblDescription",
+        QStringLiteral("Keeps track of changes you've made to Imail's url-domain-bl.txt file "
+                       "making it a breeze to implement new anti-spam releases from Imail. "
+                       "When importing new data from Imail, the manager automatically "
+                       "merges, re-allows URLs you're removed and sorts the list. All you "
+                       "have to do is use this program to remove URLS from your blacklist."),
+        twips(2160, 840, 3135, 1650));
+    QLabel* contact =
+        makeLabel(this, "Label1",
+                  QStringLiteral("Please feel free to send suggestions and/or comments to "
+                                 "quillmere@brindlecove.example"),
+                  twips(2160, 2640, 3135, 495));
+    for (QLabel* label : {description, contact}) {
+        label->setWordWrap(true);
+        fitText(label);
+    }
     makeRuleLine(this, QColor(0x80, 0x80, 0x80), 3225);
     makeRuleLine(this, Qt::white, 3240);
 

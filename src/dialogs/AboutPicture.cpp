@@ -45,7 +45,7 @@ QPixmap drawAboutPicture(QSize size) {
 
     painter.setPen(QColor(0xf4, 0xf1, 0xe8));
     QFont font = painter.font();
-    font.setPixelSize(static_cast<int>(w * 0.42));
+    font.setPixelSize(static_cast<int>(w * 0.22));
     font.setBold(true);
     painter.setFont(font);
     painter.drawText(QRectF(0, h * 0.86, w, h * 0.14), Qt::AlignCenter, QStringLiteral("Q"));
