@@ -191,6 +191,9 @@ void MainWindow::connectCommands() {
     for (ListId list : kLists) {
         connect(m_sortButtons[static_cast<std::size_t>(list)], &QPushButton::clicked, this,
                 [this, list] { sortList(list); });
+        // A click counts even on the entry already selected (say, by the find box's search).
+        connect(view(list), &QAbstractItemView::clicked, this,
+                [this, list] { listSelectionChanged(list, true); });
         connect(view(list)->selectionModel(), &QItemSelectionModel::selectionChanged, this,
                 [this, list](const QItemSelection& selected) {
                     listSelectionChanged(list, m_windowSelecting == 0 && !selected.isEmpty());

@@ -580,6 +580,11 @@ private Q_SLOTS:
         QCOMPARE(spy[0][0].toModelIndex().row(), 39); // fewer than 15 entries from 30 on
         QCOMPARE(spy[1][0].toModelIndex().row(), 30);
         QVERIFY(!h.button("CommandRem")->isEnabled()); // the search is no click on the list
+        // A click on the entry the search selected is.
+        h.clickRow("List1", 30);
+        QVERIFY(h.button("CommandRem")->isEnabled());
+        h.press("CommandRem");
+        QCOMPARE(h.rows("List3"), QStringList{QStringLiteral("abx.ex")});
     }
 
     void escapeScrollsToTheTop() {
