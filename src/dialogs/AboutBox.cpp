@@ -1,6 +1,7 @@
 #include "AboutBox.h"
 
 #include "AboutPicture.h"
+#include "Twips.h"
 #include "app/Prompter.h"
 
 #include <QFontMetrics>
@@ -11,11 +12,6 @@
 namespace quillmere {
 
 namespace {
-
-// The layout is designed in twips: 15 to a pixel at 96 dpi.
-QRect twips(int left, int top, int width, int height) {
-    return QRect(left / 15, top / 15, width / 15, height / 15);
-}
 
 constexpr int kClientWidth = 5415;
 

@@ -1,6 +1,7 @@
 #include "MainWindow.h"
 
 #include "EntryText.h"
+#include "dialogs/Twips.h"
 #include "lists/ListLoader.h"
 #include "lists/ListSaver.h"
 
@@ -23,11 +24,6 @@ namespace quillmere {
 namespace {
 
 constexpr std::array kLists{ListId::Main, ListId::Added, ListId::Removed};
-
-// The layout is designed in twips: 15 to a pixel at 96 dpi.
-QRect twips(int left, int top, int width, int height) {
-    return QRect(left / 15, top / 15, width / 15, height / 15);
-}
 
 QString latin1(const std::string& text) {
     return entryToText(text);
