@@ -1,5 +1,6 @@
 #include "QtPrompter.h"
 
+#include "AboutBox.h"
 #include "OptionsDialog.h"
 
 #include <QFileDialog>
@@ -61,6 +62,11 @@ void QtPrompter::showOptionsDialog() {
     Q_ASSERT(m_module && m_registry && m_drives);
     OptionsDialog dialog(*m_module, *m_registry, *this, *m_drives, m_owner);
     dialog.exec();
+}
+
+void QtPrompter::showAboutBox() {
+    AboutBox about(m_owner);
+    about.exec();
 }
 
 } // namespace quillmere

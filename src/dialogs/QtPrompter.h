@@ -25,6 +25,7 @@ public:
     PromptAnswer ask(const QString& text, PromptButtons buttons, const QString& title) override;
     QString chooseOpenFile(const OpenFileRequest& request) override;
     void showOptionsDialog() override;
+    void showAboutBox() override;
 
 private:
     QPointer<QWidget> m_owner;

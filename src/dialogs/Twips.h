@@ -1,14 +1,18 @@
 #pragma once
 
+#include <QRect>
 #include <QWidget>
 
 namespace quillmere {
 
-// Places a widget by a layout given in twips (1/1440 inch), at 15 twips to the pixel.
+// The windows are designed in twips (1/1440 inch): 15 to a pixel at 96 dpi.
+inline QRect twips(int left, int top, int width, int height) {
+    return QRect(left / 15, top / 15, width / 15, height / 15);
+}
+
+// Places a widget by a layout given in twips.
 inline void placeInTwips(QWidget* widget, int left, int top, int width, int height) {
-    constexpr int twipsPerPixel = 15;
-    widget->setGeometry(left / twipsPerPixel, top / twipsPerPixel, width / twipsPerPixel,
-                        height / twipsPerPixel);
+    widget->setGeometry(twips(left, top, width, height));
 }
 
 } // namespace quillmere

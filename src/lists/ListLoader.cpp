@@ -5,14 +5,17 @@
 namespace quillmere {
 
 namespace {
-void loadOne(TrackedLists& lists, ListId id, const QString& path, QStringList& errors) {
+bool loadOne(TrackedLists& lists, ListId id, const QString& path, QStringList& errors) {
     if (!fileExists(path))
-        return;
+        return false;
     QString error;
-    if (auto entries = readListFile(path, &error))
-        lists.replace(id, std::move(*entries));
-    else
+    auto entries = readListFile(path, &error);
+    if (!entries) {
         errors << error;
+        return false;
+    }
+    lists.replace(id, std::move(*entries));
+    return true;
 }
 } // namespace
 
@@ -22,7 +25,7 @@ LoadOutcome loadLists(TrackedLists& lists, const QString& imailPath, const QStri
     if (!fileExists(mainPath))
         return outcome;
     outcome.mainFound = true;
-    loadOne(lists, ListId::Main, mainPath, outcome.errors);
+    outcome.mainRead = loadOne(lists, ListId::Main, mainPath, outcome.errors);
     loadOne(lists, ListId::Added, addedListPath(dataPath), outcome.errors);
     loadOne(lists, ListId::Removed, removedListPath(dataPath), outcome.errors);
     return outcome;

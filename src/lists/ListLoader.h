@@ -10,6 +10,7 @@ namespace quillmere {
 // Reads the three list files into the lists, leaving the flags as they are.
 struct LoadOutcome {
     bool mainFound = false; // false: the Main list file is missing and nothing was loaded
+    bool mainRead = false;  // the Main list file was found and read whole
     QStringList errors;     // files that exist but could not be read, with the reason
 };
 

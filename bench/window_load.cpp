@@ -1,0 +1,134 @@
+// The main window on a Main list of 1,000,000 domains (or the count given as the argument): the
+// time from start to the window shown, the time of one key release in the find box (a match near
+// the end of the list, the longest scan), one add, and the peak memory. Run it with
+// QT_QPA_PLATFORM=offscreen or on a display.
+
+#include "mainwindow/MainWindow.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QWindow>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <random>
+#include <string>
+
+using namespace quillmere;
+
+namespace {
+
+// Answers nothing is expected to ask.
+class SilentPrompter final : public Prompter {
+public:
+    PromptAnswer ask(const QString& text, PromptButtons, const QString&) override {
+        std::fprintf(stderr, "unexpected message: %s\n", qPrintable(text));
+        return PromptAnswer::Cancel;
+    }
+    QString chooseOpenFile(const OpenFileRequest&) override { return QString(); }
+    void showOptionsDialog() override {}
+    void showAboutBox() override {}
+};
+
+class NoLauncher final : public QueueLauncher {
+public:
+    void startQueueRestart(const QString&) override {}
+};
+
+// Made-up domains of 6 to 18 letters and digits; returns the last one.
+std::string writeMainList(const QString& path, int entries) {
+    std::mt19937 random(20040817);
+    const std::string letters = "abcdefghijklmnopqrstuvwxyz0123456789";
+    const char* tlds[] = {".com", ".net", ".info", ".biz", ".ru", ".cn"};
+    std::ofstream out(path.toStdString(), std::ios::binary);
+    std::string domain;
+    for (int k = 0; k < entries; ++k) {
+        domain.clear();
+        const int length = 6 + static_cast<int>(random() % 13);
+        for (int c = 0; c < length; ++c)
+            domain += letters[random() % letters.size()];
+        domain += tlds[random() % 6];
+        out << domain << "\r\n";
+    }
+    return domain;
+}
+
+long peakMemoryKiB() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').constFirst().toLong();
+    }
+    return -1;
+}
+
+void waitUntilShown(QWidget& window) {
+    while (!window.windowHandle() || !window.windowHandle()->isExposed())
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
+    QApplication::processEvents();
+}
+
+double milliseconds(const QElapsedTimer& timer) {
+    return timer.nsecsElapsed() / 1e6;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const int entries = argc > 1 ? std::atoi(argv[1]) : 1'000'000;
+    if (entries < 1) {
+        std::fprintf(stderr, "usage: bench_window_load [entries]\n");
+        return 2;
+    }
+    QTemporaryDir folder;
+    const QString imail = folder.filePath(QStringLiteral("imail"));
+    QDir().mkpath(imail);
+    const std::string last = writeMainList(imail + QStringLiteral("/url-domain-bl.txt"), entries);
+
+    QElapsedTimer start;
+    start.start();
+    QApplication app(argc, argv);
+    Module1 module;
+    module.settings.imailPath = imail;
+    module.settings.dataPath = folder.filePath(QStringLiteral("data"));
+    module.settings.imailInstalled = true;
+    SilentPrompter prompter;
+    NoLauncher launcher;
+    MainWindow window(module, prompter, launcher);
+    if (!window.formLoad())
+        return 1;
+    window.show();
+    waitUntilShown(window);
+    const double shownAfter = milliseconds(start);
+
+    // A text only the last entry begins with: the scan runs through the whole list.
+    auto* findBox = window.findChild<QLineEdit*>(QStringLiteral("Text1"));
+    findBox->setText(QString::fromLatin1(last.data(), static_cast<qsizetype>(last.size())));
+    QElapsedTimer keyTimer;
+    keyTimer.start();
+    QKeyEvent release(QEvent::KeyRelease, Qt::Key_A, Qt::NoModifier, QStringLiteral("a"));
+    QApplication::sendEvent(findBox, &release);
+    QApplication::processEvents();
+    const double keyRelease = milliseconds(keyTimer);
+
+    findBox->setText(QStringLiteral("new-entry.example"));
+    QElapsedTimer addTimer;
+    addTimer.start();
+    window.findChild<QPushButton*>(QStringLiteral("CommandAdd"))->click();
+    QApplication::processEvents();
+    const double add = milliseconds(addTimer);
+
+    std::printf("Main list entries:           %d\n", entries);
+    std::printf("start to window shown:       %.0f ms\n", shownAfter);
+    std::printf("find box key release (scan): %.1f ms\n", keyRelease);
+    std::printf("add one domain:              %.1f ms\n", add);
+    std::printf("peak memory:                 %.0f MB\n", peakMemoryKiB() / 1024.0);
+    return 0;
+}

@@ -1,0 +1,121 @@
+#pragma once
+
+#include "EntryListModel.h"
+#include "ExitFlow.h"
+#include "FindBoxSearch.h"
+#include "app/AppSettings.h"
+#include "app/Prompter.h"
+#include "lists/TrackedLists.h"
+#include "platform/QueueLauncher.h"
+
+#include <QMainWindow>
+#include <array>
+#include <functional>
+#include <optional>
+
+class QAction;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QListView;
+class QPushButton;
+class QTabWidget;
+
+namespace quillmere {
+
+// frmMain: the three lists on three tabs, the editing buttons, the find box, the menus and the
+// exit. The lists live in TrackedLists alone; the list views show them through models.
+class MainWindow final : public QMainWindow {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(MainWindow)
+
+public:
+    MainWindow(Module1& module, Prompter& prompter, QueueLauncher& launcher,
+               QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // Run at the end of every load of the lists (start-up and Revert); start-up uses it to close
+    // its loading window, and must accept being called when that window is gone.
+    void setLoadFinishedHook(std::function<void()> hook) { m_loadFinished = std::move(hook); }
+
+    // Form_Load: the menu states that hold for the whole run, then the lists. False when the Main
+    // list file was missing and the Options dialog was cancelled: the program ends, nothing shown.
+    bool formLoad();
+
+    const TrackedLists& lists() const { return m_lists; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildMenus();
+    void buildPages(QWidget* central);
+    void buildStatusBar();
+    void connectCommands();
+
+    bool dataInit();
+    void changeStatus();
+    void showCount(ListId list);
+    void showFrame(int tab);
+    bool saveAll();
+    void sortList(ListId list);
+    void endProgram();
+
+    void commandAddClicked();
+    void commandRemClicked();
+    void commandRemAddedClicked();
+    void commandRemRemovedClicked();
+    void addedClearClicked();
+    void revertTriggered();
+    void exitNoSaveTriggered();
+    void tabStripClicked();
+    void findBoxKeyReleased(int key);
+    void findBoxGotFocus();
+    void listSelectionChanged(ListId list, bool userSelected);
+    void closeOtherWindows();
+
+    std::optional<std::size_t> selectedRow(ListId list) const;
+    void selectMainRow(std::size_t row);
+    void clearMainSelection();
+    void setDefaultButton(QPushButton* button);
+    QListView* view(ListId list) const { return m_views[static_cast<std::size_t>(list)]; }
+
+    Module1& m_module;
+    Prompter& m_prompter;
+    QueueLauncher& m_launcher;
+    TrackedLists m_lists;
+    TrackedListModels m_models;
+    FindBoxSearch m_findBox;
+    ExitFlow m_exitFlow;
+    std::function<void()> m_loadFinished;
+    bool m_exitNoSave = false;
+    bool m_endingAtOnce = false;
+    // Selections the window makes itself (search, Escape, focus) are no click on a list.
+    int m_windowSelecting = 0;
+    QPushButton* m_defaultButton = nullptr;
+
+    QTabWidget* m_tabStrip = nullptr;
+    std::array<QFrame*, 3> m_frames{};
+    std::array<QListView*, 3> m_views{};
+    QLineEdit* m_text1 = nullptr;
+    QPushButton* m_commandAdd = nullptr;
+    QPushButton* m_commandRem = nullptr;
+    QPushButton* m_commandRemAdded = nullptr;
+    QPushButton* m_commandRemRemoved = nullptr;
+    QPushButton* m_addedClear = nullptr;
+    std::array<QPushButton*, 3> m_sortButtons{};
+    QLabel* m_panel1 = nullptr;
+    QLabel* m_panel3 = nullptr;
+    QAction* m_mnuFileRevert = nullptr;
+    QAction* m_mnuFileSave = nullptr;
+    QAction* m_mnuFileExitNosave = nullptr;
+    QAction* m_mnuFileExit = nullptr;
+    QAction* m_mnuQueueRestart = nullptr;
+    QAction* m_mnuToolsEval = nullptr;
+    QAction* m_mnuToolsOptions = nullptr;
+    QAction* m_mnuHelpAbout = nullptr;
+};
+
+} // namespace quillmere

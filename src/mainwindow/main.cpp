@@ -1,0 +1,84 @@
+// The desktop program: the start-up sequence, then the main window until it closes.
+
+#include "MainWindow.h"
+#include "app/StartupSequence.h"
+#include "dialogs/LoadWindow.h"
+#include "dialogs/QtPrompter.h"
+#include "platform/Registry.h"
+#include "platform/SystemDrives.h"
+#include "platform/SystemQueueLauncher.h"
+#include "platform/SystemRegistry.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <memory>
+
+using namespace quillmere;
+
+namespace {
+
+// The loading window and the main window, as the start-up sequence asks for them.
+class DesktopWindows final : public StartupWindows {
+public:
+    DesktopWindows(Module1& module, QtPrompter& prompter, QueueLauncher& launcher)
+        : m_module(module)
+        , m_prompter(prompter)
+        , m_launcher(launcher) {}
+
+    void showLoadingWindow() override {
+        m_loading = std::make_unique<LoadWindow>();
+        m_loading->show();
+    }
+
+    void createAndShowMainWindow() override {
+        m_main = std::make_unique<MainWindow>(m_module, m_prompter, m_launcher);
+        m_prompter.setOwner(m_main.get());
+        m_main->setLoadFinishedHook([this] {
+            if (m_loading)
+                m_loading->close();
+        });
+        m_mainShown = m_main->formLoad();
+        if (m_mainShown)
+            m_main->show();
+    }
+
+    bool mainWindowShown() const { return m_mainShown; }
+
+private:
+    Module1& m_module;
+    QtPrompter& m_prompter;
+    QueueLauncher& m_launcher;
+    std::unique_ptr<LoadWindow> m_loading;
+    std::unique_ptr<MainWindow> m_main;
+    bool m_mainShown = false;
+};
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Quillmere"));
+
+    QCommandLineParser parser;
+    parser.addHelpOption();
+    const QCommandLineOption registryOption(
+        QStringLiteral("registry"),
+        QStringLiteral("The INI file that holds the settings (default: $QUILLMERE_REGISTRY, "
+                       "else registry.ini in the user's configuration folder)."),
+        QStringLiteral("FILE"));
+    parser.addOption(registryOption);
+    parser.process(app);
+
+    Module1 module;
+    const std::unique_ptr<Registry> registry = openSystemRegistry(parser.value(registryOption));
+    SystemDrives drives;
+    QtPrompter prompter;
+    prompter.setSettings(module, *registry, drives);
+    SystemQueueLauncher launcher;
+    DesktopWindows windows(module, prompter, launcher);
+
+    if (StartupSequence(module, *registry, prompter, windows).run() == StartupResult::Ended ||
+        !windows.mainWindowShown())
+        return 0;
+    return QApplication::exec();
+}

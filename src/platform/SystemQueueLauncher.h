@@ -1,0 +1,19 @@
+#pragma once
+
+#include "QueueLauncher.h"
+
+namespace quillmere {
+
+// On Windows: the command line "rundll32.exe url.dll,FileProtocolHandler <installPath>\rQueue.bat"
+// (the path appended as it is, without quotes), which opens the batch file with its handler.
+// Elsewhere: <installPath>/rQueue.bat started directly as its own detached process; a file that
+// is not executable is handed to /bin/sh as its script.
+class SystemQueueLauncher final : public QueueLauncher {
+public:
+    void startQueueRestart(const QString& installPath) override;
+
+    // What follows "rundll32.exe" on the Windows command line.
+    static QString rundllArguments(const QString& installPath);
+};
+
+} // namespace quillmere

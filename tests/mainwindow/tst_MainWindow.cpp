@@ -1,0 +1,854 @@
+#include "fakes/FakePrompter.h"
+#include "fakes/FakeQueueLauncher.h"
+#include "fakes/TempFolder.h"
+#include "mainwindow/MainWindow.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFile>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTabWidget>
+#include <QTest>
+#include <memory>
+
+using namespace quillmere;
+using namespace quillmere::test;
+
+namespace {
+
+const QString kMainFile = QStringLiteral("imail/url-domain-bl.txt");
+const QString kAddedFile = QStringLiteral("data/url-domain-add.txt");
+const QString kRemovedFile = QStringLiteral("data/url-domain-rem.txt");
+const QString kInstall = QStringLiteral("/opt/quillmere");
+
+// A list file's bytes: every entry followed by CR LF.
+QByteArray file(const QStringList& entries) {
+    QByteArray bytes;
+    for (const QString& entry : entries)
+        bytes += entry.toLatin1() + "\r\n";
+    return bytes;
+}
+
+// The Main list of the find box tests: "e00.ex" to "e39.ex", with rows 3, 20 and 30 replaced.
+QStringList findList() {
+    QStringList entries;
+    for (int k = 0; k < 40; ++k)
+        entries << QStringLiteral("e%1.ex").arg(k, 2, 10, QLatin1Char('0'));
+    entries[3] = QStringLiteral("ab.ex");
+    entries[20] = QStringLiteral("abc.ex");
+    entries[30] = QStringLiteral("abx.ex");
+    return entries;
+}
+
+// The program's window on lists in a temporary folder, with the prompts and the queue restart
+// answered by fakes.
+class Harness {
+public:
+    Harness(const QStringList& main, const QStringList& added, const QStringList& removed) {
+        m_folder.write(kMainFile, file(main));
+        if (!added.isEmpty())
+            m_folder.write(kAddedFile, file(added));
+        if (!removed.isEmpty())
+            m_folder.write(kRemovedFile, file(removed));
+        m_folder.subfolder(QStringLiteral("data"));
+        AppSettings& settings = module.settings;
+        settings.imailPath = m_folder.filePath(QStringLiteral("imail"));
+        settings.dataPath = m_folder.filePath(QStringLiteral("data"));
+        settings.installPath = kInstall;
+        settings.imailInstalled = true;
+    }
+
+    TempFolder& folder() { return m_folder; }
+
+    // Form_Load, then the window shown and active as at start-up.
+    bool open() {
+        window = std::make_unique<MainWindow>(module, prompter, launcher);
+        if (!window->formLoad())
+            return false;
+        window->show();
+        return QTest::qWaitForWindowActive(window.get());
+    }
+
+    template <typename T> T* find(const QString& name) const {
+        T* child = window->findChild<T*>(name);
+        if (!child)
+            qFatal("no control %s", qPrintable(name));
+        return child;
+    }
+    QAction* item(const char* name) const { return find<QAction>(QLatin1String(name)); }
+    QPushButton* button(const char* name) const { return find<QPushButton>(QLatin1String(name)); }
+    QListView* list(const char* name) const { return find<QListView>(QLatin1String(name)); }
+    QLineEdit* findBox() const { return find<QLineEdit>(QStringLiteral("Text1")); }
+    QTabWidget* tabs() const { return find<QTabWidget>(QStringLiteral("TabStrip1")); }
+    QString panel(int k) const {
+        return find<QLabel>(QStringLiteral("sbStatusBarPanel%1").arg(k))->text();
+    }
+    bool frameVisible(int k) const {
+        return find<QFrame>(QStringLiteral("Frame%1").arg(k))->isVisible();
+    }
+
+    QStringList rows(const char* name) const {
+        const QAbstractItemModel* model = list(name)->model();
+        QStringList out;
+        for (int row = 0; row < model->rowCount(); ++row)
+            out << model->index(row, 0).data().toString();
+        return out;
+    }
+    int selected(const char* name) const {
+        const QModelIndexList rows = list(name)->selectionModel()->selectedRows();
+        return rows.isEmpty() ? -1 : rows.constFirst().row();
+    }
+
+    // A click on an entry, as the administrator makes it.
+    void clickRow(const char* name, int row) const {
+        QListView* view = list(name);
+        const QModelIndex index = view->model()->index(row, 0);
+        view->scrollTo(index);
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(index).center());
+    }
+    void showTab(int index) const { tabs()->setCurrentIndex(index); }
+    void press(const char* name) const { QTest::mouseClick(button(name), Qt::LeftButton); }
+    void type(const QString& text) const { QTest::keyClicks(findBox(), text); }
+
+    Module1 module;
+    FakePrompter prompter;
+    FakeQueueLauncher launcher;
+    std::unique_ptr<MainWindow> window;
+
+private:
+    TempFolder m_folder;
+};
+
+QStringList captions(const QMenu* menu) {
+    QStringList out;
+    for (const QAction* action : menu->actions())
+        out << (action->isSeparator() ? QStringLiteral("-") : action->text());
+    return out;
+}
+
+QStringList names(const QMenu* menu) {
+    QStringList out;
+    for (const QAction* action : menu->actions())
+        out << action->objectName();
+    return out;
+}
+
+} // namespace
+
+class TestMainWindow : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void layoutMenusAndCaptions() {
+        Harness h({QStringLiteral("a.ex")}, {}, {});
+        QVERIFY(h.open());
+        QCOMPARE(h.window->objectName(), QStringLiteral("frmMain"));
+        QCOMPARE(h.window->windowTitle(), QStringLiteral("Quillmere"));
+        QCOMPARE(h.window->centralWidget()->size(), QSize(399, 455));
+
+        QStringList menus;
+        for (const QAction* menu : h.window->menuBar()->actions())
+            menus << menu->text();
+        QCOMPARE(menus, (QStringList{QStringLiteral("&File"), QStringLiteral("&Tools"),
+                                     QStringLiteral("&Help")}));
+        const auto* fileMenu = h.find<QMenu>(QStringLiteral("mnuFile"));
+        QCOMPARE(captions(fileMenu),
+                 (QStringList{QStringLiteral("&Merge new factory list..."),
+                              QStringLiteral("Rebuild"), QStringLiteral("&Revert"),
+                              QStringLiteral("-"), QStringLiteral("&Save All"), QStringLiteral("-"),
+                              QStringLiteral("Exit without saving"), QStringLiteral("E&xit")}));
+        QCOMPARE(names(fileMenu),
+                 (QStringList{QStringLiteral("mnuFileOpen"), QStringLiteral("mnuFileRebuild"),
+                              QStringLiteral("mnuFileRevert"), QStringLiteral("mnuFileBar0"),
+                              QStringLiteral("mnuFileSave"), QStringLiteral("mnuFileBar1"),
+                              QStringLiteral("mnuFileExitNosave"), QStringLiteral("mnuFileExit")}));
+        const auto* toolsMenu = h.find<QMenu>(QStringLiteral("mnuTools"));
+        QCOMPARE(captions(toolsMenu), (QStringList{QStringLiteral("&Restart Queue Manager"),
+                                                   QStringLiteral("&Evaluate added URLs..."),
+                                                   QStringLiteral("&Options...")}));
+        QCOMPARE(names(toolsMenu),
+                 (QStringList{QStringLiteral("mnuQueueRestart"), QStringLiteral("mnuToolsEval"),
+                              QStringLiteral("mnuToolsOptions")}));
+        const auto* helpMenu = h.find<QMenu>(QStringLiteral("mnuHelp"));
+        QCOMPARE(captions(helpMenu), QStringList{QStringLiteral("&About ")});
+        QCOMPARE(names(helpMenu), QStringList{QStringLiteral("mnuHelpAbout")});
+
+        QCOMPARE(h.tabs()->count(), 3);
+        QCOMPARE(h.tabs()->tabText(0), QStringLiteral("Main"));
+        QCOMPARE(h.tabs()->tabText(1), QStringLiteral("Added"));
+        QCOMPARE(h.tabs()->tabText(2), QStringLiteral("Removed"));
+
+        // Captions and places from the design, in pixels.
+        const QList<std::tuple<const char*, const char*, QRect>> buttons{
+            {"CommandAdd", "add", QRect(280, 16, 97, 17)},
+            {"CommandRem", "remove", QRect(280, 48, 97, 17)},
+            {"CommandSort", "sort", QRect(280, 400, 97, 17)},
+            {"CommandRemAdded", "remove", QRect(280, 22, 97, 17)},
+            {"cmdAddedClear", "clear", QRect(280, 48, 97, 17)},
+            {"CommandSortAdded", "sort", QRect(280, 400, 97, 17)},
+            {"CommandRemRemoved", "re-activate", QRect(280, 22, 97, 17)},
+            {"CommandSortRem", "sort", QRect(280, 400, 97, 17)},
+        };
+        for (const auto& [name, caption, place] : buttons) {
+            QCOMPARE(h.button(name)->text(), QLatin1String(caption));
+            QCOMPARE(h.button(name)->geometry(), place);
+        }
+        QCOMPARE(h.findBox()->geometry(), QRect(8, 16, 265, 19));
+        QCOMPARE(h.list("List1")->geometry(), QRect(8, 48, 265, 377));
+        QCOMPARE(h.list("List2")->geometry(), QRect(8, 22, 265, 394));
+        QCOMPARE(h.list("List3")->geometry(), QRect(8, 22, 265, 394));
+        for (int k = 1; k <= 3; ++k)
+            QCOMPARE(h.find<QFrame>(QStringLiteral("Frame%1").arg(k))->geometry(),
+                     QRect(8, 24, 385, 425));
+        QCOMPARE(h.button("CommandAdd")->parentWidget()->objectName(), QStringLiteral("Frame1"));
+        QCOMPARE(h.list("List2")->parentWidget()->objectName(), QStringLiteral("Frame2"));
+        QCOMPARE(h.list("List3")->parentWidget()->objectName(), QStringLiteral("Frame3"));
+        QVERIFY(h.list("List1")->uniformItemSizes());
+        QCOMPARE(h.list("List1")->selectionMode(), QAbstractItemView::SingleSelection);
+    }
+
+    // Each row: the Added file, exitSave, Imail installed; then whether the evaluation item is
+    // enabled, whether "Exit without saving" is shown and whether the restart item is enabled.
+    void stateAfterLoad_data() {
+        QTest::addColumn<QStringList>("added");
+        QTest::addColumn<int>("exitSave");
+        QTest::addColumn<bool>("imailInstalled");
+        QTest::addColumn<bool>("evalEnabled");
+        QTest::addColumn<bool>("exitNoSaveShown");
+        QTest::addColumn<bool>("restartEnabled");
+        QTest::newRow("added entries, Imail, exitSave off")
+            << QStringList{QStringLiteral("a.ex")} << 0 << true << true << false << true;
+        QTest::newRow("no added file, exitSave on")
+            << QStringList{} << 1 << true << false << true << true;
+        QTest::newRow("Imail not installed")
+            << QStringList{} << 0 << false << false << false << false;
+    }
+
+    void stateAfterLoad() {
+        QFETCH(QStringList, added);
+        QFETCH(int, exitSave);
+        QFETCH(bool, imailInstalled);
+        QFETCH(bool, evalEnabled);
+        QFETCH(bool, exitNoSaveShown);
+        QFETCH(bool, restartEnabled);
+        Harness h({QStringLiteral("b.ex"), QStringLiteral("a.ex"), QStringLiteral("c.ex")}, added,
+                  {QStringLiteral("r.ex")});
+        h.module.settings.exitSave = static_cast<std::int16_t>(exitSave);
+        h.module.settings.imailInstalled = imailInstalled;
+        QVERIFY(h.open());
+
+        QCOMPARE(h.item("mnuToolsEval")->isEnabled(), evalEnabled);
+        QCOMPARE(h.item("mnuFileExitNosave")->isVisible(), exitNoSaveShown);
+        QCOMPARE(h.item("mnuQueueRestart")->isEnabled(), restartEnabled);
+        for (const char* name : {"mnuFileSave", "mnuFileRevert", "mnuFileExitNosave"})
+            QVERIFY2(!h.item(name)->isEnabled(), name);
+        for (const char* name :
+             {"mnuFileOpen", "mnuFileRebuild", "mnuFileExit", "mnuToolsOptions", "mnuHelpAbout"})
+            QVERIFY2(h.item(name)->isEnabled(), name);
+        for (const char* name :
+             {"CommandAdd", "CommandRem", "CommandRemAdded", "CommandRemRemoved"})
+            QVERIFY2(!h.button(name)->isEnabled(), name);
+        for (const char* name :
+             {"cmdAddedClear", "CommandSort", "CommandSortAdded", "CommandSortRem"})
+            QVERIFY2(h.button(name)->isEnabled(), name);
+
+        QCOMPARE(h.rows("List1"), (QStringList{QStringLiteral("b.ex"), QStringLiteral("a.ex"),
+                                               QStringLiteral("c.ex")}));
+        QCOMPARE(h.rows("List2"), added);
+        QCOMPARE(h.rows("List3"), QStringList{QStringLiteral("r.ex")});
+        QCOMPARE(h.panel(1), QString());
+        QCOMPARE(h.panel(2), QString());
+        QCOMPARE(h.panel(3), QStringLiteral("3 listed"));
+        QVERIFY(h.frameVisible(1));
+        QVERIFY(!h.frameVisible(2));
+        QVERIFY(!h.frameVisible(3));
+        QCOMPARE(QApplication::focusWidget(), h.findBox());
+        QCOMPARE(h.selected("List1"), -1);
+        QVERIFY(h.prompter.log().isEmpty());
+    }
+
+    void typicalEditEndToEnd() {
+        Harness h({QStringLiteral("spam.example"), QStringLiteral("junk.example")}, {}, {});
+        QVERIFY(h.open());
+
+        h.type(QStringLiteral("junkmail.example"));
+        QTest::keyClick(h.findBox(), Qt::Key_Return);
+        QCOMPARE(h.panel(1), QStringLiteral("modified: main, added"));
+        QVERIFY(h.item("mnuFileSave")->isEnabled());
+        QVERIFY(h.item("mnuFileRevert")->isEnabled());
+        QCOMPARE(h.findBox()->text(), QString());
+        QCOMPARE(h.panel(3), QStringLiteral("2 listed")); // add leaves the count panel alone
+
+        h.prompter.answerNext(PromptAnswer::Yes);
+        h.prompter.answerNext(PromptAnswer::Yes);
+        h.item("mnuFileExit")->trigger();
+        QVERIFY(!h.window->isVisible());
+
+        QCOMPARE(h.folder().read(kMainFile),
+                 QByteArray("spam.example\r\njunk.example\r\njunkmail.example\r\n"));
+        QCOMPARE(h.folder().read(kAddedFile), QByteArray("junkmail.example\r\n"));
+        QVERIFY(!h.folder().exists(kRemovedFile));
+        QCOMPARE(h.prompter.shown().size(), 2);
+        QCOMPARE(h.prompter.shown()[0].text,
+                 QStringLiteral("Save list modifications before exit?"));
+        QCOMPARE(h.prompter.shown()[0].title, QStringLiteral("list modified"));
+        QCOMPARE(h.prompter.shown()[0].buttons, PromptButtons::YesNoCancel);
+        QCOMPARE(h.prompter.shown()[1].text, QStringLiteral("Restart the queue manager?"));
+        QCOMPARE(h.prompter.shown()[1].title, QStringLiteral("Imail Quillmere"));
+        QCOMPARE(h.prompter.shown()[1].buttons, PromptButtons::YesNo);
+        QCOMPARE(h.launcher.starts(), QStringList{kInstall});
+    }
+
+    void exitCancelledKeepsTheWindowAndSorts() {
+        Harness h({QStringLiteral("b.ex"), QStringLiteral("a.ex")}, {}, {});
+        h.module.settings.exitSort = 1;
+        QVERIFY(h.open());
+        h.type(QStringLiteral("c.ex"));
+        h.press("CommandAdd");
+        h.prompter.answerNext(PromptAnswer::Cancel);
+        QVERIFY(!h.window->close());
+        QVERIFY(h.window->isVisible());
+        QCOMPARE(h.rows("List1"), (QStringList{QStringLiteral("a.ex"), QStringLiteral("b.ex"),
+                                               QStringLiteral("c.ex")}));
+        QCOMPARE(h.panel(1), QStringLiteral("modified: main, added"));
+        QCOMPARE(h.prompter.shown().size(), 1);
+        QCOMPARE(h.folder().read(kMainFile), QByteArray("b.ex\r\na.ex\r\n"));
+        QVERIFY(h.launcher.starts().isEmpty());
+    }
+
+    void exitAnsweredNoSavesNothing() {
+        Harness h({QStringLiteral("a.ex")}, {}, {});
+        QVERIFY(h.open());
+        h.type(QStringLiteral("b.ex"));
+        h.press("CommandAdd");
+        h.prompter.answerNext(PromptAnswer::No);
+        QVERIFY(h.window->close());
+        QCOMPARE(h.prompter.shownTexts(),
+                 QStringList{QStringLiteral("Save list modifications before exit?")});
+        QCOMPARE(h.folder().read(kMainFile), QByteArray("a.ex\r\n"));
+        QVERIFY(!h.folder().exists(kAddedFile));
+        QVERIFY(h.launcher.starts().isEmpty());
+    }
+
+    void exitWithoutSavingAsksNothing() {
+        Harness h({QStringLiteral("a.ex")}, {QStringLiteral("a.ex")}, {});
+        h.module.settings.exitSave = 1;
+        h.module.settings.restartQueue = 1;
+        QVERIFY(h.open());
+        h.type(QStringLiteral("b.ex"));
+        h.press("CommandAdd");
+        QVERIFY(h.item("mnuFileExitNosave")->isEnabled());
+        h.item("mnuFileExitNosave")->trigger();
+        QVERIFY(!h.window->isVisible());
+        QVERIFY(h.prompter.log().isEmpty());
+        QCOMPARE(h.folder().read(kMainFile), QByteArray("a.ex\r\n"));
+        QCOMPARE(h.folder().read(kAddedFile), QByteArray("a.ex\r\n"));
+        QVERIFY(h.launcher.starts().isEmpty());
+    }
+
+    void exitSaveAndRestartSwitchesAskNothing() {
+        Harness h({QStringLiteral("a.ex")}, {}, {});
+        h.module.settings.exitSave = 1;
+        h.module.settings.restartQueue = 1;
+        QVERIFY(h.open());
+        h.type(QStringLiteral("b.ex"));
+        h.press("CommandAdd");
+        QVERIFY(h.window->close());
+        QVERIFY(h.prompter.log().isEmpty());
+        QCOMPARE(h.folder().read(kMainFile), QByteArray("a.ex\r\nb.ex\r\n"));
+        QCOMPARE(h.launcher.starts(), QStringList{kInstall});
+    }
+
+    void closeBoxWithNothingModifiedAsksNothing() {
+        Harness h({QStringLiteral("a.ex")}, {}, {});
+        QVERIFY(h.open());
+        QVERIFY(h.window->close());
+        QVERIFY(h.prompter.log().isEmpty());
+        QVERIFY(h.launcher.starts().isEmpty());
+    }
+
+    void failedSaveAtExitKeepsTheWindowOpen() {
+        Harness h({QStringLiteral("a.ex")}, {}, {});
+        h.module.settings.exitSave = 1;
+        QVERIFY(h.open());
+        h.type(QStringLiteral("b.ex"));
+        h.press("CommandAdd");
+        // The Imail root is gone by the time of the exit; it is never created.
+        h.module.settings.imailPath = h.folder().filePath(QStringLiteral("gone"));
+        QVERIFY(!h.window->close());
+        QVERIFY(h.window->isVisible());
+        QCOMPARE(h.prompter.shown().size(), 1);
+        QVERIFY2(
+            h.prompter.shown()[0].text.startsWith(QStringLiteral("Cannot save ") +
+                                                  QDir::toNativeSeparators(h.folder().filePath(
+                                                      QStringLiteral("gone/url-domain-bl.txt")))),
+            qPrintable(h.prompter.shown()[0].text));
+        QCOMPARE(h.panel(1), QStringLiteral("modified: main"));
+        QCOMPARE(h.folder().read(kAddedFile), QByteArray("b.ex\r\n"));
+        QVERIFY(h.launcher.starts().isEmpty());
+    }
+
+    void revertRestoresTheFiles() {
+        Harness h({QStringLiteral("a.ex"), QStringLiteral("b.ex")}, {QStringLiteral("a.ex")},
+                  {QStringLiteral("r.ex")});
+        QVERIFY(h.open());
+        h.type(QStringLiteral("n.ex"));
+        h.press("CommandAdd");
+        h.showTab(2);
+        h.clickRow("List3", 0);
+        h.press("CommandRemRemoved");
+        h.showTab(1);
+        h.clickRow("List2", 0);
+        h.press("CommandRemAdded");
+        QCOMPARE(h.panel(1), QStringLiteral("modified: main, added, removed"));
+
+        h.prompter.answerNext(PromptAnswer::Ok);
+        h.item("mnuFileRevert")->trigger();
+        QCOMPARE(h.prompter.shown().size(), 1);
+        QCOMPARE(h.prompter.shown()[0].text, QStringLiteral("Discard changes?"));
+        QCOMPARE(h.prompter.shown()[0].title, QStringLiteral("Imail Quillmere"));
+        QCOMPARE(h.prompter.shown()[0].buttons, PromptButtons::OkCancel);
+        QCOMPARE(h.rows("List1"), (QStringList{QStringLiteral("a.ex"), QStringLiteral("b.ex")}));
+        QCOMPARE(h.rows("List2"), QStringList{QStringLiteral("a.ex")});
+        QCOMPARE(h.rows("List3"), QStringList{QStringLiteral("r.ex")});
+        QCOMPARE(h.panel(1), QString());
+        QCOMPARE(h.panel(3), QStringLiteral("2 listed"));
+        for (const char* name : {"mnuFileSave", "mnuFileRevert", "mnuFileExitNosave"})
+            QVERIFY2(!h.item(name)->isEnabled(), name);
+        QCOMPARE(h.tabs()->currentIndex(), 0);
+        QVERIFY(h.frameVisible(1));
+        QVERIFY(!h.frameVisible(2));
+        // Nothing is left to save.
+        QVERIFY(h.window->close());
+        QCOMPARE(h.prompter.shown().size(), 1);
+    }
+
+    void revertCancelledChangesNothing() {
+        Harness h({QStringLiteral("a.ex")}, {}, {});
+        QVERIFY(h.open());
+        h.type(QStringLiteral("n.ex"));
+        h.press("CommandAdd");
+        h.prompter.answerNext(PromptAnswer::Cancel);
+        h.item("mnuFileRevert")->trigger();
+        QCOMPARE(h.rows("List1"), (QStringList{QStringLiteral("a.ex"), QStringLiteral("n.ex")}));
+        QCOMPARE(h.panel(1), QStringLiteral("modified: main, added"));
+        QVERIFY(h.item("mnuFileRevert")->isEnabled());
+    }
+
+    void revertWithTheFileGoneEndsWhenOptionsAreCancelled() {
+        Harness h({QStringLiteral("a.ex")}, {}, {});
+        QVERIFY(h.open());
+        h.type(QStringLiteral("n.ex"));
+        h.press("CommandAdd");
+        QFile::remove(h.folder().filePath(kMainFile));
+        h.prompter.answerNext(PromptAnswer::Ok);
+        h.prompter.onNextOptionsDialog([&h] { h.module.modalFlag = true; });
+        h.item("mnuFileRevert")->trigger();
+        QVERIFY(!h.window->isVisible());
+        QCOMPARE(h.prompter.log(),
+                 (QStringList{QStringLiteral("Discard changes?"), QStringLiteral("[Options]")}));
+        QVERIFY(!h.folder().exists(kMainFile));
+        QVERIFY(!h.folder().exists(kAddedFile));
+    }
+
+    void missingMainFileAsksForTheFolderUntilFound() {
+        Harness h({QStringLiteral("a.ex")}, {QStringLiteral("x.ex")}, {});
+        const QString rightFolder = h.module.settings.imailPath;
+        h.module.settings.imailPath = h.folder().filePath(QStringLiteral("elsewhere"));
+        QStringList offered;
+        // The first time the user presses OK without a change; the second time picks the folder.
+        h.prompter.onNextOptionsDialog([&] { offered << h.module.settings.imailPath; });
+        h.prompter.onNextOptionsDialog([&] {
+            offered << h.module.settings.imailPath;
+            h.module.settings.imailPath = rightFolder;
+        });
+        QVERIFY(h.open());
+        QCOMPARE(offered, (QStringList{QString(), QString()}));
+        QCOMPARE(h.prompter.log(),
+                 (QStringList{QStringLiteral("[Options]"), QStringLiteral("[Options]")}));
+        QCOMPARE(h.rows("List1"), QStringList{QStringLiteral("a.ex")});
+        QCOMPARE(h.rows("List2"), QStringList{QStringLiteral("x.ex")});
+        QCOMPARE(h.panel(3), QStringLiteral("1 listed"));
+    }
+
+    void missingMainFileAndOptionsCancelledEndsTheProgram() {
+        Harness h({QStringLiteral("a.ex")}, {}, {});
+        h.module.settings.imailPath = h.folder().filePath(QStringLiteral("elsewhere"));
+        h.prompter.onNextOptionsDialog([&h] { h.module.modalFlag = true; });
+        QVERIFY(!h.open());
+        QVERIFY(!h.window->isVisible());
+        QCOMPARE(h.prompter.log(), QStringList{QStringLiteral("[Options]")});
+        QVERIFY(h.prompter.allAnswersUsed());
+    }
+
+    void unreadableTrackingFileIsReported() {
+        const QString unreadable = QStringLiteral("/sys/devices/system/cpu/possible");
+        if (!QFile::exists(unreadable))
+            QSKIP("needs a file that reports more bytes than it gives");
+        Harness h({QStringLiteral("a.ex")}, {}, {});
+        const QString added = h.folder().filePath(kAddedFile);
+        QVERIFY(QFile::link(unreadable, added));
+        QVERIFY(h.open());
+        QCOMPARE(h.prompter.shown().size(), 1);
+        QVERIFY2(h.prompter.shown()[0].text.startsWith(QStringLiteral("Cannot read ") +
+                                                       QDir::toNativeSeparators(added)),
+                 qPrintable(h.prompter.shown()[0].text));
+        QCOMPARE(h.rows("List1"), QStringList{QStringLiteral("a.ex")});
+    }
+
+    void unreadableMainFileIsNotEditedAsAnEmptyList() {
+        const QString unreadable = QStringLiteral("/sys/devices/system/cpu/possible");
+        if (!QFile::exists(unreadable))
+            QSKIP("needs a file that reports more bytes than it gives");
+        Harness h({}, {}, {});
+        const QString main = h.folder().filePath(kMainFile);
+        QFile::remove(main);
+        QVERIFY(QFile::link(unreadable, main));
+        h.prompter.onNextOptionsDialog([&h] { h.module.modalFlag = true; });
+        QVERIFY(!h.open());
+        QCOMPARE(h.prompter.log().size(), 2);
+        QVERIFY(h.prompter.log()[0].startsWith(QStringLiteral("Cannot read ") +
+                                               QDir::toNativeSeparators(main)));
+        QCOMPARE(h.prompter.log()[1], QStringLiteral("[Options]"));
+    }
+
+    // Key strokes in the find box over findList(): "+x" types x, "<" is Backspace, "!" is
+    // Escape. After each stroke: the selected Main row (-1 for none).
+    void findBoxSequences_data() {
+        QTest::addColumn<QStringList>("strokes");
+        QTest::addColumn<QList<int>>("selected");
+        QTest::newRow("growing text follows the matches")
+            << QStringList{QStringLiteral("+a"), QStringLiteral("+b"), QStringLiteral("+c")}
+            << QList<int>{3, 3, 20};
+        QTest::newRow("Backspace starts again at the first entry")
+            << QStringList{QStringLiteral("+a"), QStringLiteral("+b"), QStringLiteral("+x"),
+                           QStringLiteral("<")}
+            << QList<int>{3, 3, 30, 3};
+        QTest::newRow("no match keeps the selection")
+            << QStringList{QStringLiteral("+a"), QStringLiteral("+b"), QStringLiteral("+q")}
+            << QList<int>{3, 3, 3};
+        QTest::newRow("case counts") << QStringList{QStringLiteral("+A")} << QList<int>{-1};
+        QTest::newRow("Escape empties and deselects")
+            << QStringList{QStringLiteral("+a"), QStringLiteral("+b"), QStringLiteral("+x"),
+                           QStringLiteral("!")}
+            << QList<int>{3, 3, 30, -1};
+        QTest::newRow("a key over an empty box selects the first entry")
+            << QStringList{QStringLiteral("+e"), QStringLiteral("<")} << QList<int>{0, 0};
+    }
+
+    void findBoxSequences() {
+        QFETCH(QStringList, strokes);
+        QFETCH(QList<int>, selected);
+        Harness h(findList(), {}, {});
+        QVERIFY(h.open());
+        QList<int> got;
+        for (const QString& stroke : strokes) {
+            if (stroke.startsWith(QLatin1Char('+')))
+                h.type(stroke.mid(1));
+            else
+                QTest::keyClick(h.findBox(),
+                                stroke == QStringLiteral("<") ? Qt::Key_Backspace : Qt::Key_Escape);
+            got << h.selected("List1");
+        }
+        QCOMPARE(got, selected);
+        QVERIFY(h.prompter.log().isEmpty());
+        QVERIFY(!h.window->lists().anyModified());
+    }
+
+    void findSelectsTheFollowerFirstThenTheMatch() {
+        Harness h(findList(), {}, {});
+        QVERIFY(h.open());
+        QList<int> currentRows;
+        QSignalSpy spy(h.list("List1")->selectionModel(), &QItemSelectionModel::currentChanged);
+        h.type(QStringLiteral("ab"));
+        for (const QList<QVariant>& change : spy)
+            currentRows << change[0].toModelIndex().row();
+        // "a": entry 17 then the match 3; "ab" again 17 then 3.
+        QCOMPARE(currentRows, (QList<int>{17, 3, 17, 3}));
+        QCOMPARE(h.selected("List1"), 3);
+
+        spy.clear();
+        h.type(QStringLiteral("x"));
+        QCOMPARE(spy.size(), 2);
+        QCOMPARE(spy[0][0].toModelIndex().row(), 39); // fewer than 15 entries from 30 on
+        QCOMPARE(spy[1][0].toModelIndex().row(), 30);
+        QVERIFY(!h.button("CommandRem")->isEnabled()); // the search is no click on the list
+        // A click on the entry the search selected is.
+        h.clickRow("List1", 30);
+        QVERIFY(h.button("CommandRem")->isEnabled());
+        h.press("CommandRem");
+        QCOMPARE(h.rows("List3"), QStringList{QStringLiteral("abx.ex")});
+    }
+
+    void escapeScrollsToTheTop() {
+        Harness h(findList(), {}, {});
+        QVERIFY(h.open());
+        h.type(QStringLiteral("abx"));
+        QVERIFY(h.list("List1")->verticalScrollBar()->value() > 0);
+        QTest::keyClick(h.findBox(), Qt::Key_Escape);
+        QCOMPARE(h.findBox()->text(), QString());
+        QVERIFY(!h.button("CommandAdd")->isEnabled());
+        QCOMPARE(h.list("List1")->verticalScrollBar()->value(), 0);
+        QCOMPARE(h.selected("List1"), -1);
+    }
+
+    void findBoxFocusClearsTheMainSelection() {
+        Harness h(findList(), {}, {});
+        QVERIFY(h.open());
+        h.clickRow("List1", 5);
+        QCOMPARE(h.selected("List1"), 5);
+        QVERIFY(h.button("CommandRem")->isEnabled());
+        QTest::mouseClick(h.findBox(), Qt::LeftButton);
+        QCOMPARE(h.selected("List1"), -1);
+        QVERIFY(h.button("CommandRem")->isEnabled());
+    }
+
+    void tabsShowTheirPageAndCount() {
+        Harness h({QStringLiteral("a.ex"), QStringLiteral("b.ex"), QStringLiteral("c.ex")},
+                  {QStringLiteral("a.ex"), QStringLiteral("b.ex")}, {QStringLiteral("r.ex")});
+        QVERIFY(h.open());
+        h.showTab(1);
+        QCOMPARE(h.panel(3), QStringLiteral("2 added"));
+        QVERIFY(h.frameVisible(2));
+        QVERIFY(!h.frameVisible(1));
+        h.showTab(2);
+        QCOMPARE(h.panel(3), QStringLiteral("1 removed"));
+        QVERIFY(h.frameVisible(3));
+        QVERIFY(!h.frameVisible(2));
+        h.showTab(0);
+        QCOMPARE(h.panel(3), QStringLiteral("3 listed"));
+        QVERIFY(h.frameVisible(1));
+        QCOMPARE(h.panel(1), QString());
+    }
+
+    void addIsEnabledExactlyWhileTheFindBoxHasText() {
+        Harness h({QStringLiteral("a.ex")}, {}, {});
+        QVERIFY(h.open());
+        QVERIFY(!h.button("CommandAdd")->isEnabled());
+        h.type(QStringLiteral("x"));
+        QVERIFY(h.button("CommandAdd")->isEnabled());
+        QTest::keyClick(h.findBox(), Qt::Key_Backspace);
+        QVERIFY(!h.button("CommandAdd")->isEnabled());
+        h.type(QStringLiteral("y.ex"));
+        h.press("CommandAdd");
+        QVERIFY(!h.button("CommandAdd")->isEnabled());
+        // Enter over an empty find box adds nothing.
+        QTest::keyClick(h.findBox(), Qt::Key_Return);
+        QCOMPARE(h.rows("List1"), (QStringList{QStringLiteral("a.ex"), QStringLiteral("y.ex")}));
+    }
+
+    void addingADuplicateShowsTheNotice() {
+        Harness h({QStringLiteral("a.ex"), QStringLiteral("b.ex")}, {}, {});
+        QVERIFY(h.open());
+        h.type(QStringLiteral("b.ex"));
+        QCOMPARE(h.selected("List1"), 1);
+        QTest::keyClick(h.findBox(), Qt::Key_Return);
+        QCOMPARE(h.prompter.shown().size(), 1);
+        QCOMPARE(h.prompter.shown()[0].text, QStringLiteral("b.ex is already blacklisted"));
+        QCOMPARE(h.prompter.shown()[0].buttons, PromptButtons::Ok);
+        QCOMPARE(h.findBox()->text(), QString());
+        QCOMPARE(QApplication::focusWidget(), h.findBox());
+        QCOMPARE(h.rows("List1"), (QStringList{QStringLiteral("a.ex"), QStringLiteral("b.ex")}));
+        QCOMPARE(h.panel(1), QString());
+        QVERIFY(!h.item("mnuFileSave")->isEnabled());
+        // The notice cleared the selection; the release of Enter over the then empty box
+        // searched again and shows the top of the list.
+        QCOMPARE(h.selected("List1"), 0);
+    }
+
+    void addingByClickLeavesNoSelection() {
+        Harness h({QStringLiteral("a.ex"), QStringLiteral("b.ex")}, {}, {});
+        QVERIFY(h.open());
+        h.type(QStringLiteral("b.ex"));
+        h.press("CommandAdd");
+        QCOMPARE(h.prompter.shownTexts(),
+                 QStringList{QStringLiteral("b.ex is already blacklisted")});
+        QCOMPARE(h.selected("List1"), -1);
+        QCOMPARE(QApplication::focusWidget(), h.findBox());
+    }
+
+    void textOutsideTheCodePageIsRefused() {
+        Harness h({QStringLiteral("a.ex")}, {}, {});
+        QVERIFY(h.open());
+        // Pasted: no key of a keyboard under test types it.
+        h.findBox()->insert(QStringLiteral("\u0107evap.ex"));
+        QTest::keyClick(h.findBox(), Qt::Key_Return);
+        QCOMPARE(h.prompter.shownTexts(),
+                 QStringList{QStringLiteral(
+                     "\"\u0107evap.ex\" cannot be stored: the character \u0107 (U+0107) is not in "
+                     "the single-byte code page of the list files (ISO-8859-1)")});
+        QCOMPARE(h.rows("List1"), QStringList{QStringLiteral("a.ex")});
+        QVERIFY(!h.window->lists().anyModified());
+        QCOMPARE(h.findBox()->text(), QStringLiteral("\u0107evap.ex"));
+    }
+
+    void latin1TextIsStoredAsItsBytes() {
+        Harness h({QStringLiteral("a.ex")}, {}, {});
+        QVERIFY(h.open());
+        h.findBox()->insert(QStringLiteral(" caf\u00e9.ex"));
+        QTest::keyClick(h.findBox(), Qt::Key_Return);
+        h.item("mnuFileSave")->trigger();
+        QCOMPARE(h.folder().read(kMainFile), QByteArray("a.ex\r\n caf\xe9.ex\r\n"));
+        QCOMPARE(h.folder().read(kAddedFile), QByteArray(" caf\xe9.ex\r\n"));
+    }
+
+    void enterInTheMainListRemoves() {
+        Harness h({QStringLiteral("a.ex"), QStringLiteral("b.ex"), QStringLiteral("c.ex")},
+                  {QStringLiteral("c.ex")}, {});
+        QVERIFY(h.open());
+        h.clickRow("List1", 1);
+        QVERIFY(h.button("CommandRem")->isEnabled());
+        QVERIFY(h.button("CommandRem")->isDefault());
+        QTest::keyClick(h.list("List1"), Qt::Key_Return);
+        QCOMPARE(h.rows("List1"), (QStringList{QStringLiteral("a.ex"), QStringLiteral("c.ex")}));
+        QCOMPARE(h.rows("List3"), QStringList{QStringLiteral("b.ex")});
+        QCOMPARE(h.panel(1), QStringLiteral("modified: main, removed"));
+        QCOMPARE(h.panel(3), QStringLiteral("3 listed"));
+        QVERIFY(h.button("CommandRem")->isEnabled()); // never disabled again
+
+        // A hand addition removed again leaves no trace.
+        h.clickRow("List1", 1);
+        h.press("CommandRem");
+        QCOMPARE(h.rows("List1"), QStringList{QStringLiteral("a.ex")});
+        QCOMPARE(h.rows("List2"), QStringList());
+        QCOMPARE(h.rows("List3"), QStringList{QStringLiteral("b.ex")});
+        QCOMPARE(h.panel(1), QStringLiteral("modified: main, added, removed"));
+        QVERIFY(!h.item("mnuToolsEval")->isEnabled());
+
+        // With nothing selected the button changes nothing.
+        QTest::mouseClick(h.findBox(), Qt::LeftButton);
+        h.press("CommandRem");
+        QCOMPARE(h.rows("List1"), QStringList{QStringLiteral("a.ex")});
+    }
+
+    void defaultButtonFollowsTheFocus() {
+        Harness h({QStringLiteral("a.ex")}, {}, {});
+        QVERIFY(h.open());
+        QVERIFY(h.button("CommandAdd")->isDefault());
+        h.clickRow("List1", 0);
+        QVERIFY(h.button("CommandRem")->isDefault());
+        QVERIFY(!h.button("CommandAdd")->isDefault());
+        QTest::mouseClick(h.findBox(), Qt::LeftButton);
+        QVERIFY(h.button("CommandAdd")->isDefault());
+    }
+
+    void removeFromAddedAndReactivate() {
+        Harness h({QStringLiteral("a.ex"), QStringLiteral("n.ex")},
+                  {QStringLiteral("n.ex"), QStringLiteral("m.ex")}, {QStringLiteral("r.ex")});
+        QVERIFY(h.open());
+        h.showTab(1);
+        QVERIFY(!h.button("CommandRemAdded")->isEnabled());
+        h.clickRow("List2", 0);
+        QVERIFY(h.button("CommandRemAdded")->isEnabled());
+        h.press("CommandRemAdded");
+        QCOMPARE(h.rows("List2"), QStringList{QStringLiteral("m.ex")});
+        QCOMPARE(h.rows("List1"), QStringList{QStringLiteral("a.ex")});
+        QCOMPARE(h.panel(3), QStringLiteral("1 added"));
+        QCOMPARE(h.panel(1), QStringLiteral("modified: main, added"));
+        QVERIFY(!h.button("CommandRemAdded")->isEnabled());
+
+        h.showTab(2);
+        h.clickRow("List3", 0);
+        QVERIFY(h.button("CommandRemRemoved")->isEnabled());
+        h.press("CommandRemRemoved");
+        QCOMPARE(h.rows("List3"), QStringList());
+        QCOMPARE(h.rows("List1"), (QStringList{QStringLiteral("a.ex"), QStringLiteral("r.ex")}));
+        QCOMPARE(h.panel(3), QStringLiteral("0 removed"));
+        QCOMPARE(h.panel(1), QStringLiteral("modified: main, added, removed"));
+        QVERIFY(!h.button("CommandRemRemoved")->isEnabled());
+    }
+
+    void clearAsksFirst() {
+        Harness h({QStringLiteral("a.ex")}, {QStringLiteral("a.ex")}, {});
+        QVERIFY(h.open());
+        h.showTab(1);
+        h.prompter.answerNext(PromptAnswer::No);
+        h.press("cmdAddedClear");
+        QCOMPARE(h.rows("List2"), QStringList{QStringLiteral("a.ex")});
+        QVERIFY(!h.window->lists().anyModified());
+
+        h.prompter.answerNext(PromptAnswer::Yes);
+        h.press("cmdAddedClear");
+        QCOMPARE(h.rows("List2"), QStringList());
+        QCOMPARE(h.rows("List1"), QStringList{QStringLiteral("a.ex")});
+        QCOMPARE(h.panel(1), QStringLiteral("modified: added"));
+        QCOMPARE(h.panel(3), QStringLiteral("1 added"));
+        QVERIFY(!h.item("mnuToolsEval")->isEnabled());
+        QVERIFY(!h.item("mnuFileRevert")->isEnabled());
+        QCOMPARE(h.prompter.shown().size(), 2);
+        QCOMPARE(h.prompter.shown()[0].text,
+                 QStringLiteral("This will clear the Added list while leaving entries alone in "
+                                "the Main list. Is this what you want to do?"));
+        QCOMPARE(h.prompter.shown()[0].buttons, PromptButtons::YesNo);
+    }
+
+    void sortingTheRemovedListOnly() {
+        Harness h({QStringLiteral("a.ex")}, {}, {QStringLiteral("b.ex"), QStringLiteral("A.ex")});
+        QVERIFY(h.open());
+        h.showTab(2);
+        h.clickRow("List3", 0);
+        h.press("CommandSortRem");
+        QCOMPARE(h.rows("List3"), (QStringList{QStringLiteral("A.ex"), QStringLiteral("b.ex")}));
+        QCOMPARE(h.selected("List3"), -1);
+        QCOMPARE(h.panel(1), QStringLiteral("modified: removed"));
+        QVERIFY(!h.item("mnuFileRevert")->isEnabled());
+        QVERIFY(h.item("mnuFileSave")->isEnabled());
+        QCOMPARE(h.panel(3), QStringLiteral("2 removed"));
+    }
+
+    void saveAllWritesAndLeavesTheItemsEnabled() {
+        Harness h({QStringLiteral("b.ex"), QStringLiteral("a.ex")}, {}, {QStringLiteral("r.ex")});
+        QVERIFY(h.open());
+        h.press("CommandSort");
+        h.item("mnuFileSave")->trigger();
+        QCOMPARE(h.folder().read(kMainFile), QByteArray("a.ex\r\nb.ex\r\n"));
+        QVERIFY(!h.folder().exists(kAddedFile));
+        QCOMPARE(h.folder().read(kRemovedFile), QByteArray("r.ex\r\n"));
+        QCOMPARE(h.panel(1), QString());
+        QVERIFY(h.item("mnuFileSave")->isEnabled());
+        QVERIFY(h.item("mnuFileRevert")->isEnabled());
+        QVERIFY(h.prompter.log().isEmpty());
+        QVERIFY(h.window->close()); // nothing left to ask about
+    }
+
+    void failedSaveIsReportedAndKeepsTheFlag() {
+        Harness h({QStringLiteral("a.ex")}, {}, {});
+        QVERIFY(h.open());
+        h.type(QStringLiteral("n.ex"));
+        h.press("CommandAdd");
+        h.module.settings.imailPath = h.folder().filePath(QStringLiteral("gone"));
+        h.item("mnuFileSave")->trigger();
+        QCOMPARE(h.prompter.shown().size(), 1);
+        QVERIFY(h.prompter.shown()[0].text.startsWith(QStringLiteral("Cannot save ")));
+        QVERIFY(h.prompter.shown()[0].text.contains(QStringLiteral("url-domain-bl.txt")));
+        QCOMPARE(h.panel(1), QStringLiteral("modified: main"));
+        QCOMPARE(h.folder().read(kAddedFile), QByteArray("n.ex\r\n"));
+    }
+
+    void toolsAndHelpItems() {
+        Harness h({QStringLiteral("a.ex")}, {}, {});
+        QVERIFY(h.open());
+        // Options changes folders but does not reload the lists.
+        h.prompter.onNextOptionsDialog([&h] {
+            h.folder().write(QStringLiteral("other/url-domain-bl.txt"), "z.ex\r\n");
+            h.module.settings.imailPath = h.folder().filePath(QStringLiteral("other"));
+        });
+        h.item("mnuToolsOptions")->trigger();
+        QCOMPARE(h.rows("List1"), QStringList{QStringLiteral("a.ex")});
+        h.item("mnuHelpAbout")->trigger();
+        h.item("mnuQueueRestart")->trigger();
+        QCOMPARE(h.prompter.log(),
+                 (QStringList{QStringLiteral("[Options]"), QStringLiteral("[About]")}));
+        QCOMPARE(h.launcher.starts(), QStringList{kInstall});
+    }
+};
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_MainWindow.moc"
