@@ -1,5 +1,5 @@
 # The two set-up commands for a fresh Debian 12 machine: `make test` and `make run`.
-.PHONY: deps test run release clean format
+.PHONY: deps test run release package clean format
 
 deps:
 	./scripts/install-deps.sh
@@ -12,6 +12,9 @@ test: deps
 release: deps
 	cmake --preset release
 	cmake --build --preset release
+
+package: release
+	cd build/release && cpack
 
 run: release
 	./scripts/run-demo.sh build/release
