@@ -16,6 +16,8 @@ std::vector<CliCommand> allCommands() {
     std::vector<CliCommand> commands;
     for (const CliCommand& command : listCommands())
         commands.push_back(command);
+    for (const CliCommand& command : mergeCommands())
+        commands.push_back(command);
     return commands;
 }
 
@@ -23,8 +25,8 @@ QString usageText(const QCommandLineParser& parser) {
     QString text = parser.helpText();
     text += QStringLiteral("\nCommands:\n");
     for (const CliCommand& command : allCommands()) {
-        const QString head = QStringLiteral("  %1 %2")
-                                 .arg(QLatin1String(command.name), QLatin1String(command.arguments));
+        const QString head = QStringLiteral("  %1 %2").arg(QLatin1String(command.name),
+                                                           QLatin1String(command.arguments));
         text += head.leftJustified(34) + QLatin1String(command.description) + QLatin1Char('\n');
     }
     return text;
@@ -50,11 +52,17 @@ int runCli(const QStringList& arguments) {
     const QCommandLineOption imailOption(QStringLiteral("imail-root"),
                                          QStringLiteral("The Imail root folder."),
                                          QStringLiteral("DIR"));
-    const QCommandLineOption dataOption(QStringLiteral("data"),
-                                        QStringLiteral("The tracking data folder."),
-                                        QStringLiteral("DIR"));
+    const QCommandLineOption dataOption(
+        QStringLiteral("data"), QStringLiteral("The tracking data folder."), QStringLiteral("DIR"));
+    const QCommandLineOption dryRunOption(
+        QStringLiteral("dry-run"),
+        QStringLiteral("merge, rebuild: print what would change and save nothing."));
+    const QCommandLineOption trimOption(
+        QStringLiteral("trim"), QStringLiteral("evaluate: then trim the added list and save it."));
     parser.addOption(imailOption);
     parser.addOption(dataOption);
+    parser.addOption(dryRunOption);
+    parser.addOption(trimOption);
     parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("What to do."));
 
     if (!parser.parse(arguments)) {
@@ -73,18 +81,30 @@ int runCli(const QStringList& arguments) {
     const QString name = positional.takeFirst();
     const CliCommand* command = findCommand(name);
     if (!command) {
-        context.printError(QStringLiteral("Unknown command \"%1\".\n").arg(name) + usageText(parser));
+        context.printError(QStringLiteral("Unknown command \"%1\".\n").arg(name) +
+                           usageText(parser));
         return Usage;
     }
     if (positional.size() < command->minArguments ||
         (command->maxArguments >= 0 && positional.size() > command->maxArguments)) {
-        context.printError(QStringLiteral("Usage: quillmere-cli [options] %1 %2")
-                               .arg(QLatin1String(command->name),
-                                    QLatin1String(command->arguments)));
+        context.printError(
+            QStringLiteral("Usage: quillmere-cli [options] %1 %2")
+                .arg(QLatin1String(command->name), QLatin1String(command->arguments)));
+        return Usage;
+    }
+    context.dryRun = parser.isSet(dryRunOption);
+    context.trim = parser.isSet(trimOption);
+    const bool dryRunMisplaced = context.dryRun && !takesDryRun(*command);
+    if (dryRunMisplaced || (context.trim && !takesTrim(*command))) {
+        context.printError(QStringLiteral("The command %1 takes no %2 option.")
+                               .arg(QLatin1String(command->name), dryRunMisplaced
+                                                                      ? QStringLiteral("--dry-run")
+                                                                      : QStringLiteral("--trim")));
         return Usage;
     }
     if (!parser.isSet(imailOption) || !parser.isSet(dataOption)) {
-        context.printError(QStringLiteral("Give the folders with --imail-root DIR and --data DIR."));
+        context.printError(
+            QStringLiteral("Give the folders with --imail-root DIR and --data DIR."));
         return Usage;
     }
     context.imailPath = parser.value(imailOption);
