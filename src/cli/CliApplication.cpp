@@ -25,8 +25,8 @@ QString usageText(const QCommandLineParser& parser) {
     QString text = parser.helpText();
     text += QStringLiteral("\nCommands:\n");
     for (const CliCommand& command : allCommands()) {
-        const QString head = QStringLiteral("  %1 %2").arg(QLatin1String(command.name),
-                                                           QLatin1String(command.arguments));
+        const QString head = QStringLiteral("  %1 %2")
+                                 .arg(QLatin1String(command.name), QLatin1String(command.arguments));
         text += head.leftJustified(34) + QLatin1String(command.description) + QLatin1Char('\n');
     }
     return text;
@@ -52,8 +52,9 @@ int runCli(const QStringList& arguments) {
     const QCommandLineOption imailOption(QStringLiteral("imail-root"),
                                          QStringLiteral("The Imail root folder."),
                                          QStringLiteral("DIR"));
-    const QCommandLineOption dataOption(
-        QStringLiteral("data"), QStringLiteral("The tracking data folder."), QStringLiteral("DIR"));
+    const QCommandLineOption dataOption(QStringLiteral("data"),
+                                        QStringLiteral("The tracking data folder."),
+                                        QStringLiteral("DIR"));
     const QCommandLineOption dryRunOption(
         QStringLiteral("dry-run"),
         QStringLiteral("merge, rebuild: print what would change and save nothing."));
@@ -81,25 +82,24 @@ int runCli(const QStringList& arguments) {
     const QString name = positional.takeFirst();
     const CliCommand* command = findCommand(name);
     if (!command) {
-        context.printError(QStringLiteral("Unknown command \"%1\".\n").arg(name) +
-                           usageText(parser));
+        context.printError(QStringLiteral("Unknown command \"%1\".\n").arg(name) + usageText(parser));
         return Usage;
     }
     if (positional.size() < command->minArguments ||
         (command->maxArguments >= 0 && positional.size() > command->maxArguments)) {
-        context.printError(
-            QStringLiteral("Usage: quillmere-cli [options] %1 %2")
-                .arg(QLatin1String(command->name), QLatin1String(command->arguments)));
+        context.printError(QStringLiteral("Usage: quillmere-cli [options] %1 %2")
+                               .arg(QLatin1String(command->name),
+                                    QLatin1String(command->arguments)));
         return Usage;
     }
     context.dryRun = parser.isSet(dryRunOption);
     context.trim = parser.isSet(trimOption);
     const bool dryRunMisplaced = context.dryRun && !takesDryRun(*command);
     if (dryRunMisplaced || (context.trim && !takesTrim(*command))) {
+        const QString option =
+            dryRunMisplaced ? QStringLiteral("--dry-run") : QStringLiteral("--trim");
         context.printError(QStringLiteral("The command %1 takes no %2 option.")
-                               .arg(QLatin1String(command->name), dryRunMisplaced
-                                                                      ? QStringLiteral("--dry-run")
-                                                                      : QStringLiteral("--trim")));
+                               .arg(QLatin1String(command->name), option));
         return Usage;
     }
     if (!parser.isSet(imailOption) || !parser.isSet(dataOption)) {
