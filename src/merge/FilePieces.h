@@ -27,4 +27,13 @@ template <typename Visit> void forEachFilePiece(std::string_view bytes, Visit&& 
         visit(std::string_view(start, static_cast<std::size_t>(end - start)));
 }
 
+// True when the bytes hold a CR LF pair.
+inline bool holdsLineBreak(std::string_view bytes) {
+    for (std::size_t at = 1; at < bytes.size(); ++at) {
+        if (bytes[at] == '\n' && bytes[at - 1] == '\r')
+            return true;
+    }
+    return false;
+}
+
 } // namespace quillmere
