@@ -21,11 +21,13 @@ void report(const std::function<void(std::string_view)>& progress, std::string_v
 }
 
 // An entry as the merge's joined text would cut it: an entry holding CR LF itself falls apart
-// there, as it would after a save and a reload.
+// there, as it would after a save and a reload. Only an entry kept whole counts as one the old Main
+// list still holds.
 void addPieces(EntryKeys& table, std::vector<EntryKey>& keys, std::string_view entry,
                bool fromMain) {
-    forEachFilePiece(entry,
-                     [&](std::string_view piece) { keys.push_back(table.make(piece, fromMain)); });
+    forEachFilePiece(entry, [&](std::string_view piece) {
+        keys.push_back(table.make(piece, fromMain && piece.size() == entry.size()));
+    });
 }
 
 // At least as many as the pieces the bytes will be cut into, counted in one quick pass.
