@@ -1,7 +1,9 @@
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string_view>
 #include <vector>
 
@@ -53,6 +55,50 @@ private:
     std::vector<std::string_view> m_sideTable;
 };
 
+namespace detail {
+
+constexpr std::uint64_t byteSwap(std::uint64_t v) {
+    v = ((v & 0x00FF00FF00FF00FFULL) << 8) | ((v >> 8) & 0x00FF00FF00FF00FFULL);
+    v = ((v & 0x0000FFFF0000FFFFULL) << 16) | ((v >> 16) & 0x0000FFFF0000FFFFULL);
+    return (v << 32) | (v >> 32);
+}
+
+// Eight bytes from the offset on as one big-endian integer, padded with zero bytes past the end,
+// so that integer order is byte order wherever the padded bytes differ.
+inline std::uint64_t bigEndianWord(std::string_view entry, std::size_t offset) {
+    std::uint64_t word = 0;
+    if (entry.size() >= offset + 8) {
+        std::memcpy(&word, entry.data() + offset, 8);
+        return std::endian::native == std::endian::little ? byteSwap(word) : word;
+    }
+    for (std::size_t k = 0; k < 8; ++k) {
+        const std::size_t at = offset + k;
+        word = (word << 8) | (at < entry.size() ? static_cast<unsigned char>(entry[at]) : 0U);
+    }
+    return word;
+}
+
+} // namespace detail
+
+inline EntryKey EntryKeys::make(std::string_view entry, bool fromMain) {
+    const auto address = static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(entry.data()));
+    std::uint64_t ref;
+    if (entry.size() < kInSideTable && (address & ~kAddressMask) == 0) {
+        ref = address | (std::uint64_t{entry.size()} << kLengthShift);
+    } else {
+        ref = std::uint64_t{m_sideTable.size()} | (kInSideTable << kLengthShift);
+        m_sideTable.push_back(entry);
+    }
+    if (fromMain)
+        ref |= kFromMain;
+    return {detail::bigEndianWord(entry, 0), detail::bigEndianWord(entry, 8), ref};
+}
+
+inline EntryKey EntryKeys::rekey(std::uint64_t ref) const {
+    const std::string_view entry = viewOf(ref);
+    return {detail::bigEndianWord(entry, 0), detail::bigEndianWord(entry, 8), ref};
+}
+
 inline std::size_t EntryKeys::lengthOf(std::uint64_t ref) const {
     const std::uint64_t length = (ref >> kLengthShift) & kLengthMask;
     if (length == kInSideTable)
@@ -91,8 +137,9 @@ inline bool EntryKeys::less(const EntryKey& a, const EntryKey& b) const {
 
 inline void EntryKeys::prefetch([[maybe_unused]] const EntryKey& key) const {
 #if defined(__GNUC__)
-    if (lengthOf(key.ref) > kKeyBytes)
-        __builtin_prefetch(view(key).data() + kKeyBytes);
+    const std::string_view entry = view(key);
+    if (entry.size() > kKeyBytes)
+        __builtin_prefetch(entry.data() + kKeyBytes);
 #endif
 }
 
