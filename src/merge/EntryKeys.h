@@ -38,6 +38,14 @@ public:
     int compare(const EntryKey& a, const EntryKey& b) const;
     bool less(const EntryKey& a, const EntryKey& b) const;
 
+    // Takes over the side entries of a table that worked on its own, for instance on another
+    // thread; that table's references must then pass through rebased() with the returned offset.
+    std::uint64_t adopt(EntryKeys& other);
+    bool hasSideEntries() const { return !m_sideTable.empty(); }
+    static std::uint64_t rebased(std::uint64_t ref, std::uint64_t offset) {
+        return ((ref >> kLengthShift) & kLengthMask) == kInSideTable ? ref + offset : ref;
+    }
+
     // Asks the processor to fetch the entry's bytes ahead of a comparison that will need them.
     void prefetch(const EntryKey& key) const;
 
@@ -97,6 +105,13 @@ inline EntryKey EntryKeys::make(std::string_view entry, bool fromMain) {
 inline EntryKey EntryKeys::rekey(std::uint64_t ref) const {
     const std::string_view entry = viewOf(ref);
     return {detail::bigEndianWord(entry, 0), detail::bigEndianWord(entry, 8), ref};
+}
+
+inline std::uint64_t EntryKeys::adopt(EntryKeys& other) {
+    const std::uint64_t offset = m_sideTable.size();
+    m_sideTable.insert(m_sideTable.end(), other.m_sideTable.begin(), other.m_sideTable.end());
+    other.m_sideTable.clear();
+    return offset;
 }
 
 inline std::size_t EntryKeys::lengthOf(std::uint64_t ref) const {

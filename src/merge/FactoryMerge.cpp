@@ -2,6 +2,7 @@
 
 #include "EntryKeys.h"
 #include "FilePieces.h"
+#include "SideBySide.h"
 #include "SortInParts.h"
 #include "lists/SortList.h"
 
@@ -28,6 +29,36 @@ void addPieces(EntryKeys& table, std::vector<EntryKey>& keys, std::string_view e
     forEachFilePiece(entry, [&](std::string_view piece) {
         keys.push_back(table.make(piece, fromMain && piece.size() == entry.size()));
     });
+}
+
+// The old Main list as the final walk takes it. The entries at its start that are already in their
+// merged form (strictly ascending, none empty, none holding CR LF) are its run: the list is this
+// program's own output, sorted by the last merge, so the run is usually all of it but the hand
+// additions appended since. The run needs no sort, only its place in the walk, and is kept as
+// eight-byte references; the rest is keyed for the sort.
+struct ScannedMain {
+    EntryKeys table;
+    std::vector<std::uint64_t> run;
+    std::vector<EntryKey> rest;
+};
+
+ScannedMain scanMain(const EntryList& main) {
+    ScannedMain scanned;
+    scanned.run.reserve(main.size());
+    std::size_t length = 0;
+    for (EntryKey previous{}; length < main.size(); ++length) {
+        const std::string_view entry = main[length];
+        if (entry.empty() || holdsLineBreak(entry))
+            break;
+        const EntryKey key = scanned.table.make(entry, true);
+        if (length > 0 && !scanned.table.less(previous, key))
+            break;
+        scanned.run.push_back(key.ref);
+        previous = key;
+    }
+    for (std::size_t k = length; k < main.size(); ++k)
+        addPieces(scanned.table, scanned.rest, main[k], true);
+    return scanned;
 }
 
 // At least as many as the pieces the bytes will be cut into, counted in one quick pass.
@@ -129,40 +160,36 @@ MergeOutcome mergeFactoryList(EntryList main, std::optional<EntryList::Block> fa
     const std::size_t oldCount = main.size();
     std::vector<EntryList::Block> blocks = main.blocks();
     EntryKeys table;
-
-    // The entries at the start of the old Main list that are already in their merged form:
-    // strictly ascending, none empty, none holding CR LF. The list is this program's own output,
-    // sorted by the last merge, so this run is usually all of it but the hand additions appended
-    // since. It needs no sort, only its place in the final walk, and is kept as eight-byte
-    // references so that the list's own views can go before the rest is keyed.
-    std::vector<std::uint64_t> mainRun;
-    mainRun.reserve(oldCount);
-    std::size_t runLength = 0;
-    for (EntryKey previous{}; runLength < oldCount; ++runLength) {
-        const std::string_view entry = main[runLength];
-        if (entry.empty() || holdsLineBreak(entry))
-            break;
-        const EntryKey key = table.make(entry, true);
-        if (runLength > 0 && !table.less(previous, key))
-            break;
-        mainRun.push_back(key.ref);
-        previous = key;
-    }
-
     std::vector<EntryKey> others;
-    others.reserve(oldCount - runLength + added.size() +
-                   (factoryBytes ? mostPieces(**factoryBytes) : 0));
-    for (std::size_t k = runLength; k < oldCount; ++k)
-        addPieces(table, others, main[k], true);
-    main = EntryList();
-
+    ScannedMain scanned;
+    const auto scanOldMain = [&scanned, &main] { scanned = scanMain(main); };
     if (factoryBytes) {
-        report(progress, kMergeNewFileText);
-        forEachFilePiece(**factoryBytes, [&](std::string_view piece) {
-            others.push_back(table.make(piece, false));
+        // The old Main list is scanned on a helper thread while the file is cut here. The keys
+        // are reserved for the worst case, an unsorted Main list; pages never written cost nothing.
+        sideBySide(scanOldMain, [&] {
+            report(progress, kMergeNewFileText);
+            others.reserve(mostPieces(**factoryBytes) + oldCount + added.size());
+            forEachFilePiece(**factoryBytes, [&table, &others](std::string_view piece) {
+                others.push_back(table.make(piece, false));
+            });
         });
         blocks.push_back(std::move(*factoryBytes));
+    } else {
+        scanOldMain();
+        others.reserve(scanned.rest.size() + added.size());
     }
+    main = EntryList();
+    std::vector<std::uint64_t> mainRun = std::move(scanned.run);
+    if (scanned.table.hasSideEntries()) {
+        const std::uint64_t offset = table.adopt(scanned.table);
+        for (std::uint64_t& ref : mainRun)
+            ref = EntryKeys::rebased(ref, offset);
+        for (EntryKey& key : scanned.rest)
+            key.ref = EntryKeys::rebased(key.ref, offset);
+    }
+    others.insert(others.end(), scanned.rest.begin(), scanned.rest.end());
+    std::vector<EntryKey>().swap(scanned.rest);
+
     if (!added.empty()) {
         report(progress, kMergeAddingText);
         for (std::string_view entry : added)
