@@ -3,6 +3,7 @@
 #include "lists/ListFiles.h"
 #include "merge/FactoryMerge.h"
 
+#include <new>
 #include <optional>
 #include <utility>
 
@@ -22,7 +23,7 @@ QString countLine(std::size_t count, const char* suffix) {
     return QString::number(count) + QLatin1String(suffix);
 }
 
-int runMerge(CliContext& context, std::optional<EntryList::Block> factoryBytes) {
+int mergeLists(CliContext& context, std::optional<EntryList::Block> factoryBytes) {
     TrackedLists& lists = context.lists;
     if (context.dryRun) {
         context.saveAfterwards = false;
@@ -39,6 +40,17 @@ int runMerge(CliContext& context, std::optional<EntryList::Block> factoryBytes) 
     lists.setModified(ListId::Main, true);
     context.printLine(QString::fromStdString(lists.countText(ListId::Main)));
     return Success;
+}
+
+// A merge that runs out of memory leaves the Main list unmarked, so nothing is saved.
+int runMerge(CliContext& context, std::optional<EntryList::Block> factoryBytes) {
+    try {
+        return mergeLists(context, std::move(factoryBytes));
+    } catch (const std::bad_alloc&) {
+        context.printError(
+            QStringLiteral("Not enough memory to merge the lists; nothing was saved."));
+        return Failure;
+    }
 }
 
 int merge(CliContext& context, const QStringList& arguments) {
@@ -78,8 +90,8 @@ constexpr CliCommand kCommands[] = {
     {"rebuild", "[--dry-run]", "re-apply the added and removed lists and sort; prints \"N listed\"",
      0, 0, rebuild},
     {"evaluate", "FILE [--trim]",
-     "split the added list into entries a release lacks and lists; --trim keeps the first", 1, 1,
-     evaluate},
+     "print the added entries a release lacks and those it lists; --trim keeps only the first", 1,
+     1, evaluate},
 };
 
 } // namespace
