@@ -18,6 +18,8 @@ std::vector<CliCommand> allCommands() {
     std::vector<CliCommand> commands;
     for (const CliCommand& command : listCommands())
         commands.push_back(command);
+    for (const CliCommand& command : mergeCommands())
+        commands.push_back(command);
     return commands;
 }
 
@@ -60,8 +62,15 @@ int runCli(const QStringList& arguments) {
                        "else registry.ini in the user's configuration folder)."),
         QStringLiteral("FILE"));
     parser.addOption(registryOption);
+    const QCommandLineOption dryRunOption(
+        QStringLiteral("dry-run"),
+        QStringLiteral("merge, rebuild: print what would change and save nothing."));
+    const QCommandLineOption trimOption(
+        QStringLiteral("trim"), QStringLiteral("evaluate: then trim the added list and save it."));
     parser.addOption(imailOption);
     parser.addOption(dataOption);
+    parser.addOption(dryRunOption);
+    parser.addOption(trimOption);
     parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("What to do."));
 
     if (!parser.parse(arguments)) {
@@ -92,6 +101,16 @@ int runCli(const QStringList& arguments) {
         context.printError(
             QStringLiteral("Usage: quillmere-cli [options] %1 %2")
                 .arg(QLatin1String(command->name), QLatin1String(command->arguments)));
+        return Usage;
+    }
+    context.dryRun = parser.isSet(dryRunOption);
+    context.trim = parser.isSet(trimOption);
+    const bool dryRunMisplaced = context.dryRun && !takesDryRun(*command);
+    if (dryRunMisplaced || (context.trim && !takesTrim(*command))) {
+        const QString option =
+            dryRunMisplaced ? QStringLiteral("--dry-run") : QStringLiteral("--trim");
+        context.printError(QStringLiteral("The command %1 takes no %2 option.")
+                               .arg(QLatin1String(command->name), option));
         return Usage;
     }
     context.imailPath = parser.value(imailOption);

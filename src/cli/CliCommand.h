@@ -19,4 +19,10 @@ struct CliCommand {
 // Commands that work on the three lists, as the window's buttons do.
 std::span<const CliCommand> listCommands();
 
+// Commands that merge factory lists into the main list and evaluate the added list.
+std::span<const CliCommand> mergeCommands();
+// The options only some commands take.
+bool takesDryRun(const CliCommand& command);
+bool takesTrim(const CliCommand& command);
+
 } // namespace quillmere::cli

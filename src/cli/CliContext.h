@@ -20,6 +20,9 @@ public:
     QString dataPath;
     // Set by commands that must not write any file.
     bool saveAfterwards = true;
+    // --dry-run (merge, rebuild) and --trim (evaluate).
+    bool dryRun = false;
+    bool trim = false;
 
     void printEntry(std::string_view entry) const;
     void printLine(const QString& text) const;

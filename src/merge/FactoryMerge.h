@@ -1,0 +1,43 @@
+#pragma once
+
+#include "lists/EntryList.h"
+
+#include <cstddef>
+#include <functional>
+#include <optional>
+#include <string_view>
+
+namespace quillmere {
+
+// The progress texts of a merge, in the order they are reported.
+inline constexpr std::string_view kMergeInitializingText = "Initializing...";
+inline constexpr std::string_view kMergeNewFileText = "Merging new file...";
+inline constexpr std::string_view kMergeAddingText = "Adding URLs...";
+inline constexpr std::string_view kMergeSortingText = "Sorting...";
+inline constexpr std::string_view kMergeBuildingText = "Building and removing duplicates...";
+inline constexpr std::string_view kMergeRemovingText = "Removing URLs...";
+
+struct MergeOutcome {
+    EntryList main;         // the new Main list
+    std::size_t gained = 0; // entries of the new list that the old one lacked
+    std::size_t lost = 0;   // entries of the old list (every copy) the new one no longer holds
+};
+
+// "&Merge new factory list..." (with the factory file's bytes) and "Rebuild" (without): the new
+// Main list is the union of the old Main list, the factory file's pieces (cut at each CR LF) and
+// the Added list, sorted by byte value, each entry once, no empty entry, and no entry equal to a
+// Removed entry. The Added and Removed lists are only read.
+//
+// The old Main list is taken by value so that its views can be released while the merge runs;
+// its blocks, the factory block and the Added list's blocks are shared by the result, not copied,
+// unless they hold much more than the result needs (see compactEntries).
+MergeOutcome mergeFactoryList(EntryList main, std::optional<EntryList::Block> factoryBytes,
+                              const EntryList& added, const EntryList& removed,
+                              const std::function<void(std::string_view)>& progress = {});
+
+// A list of the views over the blocks. When the blocks hold more than three times the bytes of
+// the entries, the entries are copied into one fresh block first, so repeated merges do not keep
+// every earlier file alive.
+EntryList compactEntries(std::vector<std::string_view> views, std::vector<EntryList::Block> blocks);
+
+} // namespace quillmere

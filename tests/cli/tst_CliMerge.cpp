@@ -1,0 +1,190 @@
+#include "fakes/TempFolder.h"
+
+#include <QProcess>
+#include <QTest>
+
+using quillmere::test::TempFolder;
+
+namespace {
+
+struct Run {
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+// A folder with an Imail root and a tracking data folder, and quillmere-cli run on them.
+class Setup final {
+public:
+    Setup(const QByteArray& main, const QByteArray& added, const QByteArray& removed) {
+        m_folder.write(QStringLiteral("imail/url-domain-bl.txt"), main);
+        m_folder.subfolder(QStringLiteral("data"));
+        if (!added.isNull())
+            m_folder.write(QStringLiteral("data/url-domain-add.txt"), added);
+        if (!removed.isNull())
+            m_folder.write(QStringLiteral("data/url-domain-rem.txt"), removed);
+    }
+
+    TempFolder& folder() { return m_folder; }
+    QString path(const QString& name) const { return m_folder.filePath(name); }
+    QByteArray main() const { return m_folder.read(QStringLiteral("imail/url-domain-bl.txt")); }
+    QByteArray added() const { return m_folder.read(QStringLiteral("data/url-domain-add.txt")); }
+    QByteArray removed() const { return m_folder.read(QStringLiteral("data/url-domain-rem.txt")); }
+
+    Run run(const QStringList& arguments) const {
+        QProcess process;
+        process.start(QStringLiteral(QUILLMERE_CLI_PATH),
+                      QStringList{QStringLiteral("--imail-root"), path(QStringLiteral("imail")),
+                                  QStringLiteral("--data"), path(QStringLiteral("data"))} +
+                          arguments);
+        if (!process.waitForFinished(60000))
+            qFatal("quillmere-cli did not finish");
+        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+                process.readAllStandardOutput(), process.readAllStandardError()};
+    }
+
+private:
+    TempFolder m_folder;
+};
+
+const QByteArray kMain = "b.ex\r\nz.ex\r\n";
+const QByteArray kAdded = "n.ex\r\nr.ex\r\n";
+const QByteArray kRemoved = "r.ex\r\nz.ex\r\n";
+const QByteArray kFactory = "a.ex\r\n\r\nb.ex\r\nA.ex";
+
+} // namespace
+
+class TestCliMerge : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void mergeSavesTheMainListOnly() {
+        Setup setup(kMain, kAdded, kRemoved);
+        setup.folder().write(QStringLiteral("factory.txt"), kFactory);
+        const Run run =
+            setup.run({QStringLiteral("merge"), setup.path(QStringLiteral("factory.txt"))});
+        QCOMPARE(run.err, QByteArray());
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.out, QByteArray("4 listed\n"));
+        QCOMPARE(setup.main(), QByteArray("A.ex\r\na.ex\r\nb.ex\r\nn.ex\r\n"));
+        QCOMPARE(setup.added(), kAdded);
+        QCOMPARE(setup.removed(), kRemoved);
+    }
+
+    void mergeWritesNoTrackingFile() {
+        Setup setup("b.ex\r\n", QByteArray(), QByteArray());
+        setup.folder().write(QStringLiteral("factory.txt"), "c.ex\r\n");
+        const Run run =
+            setup.run({QStringLiteral("merge"), setup.path(QStringLiteral("factory.txt"))});
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(setup.main(), QByteArray("b.ex\r\nc.ex\r\n"));
+        QVERIFY(!setup.folder().exists(QStringLiteral("data/url-domain-add.txt")));
+        QVERIFY(!setup.folder().exists(QStringLiteral("data/url-domain-rem.txt")));
+    }
+
+    void rebuild() {
+        Setup setup("c.ex\r\nb.ex\r\nc.ex\r\n", "a.ex\r\n", QByteArray());
+        const Run run = setup.run({QStringLiteral("rebuild")});
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.out, QByteArray("3 listed\n"));
+        QCOMPARE(setup.main(), QByteArray("a.ex\r\nb.ex\r\nc.ex\r\n"));
+        QCOMPARE(setup.added(), QByteArray("a.ex\r\n"));
+    }
+
+    void dryRunsSaveNothing_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QByteArray>("out");
+        QTest::newRow("merge") << QStringList{QStringLiteral("merge"), QStringLiteral("FACTORY"),
+                                              QStringLiteral("--dry-run")}
+                               << QByteArray("3 gained\n1 lost\n4 listed\n");
+        QTest::newRow("rebuild") << QStringList{QStringLiteral("--dry-run"),
+                                                QStringLiteral("rebuild")}
+                                 << QByteArray("1 gained\n1 lost\n2 listed\n");
+    }
+    void dryRunsSaveNothing() {
+        QFETCH(QStringList, arguments);
+        QFETCH(QByteArray, out);
+        Setup setup(kMain, kAdded, kRemoved);
+        setup.folder().write(QStringLiteral("factory.txt"), kFactory);
+        arguments.replaceInStrings(QStringLiteral("FACTORY"),
+                                   setup.path(QStringLiteral("factory.txt")));
+        const Run run = setup.run(arguments);
+        QCOMPARE(run.err, QByteArray());
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.out, out);
+        QCOMPARE(setup.main(), kMain);
+        QCOMPARE(setup.added(), kAdded);
+        QCOMPARE(setup.removed(), kRemoved);
+    }
+
+    void unreadableFileChangesNothing_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::newRow("merge") << QStringList{QStringLiteral("merge"), QStringLiteral("MISSING")};
+        QTest::newRow("evaluate --trim") << QStringList{
+            QStringLiteral("evaluate"), QStringLiteral("MISSING"), QStringLiteral("--trim")};
+    }
+    void unreadableFileChangesNothing() {
+        QFETCH(QStringList, arguments);
+        Setup setup(kMain, kAdded, kRemoved);
+        arguments.replaceInStrings(QStringLiteral("MISSING"),
+                                   setup.path(QStringLiteral("no-such-release.txt")));
+        const Run run = setup.run(arguments);
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY2(run.err.startsWith("Cannot open ") && run.err.contains("no-such-release.txt"),
+                 run.err.constData());
+        QCOMPARE(run.out, QByteArray());
+        QCOMPARE(setup.main(), kMain);
+        QCOMPARE(setup.added(), kAdded);
+        QCOMPARE(setup.removed(), kRemoved);
+    }
+
+    void evaluatePrintsBothGroupsAndChangesNothing() {
+        Setup setup(kMain, "n.ex\r\nb.ex\r\nq.ex\r\nn.ex\r\n", kRemoved);
+        setup.folder().write(QStringLiteral("release.txt"), "b.ex\r\nn.ex\r\nx.ex\r\n");
+        const Run run =
+            setup.run({QStringLiteral("evaluate"), setup.path(QStringLiteral("release.txt"))});
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.out, QByteArray("Unique\nq.ex\n\nListed in release\nn.ex\nb.ex\nn.ex\n"));
+        QCOMPARE(setup.added(), QByteArray("n.ex\r\nb.ex\r\nq.ex\r\nn.ex\r\n"));
+        QCOMPARE(setup.main(), kMain);
+    }
+
+    void evaluateTrimKeepsTheUniqueEntries() {
+        Setup setup(kMain, "n.ex\r\nb.ex\r\nq.ex\r\n", kRemoved);
+        setup.folder().write(QStringLiteral("release.txt"), "b.ex\r\n");
+        const Run run =
+            setup.run({QStringLiteral("evaluate"), setup.path(QStringLiteral("release.txt")),
+                       QStringLiteral("--trim")});
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.out, QByteArray("Unique\nn.ex\nq.ex\n\nListed in release\nb.ex\n"));
+        QCOMPARE(setup.added(), QByteArray("n.ex\r\nq.ex\r\n"));
+        QCOMPARE(setup.main(), kMain);
+        QCOMPARE(setup.removed(), kRemoved);
+    }
+
+    void optionsOnlyWhereTheyApply_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QByteArray>("error");
+        QTest::newRow("count --dry-run")
+            << QStringList{QStringLiteral("count"), QStringLiteral("--dry-run")}
+            << QByteArray("The command count takes no --dry-run option.\n");
+        QTest::newRow("rebuild --trim")
+            << QStringList{QStringLiteral("rebuild"), QStringLiteral("--trim")}
+            << QByteArray("The command rebuild takes no --trim option.\n");
+        QTest::newRow("evaluate --dry-run")
+            << QStringList{QStringLiteral("evaluate"), QStringLiteral("x"),
+                           QStringLiteral("--dry-run")}
+            << QByteArray("The command evaluate takes no --dry-run option.\n");
+    }
+    void optionsOnlyWhereTheyApply() {
+        QFETCH(QStringList, arguments);
+        QFETCH(QByteArray, error);
+        Setup setup("b.ex\r\na.ex\r\n", kAdded, kRemoved);
+        const Run run = setup.run(arguments);
+        QCOMPARE(run.exitCode, 2);
+        QCOMPARE(run.err, error);
+        QCOMPARE(setup.main(), QByteArray("b.ex\r\na.ex\r\n"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCliMerge)
+#include "tst_CliMerge.moc"

@@ -1,0 +1,147 @@
+#include "eval/AddedEvaluation.h"
+
+#include <QByteArrayList>
+#include <QTest>
+#include <algorithm>
+#include <random>
+#include <string>
+
+using namespace quillmere;
+
+namespace {
+
+EntryList listOf(const QByteArrayList& entries) {
+    EntryList list;
+    for (const QByteArray& entry : entries)
+        list.append(std::string_view(entry.constData(), static_cast<std::size_t>(entry.size())));
+    return list;
+}
+
+QByteArrayList entriesOf(const EntryList& list) {
+    QByteArrayList out;
+    for (std::string_view entry : list)
+        out << QByteArray(entry.data(), static_cast<qsizetype>(entry.size()));
+    return out;
+}
+
+std::string_view viewOf(const QByteArray& bytes) {
+    return {bytes.constData(), static_cast<std::size_t>(bytes.size())};
+}
+
+} // namespace
+
+class TestAddedEvaluation : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void split_data() {
+        QTest::addColumn<QByteArrayList>("added");
+        QTest::addColumn<QByteArray>("release");
+        QTest::addColumn<QByteArrayList>("unique");
+        QTest::addColumn<QByteArrayList>("listed");
+
+        QTest::newRow("order kept, duplicates once per copy")
+            << QByteArrayList{"n.ex", "l.ex", "n.ex", "k.ex", "l.ex"}
+            << QByteArray("k.ex\r\nl.ex\r\nz.ex\r\n") << QByteArrayList{"n.ex", "n.ex"}
+            << QByteArrayList{"l.ex", "k.ex", "l.ex"};
+        QTest::newRow("empty release") << QByteArrayList{"a.ex", "b.ex"} << QByteArray()
+                                       << QByteArrayList{"a.ex", "b.ex"} << QByteArrayList();
+        QTest::newRow("nothing listed")
+            << QByteArrayList{"b.ex", "a.ex"} << QByteArray("c.ex\r\nd.ex")
+            << QByteArrayList{"b.ex", "a.ex"} << QByteArrayList();
+        QTest::newRow("everything listed")
+            << QByteArrayList{"b.ex", "a.ex"} << QByteArray("a.ex\r\nb.ex") << QByteArrayList()
+            << QByteArrayList{"b.ex", "a.ex"};
+        QTest::newRow("LF line ends make one line")
+            << QByteArrayList{"a.ex", "b.ex"} << QByteArray("a.ex\nb.ex\n")
+            << QByteArrayList{"a.ex", "b.ex"} << QByteArrayList();
+        QTest::newRow("an entry equal to the whole LF-only content")
+            << QByteArrayList{"a.ex", "a.ex\nb.ex"} << QByteArray("a.ex\nb.ex")
+            << QByteArrayList{"a.ex"} << QByteArrayList{"a.ex\nb.ex"};
+        QTest::newRow("case and trailing blank count")
+            << QByteArrayList{"A.ex", "a.ex ", "a.ex"} << QByteArray("a.ex\r\n")
+            << QByteArrayList{"A.ex", "a.ex "} << QByteArrayList{"a.ex"};
+        QTest::newRow("last line without CR LF, lone CR inside a line")
+            << QByteArrayList{"a.ex", "b\r.ex", "c.ex"} << QByteArray("b\r.ex\r\nc.ex")
+            << QByteArrayList{"a.ex"} << QByteArrayList{"b\r.ex", "c.ex"};
+        QTest::newRow("blank lines match no entry")
+            << QByteArrayList{"a.ex"} << QByteArray("\r\n\r\n\r\n") << QByteArrayList{"a.ex"}
+            << QByteArrayList();
+    }
+    void split() {
+        QFETCH(QByteArrayList, added);
+        QFETCH(QByteArray, release);
+        QFETCH(QByteArrayList, unique);
+        QFETCH(QByteArrayList, listed);
+        const AddedEvaluation evaluation = evaluateAdded(listOf(added), viewOf(release));
+        QCOMPARE(entriesOf(evaluation.unique), unique);
+        QCOMPARE(entriesOf(evaluation.listed), listed);
+    }
+
+    void reportsTheScan() {
+        QStringList shown;
+        evaluateAdded(listOf({"a.ex"}), "a.ex", [&shown](std::string_view text) {
+            shown << QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+        });
+        QCOMPARE(shown, QStringList{QStringLiteral("Scanning for matches...")});
+        QCOMPARE(QString::fromLatin1(kEvalLoadingText.data(),
+                                     static_cast<qsizetype>(kEvalLoadingText.size())),
+                 QStringLiteral("Loading factory list..."));
+    }
+
+    void trimKeepsTheUniqueEntriesAndMarksTheAddedList_data() {
+        QTest::addColumn<QByteArray>("release");
+        QTest::addColumn<QByteArrayList>("remaining");
+        QTest::newRow("some listed") << QByteArray("b.ex") << QByteArrayList{"c.ex", "a.ex"};
+        QTest::newRow("none listed")
+            << QByteArray("z.ex") << QByteArrayList{"c.ex", "b.ex", "a.ex"};
+        QTest::newRow("all listed") << QByteArray("a.ex\r\nb.ex\r\nc.ex") << QByteArrayList();
+    }
+    void trimKeepsTheUniqueEntriesAndMarksTheAddedList() {
+        QFETCH(QByteArray, release);
+        QFETCH(QByteArrayList, remaining);
+        TrackedLists lists;
+        lists.replace(ListId::Main, listOf({"m.ex", "b.ex"}));
+        lists.replace(ListId::Added, listOf({"c.ex", "b.ex", "a.ex"}));
+        lists.replace(ListId::Removed, listOf({"r.ex"}));
+        const AddedEvaluation evaluation = evaluateAdded(lists.added(), viewOf(release));
+        trimAdded(lists, evaluation);
+        QCOMPARE(entriesOf(lists.added()), remaining);
+        QVERIFY(lists.isModified(ListId::Added));
+        QVERIFY(!lists.isModified(ListId::Main));
+        QVERIFY(!lists.isModified(ListId::Removed));
+        QCOMPARE(entriesOf(lists.main()), (QByteArrayList{"m.ex", "b.ex"}));
+        QCOMPARE(entriesOf(lists.removed()), QByteArrayList{"r.ex"});
+        QCOMPARE(lists.changeStatus().evaluationEnabled, std::optional(!remaining.isEmpty()));
+    }
+
+    // Hash lookups against the first-match scan of the release for every entry.
+    void agreesWithTheScans() {
+        std::mt19937 random(7);
+        std::uniform_int_distribution<int> pick(0, 40);
+        const auto entry = [&random, &pick] { return "d" + std::to_string(pick(random)) + ".ex"; };
+        for (int round = 0; round < 20; ++round) {
+            QByteArrayList added;
+            for (int k = 0; k < 30; ++k)
+                added << QByteArray::fromStdString(entry());
+            std::vector<std::string> lines;
+            std::string release;
+            for (int k = 0; k < round * 3; ++k) {
+                lines.push_back(entry());
+                release += lines.back() + "\r\n";
+            }
+            QByteArrayList unique;
+            QByteArrayList listed;
+            for (const QByteArray& candidate : added) {
+                const bool found =
+                    std::find(lines.begin(), lines.end(), candidate.toStdString()) != lines.end();
+                (found ? listed : unique) << candidate;
+            }
+            const AddedEvaluation evaluation = evaluateAdded(listOf(added), release);
+            QCOMPARE(entriesOf(evaluation.unique), unique);
+            QCOMPARE(entriesOf(evaluation.listed), listed);
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestAddedEvaluation)
+#include "tst_AddedEvaluation.moc"
