@@ -1,4 +1,5 @@
 #include "eval/AddedEvaluation.h"
+#include "fakes/EntryBytes.h"
 
 #include <QByteArrayList>
 #include <QTest>
@@ -7,28 +8,9 @@
 #include <string>
 
 using namespace quillmere;
+using namespace quillmere::test;
 
-namespace {
-
-EntryList listOf(const QByteArrayList& entries) {
-    EntryList list;
-    for (const QByteArray& entry : entries)
-        list.append(std::string_view(entry.constData(), static_cast<std::size_t>(entry.size())));
-    return list;
-}
-
-QByteArrayList entriesOf(const EntryList& list) {
-    QByteArrayList out;
-    for (std::string_view entry : list)
-        out << QByteArray(entry.data(), static_cast<qsizetype>(entry.size()));
-    return out;
-}
-
-std::string_view viewOf(const QByteArray& bytes) {
-    return {bytes.constData(), static_cast<std::size_t>(bytes.size())};
-}
-
-} // namespace
+namespace {} // namespace
 
 class TestAddedEvaluation : public QObject {
     Q_OBJECT

@@ -1,3 +1,4 @@
+#include "fakes/EntryBytes.h"
 #include "merge/FactoryMerge.h"
 
 #include <QByteArrayList>
@@ -8,25 +9,12 @@
 #include <string>
 
 using namespace quillmere;
+using namespace quillmere::test;
 
 namespace {
 
 std::string bytes(const QByteArray& text) {
     return text.toStdString();
-}
-
-EntryList listOf(const QByteArrayList& entries) {
-    EntryList list;
-    for (const QByteArray& entry : entries)
-        list.append(std::string_view(entry.constData(), static_cast<std::size_t>(entry.size())));
-    return list;
-}
-
-QByteArrayList entriesOf(const EntryList& list) {
-    QByteArrayList out;
-    for (std::string_view entry : list)
-        out << QByteArray(entry.data(), static_cast<qsizetype>(entry.size()));
-    return out;
 }
 
 EntryList::Block blockOf(const QByteArray& text) {
