@@ -33,6 +33,7 @@ public:
     QString chooseOpenFile(const OpenFileRequest&) override { return QString(); }
     void showOptionsDialog() override {}
     void showAboutBox() override {}
+    void showEvaluationDialog() override {}
 };
 
 class NoLauncher final : public QueueLauncher {
