@@ -1,5 +1,7 @@
 #pragma once
 
+#include "lists/EntryList.h"
+
 #include <QString>
 #include <cstdint>
 
@@ -28,6 +30,11 @@ struct Module1 {
     // The Options dialog's save switch as it was before its sort switch forced it on; kept from
     // one showing of the dialog to the next.
     std::int16_t prevExitSave = 0;
+    // The last evaluation of the Added list against a release: the entries the release lacks and
+    // those it lists. Emptied as each evaluation starts; its dialog shows them and a trim keeps
+    // the first.
+    EntryList evalUnique;
+    EntryList evalListed;
 };
 
 } // namespace quillmere

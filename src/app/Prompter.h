@@ -13,6 +13,12 @@ struct OpenFileRequest {
     QString filter; // "Imail blacklist (url-domain-bl.txt);;All Files (*.*)"
 };
 
+// The choices of the factory list and release dialogs: the blacklist file by its name, first and
+// default, then every file.
+inline QString blacklistFileFilter() {
+    return QStringLiteral("Imail blacklist (url-domain-bl.txt);;All Files (*.*)");
+}
+
 // Every message box, question, file dialog and modal dialog of the program goes through this one
 // interface, so each flow can be driven by a script in tests.
 class Prompter {
@@ -35,6 +41,10 @@ public:
 
     // The About box, modal.
     virtual void showAboutBox() = 0;
+
+    // frmEval, modal, showing Module1::evalUnique and evalListed; it hands its answer back in
+    // Module1::modalFlag (true: trim the Added list).
+    virtual void showEvaluationDialog() = 0;
 };
 
 } // namespace quillmere

@@ -2,12 +2,17 @@
 
 #include "AboutBox.h"
 #include "OptionsDialog.h"
+#include "eval/EvaluationDialog.h"
 
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
 
 namespace quillmere {
+
+QtPrompter::~QtPrompter() {
+    delete m_evaluationDialog;
+}
 
 PromptAnswer QtPrompter::ask(const QString& text, PromptButtons buttons, const QString& title) {
     QMessageBox box(m_owner);
@@ -50,6 +55,7 @@ PromptAnswer QtPrompter::ask(const QString& text, PromptButtons buttons, const Q
 }
 
 QString QtPrompter::chooseOpenFile(const OpenFileRequest& request) {
+    // A new dialog each time, so it always opens with an empty file name, on the first filter.
     QFileDialog dialog(m_owner, request.title, request.initialFolder, request.filter);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
@@ -67,6 +73,13 @@ void QtPrompter::showOptionsDialog() {
 void QtPrompter::showAboutBox() {
     AboutBox about(m_owner);
     about.exec();
+}
+
+void QtPrompter::showEvaluationDialog() {
+    Q_ASSERT(m_module);
+    if (!m_evaluationDialog)
+        m_evaluationDialog = new EvaluationDialog(*m_module, m_owner);
+    m_evaluationDialog->exec();
 }
 
 } // namespace quillmere

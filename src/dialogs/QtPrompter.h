@@ -8,12 +8,18 @@
 namespace quillmere {
 
 class Drives;
+class EvaluationDialog;
 class Registry;
 struct Module1;
 
 // The prompts as real Qt message boxes and file dialogs, owned by the given window.
 class QtPrompter final : public Prompter {
 public:
+    QtPrompter() = default;
+    ~QtPrompter() override;
+    QtPrompter(const QtPrompter&) = delete;
+    QtPrompter& operator=(const QtPrompter&) = delete;
+
     void setOwner(QWidget* owner) { m_owner = owner; }
     // What the Options dialog edits and stores, and the drives its folder chooser lists.
     void setSettings(Module1& module, Registry& registry, Drives& drives) {
@@ -26,9 +32,13 @@ public:
     QString chooseOpenFile(const OpenFileRequest& request) override;
     void showOptionsDialog() override;
     void showAboutBox() override;
+    void showEvaluationDialog() override;
 
 private:
     QPointer<QWidget> m_owner;
+    // frmEval is made on the first evaluation and kept for the later ones; the owner window
+    // deletes it with itself.
+    QPointer<EvaluationDialog> m_evaluationDialog;
     Module1* m_module = nullptr;
     Registry* m_registry = nullptr;
     Drives* m_drives = nullptr;

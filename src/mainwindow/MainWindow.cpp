@@ -62,7 +62,9 @@ MainWindow::MainWindow(Module1& module, Prompter& prompter, QueueLauncher& launc
     , m_prompter(prompter)
     , m_launcher(launcher)
     , m_models(m_lists)
-    , m_exitFlow(module.settings, prompter, launcher) {
+    , m_exitFlow(module.settings, prompter, launcher)
+    , m_mergeFlow(m_lists, module, prompter, *this)
+    , m_evaluationFlow(m_lists, module, prompter, *this) {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Quillmere"));
 
@@ -82,8 +84,8 @@ MainWindow::~MainWindow() = default;
 void MainWindow::buildMenus() {
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
     file->setObjectName(QStringLiteral("mnuFile"));
-    makeItem(file, "mnuFileOpen", "&Merge new factory list...");
-    makeItem(file, "mnuFileRebuild", "Rebuild");
+    m_mnuFileOpen = makeItem(file, "mnuFileOpen", "&Merge new factory list...");
+    m_mnuFileRebuild = makeItem(file, "mnuFileRebuild", "Rebuild");
     m_mnuFileRevert = makeItem(file, "mnuFileRevert", "&Revert");
     addBar(file, "mnuFileBar0");
     m_mnuFileSave = makeItem(file, "mnuFileSave", "&Save All");
@@ -201,12 +203,15 @@ void MainWindow::connectCommands() {
     view(ListId::Main)->installEventFilter(this);
     connect(m_tabStrip, &QTabWidget::currentChanged, this, &MainWindow::tabStripClicked);
 
+    connect(m_mnuFileOpen, &QAction::triggered, this, &MainWindow::mnuFileOpenClicked);
+    connect(m_mnuFileRebuild, &QAction::triggered, this, &MainWindow::mnuFileRebuildClicked);
     connect(m_mnuFileRevert, &QAction::triggered, this, &MainWindow::revertTriggered);
     connect(m_mnuFileSave, &QAction::triggered, this, [this] { saveAll(); });
     connect(m_mnuFileExitNosave, &QAction::triggered, this, &MainWindow::exitNoSaveTriggered);
     connect(m_mnuFileExit, &QAction::triggered, this, &MainWindow::close);
     connect(m_mnuQueueRestart, &QAction::triggered, this,
             [this] { m_launcher.startQueueRestart(m_module.settings.installPath); });
+    connect(m_mnuToolsEval, &QAction::triggered, this, [this] { m_evaluationFlow.run(); });
     connect(m_mnuToolsOptions, &QAction::triggered, this,
             [this] { m_prompter.showOptionsDialog(); });
     connect(m_mnuHelpAbout, &QAction::triggered, this, [this] { m_prompter.showAboutBox(); });
@@ -267,6 +272,19 @@ void MainWindow::changeStatus() {
 
 void MainWindow::showCount(ListId list) {
     m_panel3->setText(latin1(m_lists.countText(list)));
+}
+
+void MainWindow::showProgress(std::string_view text) {
+    m_panel1->setText(entryToText(text));
+    m_panel1->repaint();
+}
+
+void MainWindow::setMainListShown(bool shown) {
+    view(ListId::Main)->setVisible(shown);
+}
+
+int MainWindow::selectedTab() const {
+    return m_tabStrip->currentIndex() + 1;
 }
 
 void MainWindow::showFrame(int tab) {
@@ -343,6 +361,20 @@ void MainWindow::addedClearClicked() {
         return;
     m_lists.clearAdded();
     changeStatus();
+}
+
+void MainWindow::mnuFileOpenClicked() {
+    m_mergeNewFile = true;
+    mergeFactoryList();
+}
+
+void MainWindow::mnuFileRebuildClicked() {
+    m_mergeNewFile = false;
+    mergeFactoryList();
+}
+
+void MainWindow::mergeFactoryList() {
+    m_mergeFlow.run(m_mergeNewFile);
 }
 
 void MainWindow::revertTriggered() {

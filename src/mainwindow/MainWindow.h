@@ -1,11 +1,14 @@
 #pragma once
 
+#include "CommandDisplay.h"
 #include "EntryListModel.h"
 #include "ExitFlow.h"
 #include "FindBoxSearch.h"
 #include "app/AppSettings.h"
 #include "app/Prompter.h"
+#include "eval/AddedEvaluationFlow.h"
 #include "lists/TrackedLists.h"
+#include "merge/FactoryMergeFlow.h"
 #include "platform/QueueLauncher.h"
 
 #include <QMainWindow>
@@ -24,8 +27,9 @@ class QTabWidget;
 namespace quillmere {
 
 // frmMain: the three lists on three tabs, the editing buttons, the find box, the menus and the
-// exit. The lists live in TrackedLists alone; the list views show them through models.
-class MainWindow final : public QMainWindow {
+// exit. The lists live in TrackedLists alone; the list views show them through models. The merge
+// and the evaluation run as flows of their own that show their progress through CommandDisplay.
+class MainWindow final : public QMainWindow, private CommandDisplay {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(MainWindow)
 
@@ -56,8 +60,11 @@ private:
     void connectCommands();
 
     bool dataInit();
-    void changeStatus();
-    void showCount(ListId list);
+    void changeStatus() override;
+    void showCount(ListId list) override;
+    void showProgress(std::string_view text) override;
+    void setMainListShown(bool shown) override;
+    int selectedTab() const override;
     void showFrame(int tab);
     bool saveAll();
     void sortList(ListId list);
@@ -68,6 +75,9 @@ private:
     void commandRemAddedClicked();
     void commandRemRemovedClicked();
     void addedClearClicked();
+    void mnuFileOpenClicked();
+    void mnuFileRebuildClicked();
+    void mergeFactoryList();
     void revertTriggered();
     void exitNoSaveTriggered();
     void tabStripClicked();
@@ -89,6 +99,10 @@ private:
     TrackedListModels m_models;
     FindBoxSearch m_findBox;
     ExitFlow m_exitFlow;
+    FactoryMergeFlow m_mergeFlow;
+    AddedEvaluationFlow m_evaluationFlow;
+    // Set by the two menu items just before each merge: a new factory file, or a rebuild only.
+    bool m_mergeNewFile = false;
     std::function<void()> m_loadFinished;
     bool m_exitNoSave = false;
     bool m_endingAtOnce = false;
@@ -108,6 +122,8 @@ private:
     std::array<QPushButton*, 3> m_sortButtons{};
     QLabel* m_panel1 = nullptr;
     QLabel* m_panel3 = nullptr;
+    QAction* m_mnuFileOpen = nullptr;
+    QAction* m_mnuFileRebuild = nullptr;
     QAction* m_mnuFileRevert = nullptr;
     QAction* m_mnuFileSave = nullptr;
     QAction* m_mnuFileExitNosave = nullptr;

@@ -41,6 +41,15 @@ void FakePrompter::showAboutBox() {
     m_log.append(QStringLiteral("[About]"));
 }
 
+void FakePrompter::showEvaluationDialog() {
+    m_log.append(QStringLiteral("[Evaluation]"));
+    if (m_evaluationUsers.isEmpty()) {
+        QTest::qFail("unexpected evaluation dialog", __FILE__, __LINE__);
+        return;
+    }
+    m_evaluationUsers.takeFirst()();
+}
+
 QStringList FakePrompter::shownTexts() const {
     QStringList texts;
     for (const Shown& shown : m_shown)

@@ -23,20 +23,28 @@ public:
     void chooseNextFile(const QString& path) { m_files.append(path); }
     // What the user does in the next Options dialog (press Cancel, change settings, ...).
     void onNextOptionsDialog(std::function<void()> user) { m_optionsUsers.append(std::move(user)); }
+    // What the user does in the next frmEval (set modalFlag for "Trim added list", look at what
+    // it shows, ...).
+    void onNextEvaluationDialog(std::function<void()> user) {
+        m_evaluationUsers.append(std::move(user));
+    }
 
     PromptAnswer ask(const QString& text, PromptButtons buttons, const QString& title) override;
     QString chooseOpenFile(const OpenFileRequest& request) override;
     void showOptionsDialog() override;
     void showAboutBox() override;
+    void showEvaluationDialog() override;
 
-    // Every message text and every dialog ("[Options]", "[About]", "[Open: title]") in order.
+    // Every message text and every dialog ("[Options]", "[About]", "[Evaluation]",
+    // "[Open: title]") in order.
     const QStringList& log() const { return m_log; }
 
     const QList<Shown>& shown() const { return m_shown; }
     QStringList shownTexts() const;
     const QList<OpenFileRequest>& fileRequests() const { return m_fileRequests; }
     bool allAnswersUsed() const {
-        return m_answers.isEmpty() && m_files.isEmpty() && m_optionsUsers.isEmpty();
+        return m_answers.isEmpty() && m_files.isEmpty() && m_optionsUsers.isEmpty() &&
+               m_evaluationUsers.isEmpty();
     }
 
 private:
@@ -45,6 +53,7 @@ private:
     QList<Shown> m_shown;
     QList<OpenFileRequest> m_fileRequests;
     QList<std::function<void()>> m_optionsUsers;
+    QList<std::function<void()>> m_evaluationUsers;
     QStringList m_log;
 };
 
