@@ -175,7 +175,8 @@ void MainWindow::buildStatusBar() {
         return label;
     };
     m_panel1 = panel("sbStatusBarPanel1", 0);
-    panel("sbStatusBarPanel2", 60);
+    // Panel 2 is never written: kept narrow so the longest progress text fits in panel 1.
+    panel("sbStatusBarPanel2", 30);
     m_panel3 = panel("sbStatusBarPanel3", 110);
 }
 
