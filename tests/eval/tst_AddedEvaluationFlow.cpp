@@ -1,4 +1,5 @@
 #include "eval/AddedEvaluationFlow.h"
+#include "fakes/EntryBytes.h"
 #include "fakes/FakeCommandDisplay.h"
 #include "fakes/FakePrompter.h"
 #include "fakes/TempFolder.h"
@@ -10,22 +11,6 @@ using namespace quillmere;
 using namespace quillmere::test;
 
 namespace {
-
-EntryList split(const QString& text) {
-    EntryList list;
-    if (text.isEmpty())
-        return list;
-    for (const QString& entry : text.split(QLatin1Char('|')))
-        list.append(entry.toLatin1().toStdString());
-    return list;
-}
-
-QString joined(const EntryList& list) {
-    QStringList out;
-    for (std::string_view entry : list)
-        out << QString::fromLatin1(entry.data(), static_cast<qsizetype>(entry.size()));
-    return out.join(QLatin1Char('|'));
-}
 
 const QStringList kScanProgress{QStringLiteral("progress Loading factory list..."),
                                 QStringLiteral("progress Scanning for matches..."),

@@ -4,6 +4,8 @@
 
 #include <QByteArray>
 #include <QByteArrayList>
+#include <QString>
+#include <QStringList>
 #include <string_view>
 
 namespace quillmere::test {
@@ -26,6 +28,23 @@ inline QByteArrayList entriesOf(const EntryList& list) {
     for (std::string_view entry : list)
         out << QByteArray(entry.data(), static_cast<qsizetype>(entry.size()));
     return out;
+}
+
+// Short lists written as "a.ex|b.ex" ("" is the empty list).
+inline EntryList split(const QString& text) {
+    EntryList list;
+    if (text.isEmpty())
+        return list;
+    for (const QString& entry : text.split(QLatin1Char('|')))
+        list.append(viewOf(entry.toLatin1()));
+    return list;
+}
+
+inline QString joined(const EntryList& list) {
+    QStringList out;
+    for (std::string_view entry : list)
+        out << QString::fromLatin1(entry.data(), static_cast<qsizetype>(entry.size()));
+    return out.join(QLatin1Char('|'));
 }
 
 } // namespace quillmere::test

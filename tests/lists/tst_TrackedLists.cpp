@@ -1,32 +1,18 @@
+#include "fakes/EntryBytes.h"
 #include "lists/TrackedLists.h"
 
 #include <QTest>
 
 using namespace quillmere;
+using namespace quillmere::test;
 
 namespace {
-QString joined(const EntryList& list) {
-    QStringList out;
-    for (std::string_view entry : list)
-        out << QString::fromLatin1(entry.data(), static_cast<qsizetype>(entry.size()));
-    return out.join(QLatin1Char('|'));
-}
-
 QString flags(const TrackedLists& lists) {
     QString out;
     out += lists.isModified(ListId::Main) ? QLatin1Char('M') : QLatin1Char('-');
     out += lists.isModified(ListId::Added) ? QLatin1Char('A') : QLatin1Char('-');
     out += lists.isModified(ListId::Removed) ? QLatin1Char('R') : QLatin1Char('-');
     return out;
-}
-
-EntryList split(const QString& text) {
-    EntryList list;
-    if (text.isEmpty())
-        return list;
-    for (const QString& entry : text.split(QLatin1Char('|')))
-        list.append(entry.toLatin1().toStdString());
-    return list;
 }
 
 void load(TrackedLists& lists, const QString& main, const QString& added, const QString& removed) {
