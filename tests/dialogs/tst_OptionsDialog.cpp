@@ -1,5 +1,6 @@
 #include "app/StoredSettings.h"
 #include "dialogs/OptionsDialog.h"
+#include "fakes/Controls.h"
 #include "fakes/FakeDrives.h"
 #include "fakes/FakePrompter.h"
 #include "fakes/FakeRegistry.h"
@@ -17,6 +18,7 @@
 #include <QTimer>
 
 using namespace quillmere;
+using quillmere::test::control;
 using quillmere::test::FakeDrives;
 using quillmere::test::FakePrompter;
 using quillmere::test::FakeRegistry;
@@ -51,13 +53,6 @@ struct Fixture {
     FakePrompter prompter;
     FakeDrives drives;
 };
-
-template <typename T> T* control(QWidget& dialog, const char* name) {
-    T* found = dialog.findChild<T*>(QLatin1String(name));
-    if (!found)
-        qFatal("no control %s", name);
-    return found;
-}
 
 // Runs once the next modal window is up.
 void whenModal(std::function<void(QWidget*)> user) {

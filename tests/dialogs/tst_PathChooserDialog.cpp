@@ -1,4 +1,5 @@
 #include "dialogs/PathChooserDialog.h"
+#include "fakes/Controls.h"
 #include "fakes/FakeDrives.h"
 #include "fakes/FakePrompter.h"
 #include "fakes/TempFolder.h"
@@ -11,6 +12,7 @@
 #include <QTest>
 
 using namespace quillmere;
+using quillmere::test::control;
 using quillmere::test::FakeDrives;
 using quillmere::test::FakePrompter;
 using quillmere::test::TempFolder;
@@ -33,13 +35,6 @@ struct Fixture {
     Module1 module;
     QString start;
 };
-
-template <typename T> T* control(QWidget& dialog, const char* name) {
-    T* found = dialog.findChild<T*>(QLatin1String(name));
-    if (!found)
-        qFatal("no control %s", name);
-    return found;
-}
 
 } // namespace
 

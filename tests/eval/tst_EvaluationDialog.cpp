@@ -1,5 +1,6 @@
 #include "app/AppSettings.h"
 #include "eval/EvaluationDialog.h"
+#include "fakes/Controls.h"
 
 #include <QApplication>
 #include <QGroupBox>
@@ -10,6 +11,7 @@
 #include <QTimer>
 
 using namespace quillmere;
+using quillmere::test::control;
 
 namespace {
 
@@ -20,15 +22,8 @@ EntryList listOf(std::initializer_list<std::string_view> entries) {
     return list;
 }
 
-template <typename T> T* child(const QWidget& dialog, const char* name) {
-    T* found = dialog.findChild<T*>(QLatin1String(name));
-    if (!found)
-        qFatal("no control %s", name);
-    return found;
-}
-
 QStringList rows(const QWidget& dialog, const char* list) {
-    const QAbstractItemModel* model = child<QListView>(dialog, list)->model();
+    const QAbstractItemModel* model = control<QListView>(dialog, list)->model();
     QStringList out;
     for (int row = 0; row < model->rowCount(); ++row)
         out << model->index(row, 0).data().toString();
@@ -59,21 +54,21 @@ private Q_SLOTS:
         QCOMPARE(dialog.minimumSize(), QSize(393, 231));
         QCOMPARE(dialog.maximumSize(), QSize(393, 231));
 
-        const auto* frame1 = child<QGroupBox>(dialog, "Frame1");
-        const auto* frame2 = child<QGroupBox>(dialog, "Frame2");
+        const auto* frame1 = control<QGroupBox>(dialog, "Frame1");
+        const auto* frame2 = control<QGroupBox>(dialog, "Frame2");
         QCOMPARE(frame1->title(), QStringLiteral("Unique"));
         QCOMPARE(frame2->title(), QStringLiteral("Listed in release"));
         QCOMPARE(frame1->geometry(), QRect(8, 8, 185, 185));
         QCOMPARE(frame2->geometry(), QRect(200, 8, 185, 185));
-        const auto* list1 = child<QListView>(dialog, "List1");
-        const auto* list2 = child<QListView>(dialog, "List2");
+        const auto* list1 = control<QListView>(dialog, "List1");
+        const auto* list2 = control<QListView>(dialog, "List2");
         QCOMPARE(list1->parentWidget(), frame1);
         QCOMPARE(list2->parentWidget(), frame2);
         QCOMPARE(list1->geometry(), QRect(8, 16, 169, 160));
         QCOMPARE(list2->geometry(), QRect(8, 16, 169, 160));
 
-        const auto* trim = child<QPushButton>(dialog, "Command1");
-        const auto* cancel = child<QPushButton>(dialog, "Command2");
+        const auto* trim = control<QPushButton>(dialog, "Command1");
+        const auto* cancel = control<QPushButton>(dialog, "Command2");
         QCOMPARE(trim->text(), QStringLiteral("Trim added list"));
         QCOMPARE(cancel->text(), QStringLiteral("Cancel"));
         QCOMPARE(trim->geometry(), QRect(96, 200, 97, 25));
@@ -129,7 +124,7 @@ private Q_SLOTS:
         module.evalUnique = listOf({"a.ex"});
         EvaluationDialog dialog(module);
         showModally(dialog, [&dialog] {
-            auto* list = child<QListView>(dialog, "List1");
+            auto* list = control<QListView>(dialog, "List1");
             list->setFocus();
             QTest::keyClick(list, Qt::Key_Return);
             dialog.reject();
@@ -142,7 +137,7 @@ private Q_SLOTS:
         module.evalUnique = listOf({"a.ex"});
         EvaluationDialog dialog(module);
         showModally(dialog, [&dialog] {
-            QTest::mouseClick(child<QPushButton>(dialog, "Command1"), Qt::LeftButton);
+            QTest::mouseClick(control<QPushButton>(dialog, "Command1"), Qt::LeftButton);
         });
         QVERIFY(module.modalFlag);
 
@@ -153,7 +148,7 @@ private Q_SLOTS:
             flagAtLoad = module.modalFlag;
             QCOMPARE(rows(dialog, "List1"), QStringList{QStringLiteral("b.ex")});
             QCOMPARE(rows(dialog, "List2"), QStringList{QStringLiteral("c.ex")});
-            QTest::mouseClick(child<QPushButton>(dialog, "Command2"), Qt::LeftButton);
+            QTest::mouseClick(control<QPushButton>(dialog, "Command2"), Qt::LeftButton);
         });
         QVERIFY(!flagAtLoad);
         QVERIFY(!module.modalFlag);
