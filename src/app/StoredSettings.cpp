@@ -8,6 +8,10 @@ QString settingsKey() {
     return QStringLiteral("HKEY_LOCAL_MACHINE\\SOFTWARE\\Brindlecove\\Quillmere\\");
 }
 
+QString settingName(const char* valueName) {
+    return settingsKey() + QLatin1String(valueName);
+}
+
 QString imailTopDirName() {
     return QStringLiteral("HKEY_LOCAL_MACHINE\\SOFTWARE\\Ipswitch\\IMail\\Global\\TopDir");
 }

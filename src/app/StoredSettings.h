@@ -11,6 +11,8 @@ namespace quillmere {
 // "HKEY_LOCAL_MACHINE\SOFTWARE\Brindlecove\Quillmere\": a value's full name is this followed by
 // the value name.
 QString settingsKey();
+// A setting's full value name: settingsKey() followed by the value name.
+QString settingName(const char* valueName);
 
 // Imail's own values, read only.
 QString imailTopDirName();

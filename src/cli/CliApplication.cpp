@@ -56,12 +56,8 @@ int runCli(const QStringList& arguments) {
                                          QStringLiteral("DIR"));
     const QCommandLineOption dataOption(
         QStringLiteral("data"), QStringLiteral("The tracking data folder."), QStringLiteral("DIR"));
-    const QCommandLineOption registryOption(
-        QStringLiteral("registry"),
-        QStringLiteral("The INI file that holds the settings (default: $QUILLMERE_REGISTRY, "
-                       "else registry.ini in the user's configuration folder)."),
-        QStringLiteral("FILE"));
-    parser.addOption(registryOption);
+    const QCommandLineOption registryFileOption = registryOption();
+    parser.addOption(registryFileOption);
     const QCommandLineOption dryRunOption(
         QStringLiteral("dry-run"),
         QStringLiteral("merge, rebuild: print what would change and save nothing."));
@@ -88,7 +84,7 @@ int runCli(const QStringList& arguments) {
     }
     const QString name = positional.takeFirst();
     if (isSettingsCommand(name))
-        return runSettingsCommand(*openSystemRegistry(parser.value(registryOption)), context,
+        return runSettingsCommand(*openSystemRegistry(parser.value(registryFileOption)), context,
                                   positional);
     const CliCommand* command = findCommand(name);
     if (!command) {
@@ -116,7 +112,7 @@ int runCli(const QStringList& arguments) {
     context.imailPath = parser.value(imailOption);
     context.dataPath = parser.value(dataOption);
     if (!parser.isSet(imailOption) || !parser.isSet(dataOption)) {
-        const auto registry = openSystemRegistry(parser.value(registryOption));
+        const auto registry = openSystemRegistry(parser.value(registryFileOption));
         if (!useStoredFolders(*registry, context, !parser.isSet(imailOption),
                               !parser.isSet(dataOption)))
             return Usage;

@@ -61,16 +61,12 @@ int main(int argc, char** argv) {
 
     QCommandLineParser parser;
     parser.addHelpOption();
-    const QCommandLineOption registryOption(
-        QStringLiteral("registry"),
-        QStringLiteral("The INI file that holds the settings (default: $QUILLMERE_REGISTRY, "
-                       "else registry.ini in the user's configuration folder)."),
-        QStringLiteral("FILE"));
-    parser.addOption(registryOption);
+    const QCommandLineOption registryFileOption = registryOption();
+    parser.addOption(registryFileOption);
     parser.process(app);
 
     Module1 module;
-    const std::unique_ptr<Registry> registry = openSystemRegistry(parser.value(registryOption));
+    const std::unique_ptr<Registry> registry = openSystemRegistry(parser.value(registryFileOption));
     SystemDrives drives;
     QtPrompter prompter;
     prompter.setSettings(module, *registry, drives);

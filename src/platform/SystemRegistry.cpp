@@ -11,6 +11,14 @@
 
 namespace quillmere {
 
+QCommandLineOption registryOption() {
+    return QCommandLineOption(
+        QStringLiteral("registry"),
+        QStringLiteral("The INI file that holds the settings (default: $QUILLMERE_REGISTRY, "
+                       "else registry.ini in the user's configuration folder)."),
+        QStringLiteral("FILE"));
+}
+
 QString registryFile(const QString& fileOption) {
     if (!fileOption.isEmpty())
         return fileOption;

@@ -2,6 +2,7 @@
 
 #include "Registry.h"
 
+#include <QCommandLineOption>
 #include <QStringList>
 #include <memory>
 
@@ -15,6 +16,9 @@ inline constexpr char registryVariable[] = "QUILLMERE_REGISTRY";
 // QUILLMERE_REGISTRY, else registry.ini in the user's configuration folder (quillmere/), with
 // the installation's read-only files as fallbacks for reads.
 std::unique_ptr<Registry> openSystemRegistry(const QString& fileOption);
+
+// The --registry FILE option that both programs take.
+QCommandLineOption registryOption();
 
 // The INI file that openSystemRegistry uses off Windows.
 QString registryFile(const QString& fileOption);

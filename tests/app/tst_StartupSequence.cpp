@@ -15,10 +15,6 @@ using quillmere::test::TempFolder;
 
 namespace {
 
-QString setting(const char* name) {
-    return settingsKey() + QLatin1String(name);
-}
-
 const QString noInstallFolder = QStringLiteral("Couldn't find install folder - please reinstall");
 const QString fileMissing =
     QStringLiteral("The file url-domain-bl.txt could not be found in the folder set as the Imail "
@@ -51,8 +47,8 @@ public:
 class Start {
 public:
     Start() {
-        registry.set(setting(valueName::installPath), installPath);
-        registry.set(setting(valueName::dataPath), folder.subfolder(QStringLiteral("URLdata")));
+        registry.set(settingName(valueName::installPath), installPath);
+        registry.set(settingName(valueName::dataPath), folder.subfolder(QStringLiteral("URLdata")));
     }
 
     QString imailRootWithList() const {
@@ -103,8 +99,8 @@ private Q_SLOTS:
     void normalStartShowsNoMessage() {
         Start start;
         const QString root = start.imailRootWithList();
-        start.registry.set(setting(valueName::imailPath), root);
-        start.registry.set(setting(valueName::importPath), QStringLiteral("/srv/downloads"));
+        start.registry.set(settingName(valueName::imailPath), root);
+        start.registry.set(settingName(valueName::importPath), QStringLiteral("/srv/downloads"));
         start.registry.set(imailTopDirName(), QStringLiteral("/srv/imail"));
 
         QCOMPARE(start.run(), StartupResult::MainWindowShown);
@@ -146,8 +142,8 @@ private Q_SLOTS:
 
     void unreadableInstallPathEndsTheProgram() {
         Start start;
-        start.registry.set(setting(valueName::imailPath), start.imailRootWithList());
-        start.registry.failReadOf(setting(valueName::installPath));
+        start.registry.set(settingName(valueName::imailPath), start.imailRootWithList());
+        start.registry.failReadOf(settingName(valueName::installPath));
         QCOMPARE(start.run(), StartupResult::Ended);
         QCOMPARE(start.prompter.log(), QStringList{noInstallFolder});
         QCOMPARE(start.windows.shown, QStringList());
@@ -155,16 +151,16 @@ private Q_SLOTS:
 
     void missingDataPathBecomesTheInstallFoldersUrlData() {
         Start start;
-        start.registry.set(setting(valueName::installPath),
+        start.registry.set(settingName(valueName::installPath),
                            QDir::toNativeSeparators(QStringLiteral("/opt/tools")));
-        start.registry.failReadOf(setting(valueName::dataPath));
-        start.registry.set(setting(valueName::imailPath), start.imailRootWithList());
+        start.registry.failReadOf(settingName(valueName::dataPath));
+        start.registry.set(settingName(valueName::imailPath), start.imailRootWithList());
 
         QCOMPARE(start.run(), StartupResult::MainWindowShown);
         const QString expected = QDir::toNativeSeparators(QStringLiteral("/opt/tools/URLdata"));
         QCOMPARE(start.module.settings.dataPath, expected);
         QCOMPARE(start.registry.changes(),
-                 QStringList{setting(valueName::dataPath) + QLatin1Char('=') + expected});
+                 QStringList{settingName(valueName::dataPath) + QLatin1Char('=') + expected});
         QCOMPARE(start.prompter.log(), QStringList());
         // The folder itself is not created.
         QVERIFY(!QFileInfo::exists(QStringLiteral("/opt/tools/URLdata")));
@@ -172,9 +168,9 @@ private Q_SLOTS:
 
     void failedWriteOfTheDefaultDataPathIsIgnored() {
         Start start;
-        start.registry.failReadOf(setting(valueName::dataPath));
-        start.registry.failWriteOf(setting(valueName::dataPath));
-        start.registry.set(setting(valueName::imailPath), start.imailRootWithList());
+        start.registry.failReadOf(settingName(valueName::dataPath));
+        start.registry.failWriteOf(settingName(valueName::dataPath));
+        start.registry.set(settingName(valueName::imailPath), start.imailRootWithList());
 
         QCOMPARE(start.run(), StartupResult::MainWindowShown);
         QCOMPARE(start.module.settings.dataPath,
@@ -200,14 +196,14 @@ private Q_SLOTS:
         for (const char* name :
              {valueName::exitSave, valueName::exitSort, valueName::restartQueue}) {
             Start start;
-            start.registry.set(setting(valueName::imailPath), start.imailRootWithList());
+            start.registry.set(settingName(valueName::imailPath), start.imailRootWithList());
             for (const char* other :
                  {valueName::exitSave, valueName::exitSort, valueName::restartQueue})
-                start.registry.set(setting(other), QStringLiteral("1"));
+                start.registry.set(settingName(other), QStringLiteral("1"));
             if (stored)
-                start.registry.set(setting(name), *stored);
+                start.registry.set(settingName(name), *stored);
             else
-                start.registry.failReadOf(setting(name));
+                start.registry.failReadOf(settingName(name));
 
             QCOMPARE(start.run(), StartupResult::MainWindowShown);
             const AppSettings& settings = start.module.settings;
@@ -246,7 +242,7 @@ private Q_SLOTS:
         bool storedBeforeTheDialog = false;
         start.optionsThen([&](OptionsForm& form) {
             storedBeforeTheDialog =
-                start.registry.values().value(setting(valueName::imailPath)) == topDir;
+                start.registry.values().value(settingName(valueName::imailPath)) == topDir;
             QCOMPARE(form.pathText(PathField::ImailRoot), topDir);
             QVERIFY(form.ok());
         });
@@ -255,7 +251,7 @@ private Q_SLOTS:
         QCOMPARE(start.prompter.log(), (QStringList{greeting, optionsDialog}));
         QVERIFY(storedBeforeTheDialog);
         QCOMPARE(start.registry.changes().constFirst(),
-                 setting(valueName::imailPath) + QLatin1Char('=') + topDir);
+                 settingName(valueName::imailPath) + QLatin1Char('=') + topDir);
         QCOMPARE(start.windows.shown, bothWindows);
         QCOMPARE(start.module.settings.imailPath, topDir);
     }
@@ -268,7 +264,7 @@ private Q_SLOTS:
         QCOMPARE(start.run(), StartupResult::Ended);
         QCOMPARE(start.prompter.log(), (QStringList{thanksWithImail, optionsDialog}));
         QCOMPARE(start.registry.changes(),
-                 QStringList{setting(valueName::imailPath) + QStringLiteral("=/srv/imail")});
+                 QStringList{settingName(valueName::imailPath) + QStringLiteral("=/srv/imail")});
         QCOMPARE(start.windows.shown, QStringList());
     }
 
@@ -297,14 +293,14 @@ private Q_SLOTS:
 
         QCOMPARE(start.run(), StartupResult::MainWindowShown);
         QCOMPARE(start.prompter.log(), (QStringList{thanksWithoutImail, optionsDialog}));
-        QCOMPARE(start.registry.values().value(setting(valueName::imailPath)), root);
+        QCOMPARE(start.registry.values().value(settingName(valueName::imailPath)), root);
         QCOMPARE(start.windows.shown, bothWindows);
     }
 
     void missingFileWithImailOffersTopDir() {
         Start start;
         const QString stored = start.folder.subfolder(QStringLiteral("old-root"));
-        start.registry.set(setting(valueName::imailPath), stored);
+        start.registry.set(settingName(valueName::imailPath), stored);
         start.installImail(QStringLiteral("/srv/imail"), QStringLiteral("8.10"));
         start.optionsThen([](OptionsForm& form) {
             QCOMPARE(form.pathText(PathField::ImailRoot), QStringLiteral("/srv/imail"));
@@ -313,7 +309,7 @@ private Q_SLOTS:
 
         QCOMPARE(start.run(), StartupResult::Ended);
         QCOMPARE(start.prompter.log(), (QStringList{fileMissing, optionsDialog}));
-        QCOMPARE(start.registry.values().value(setting(valueName::imailPath)), stored);
+        QCOMPARE(start.registry.values().value(settingName(valueName::imailPath)), stored);
         QCOMPARE(start.registry.changes(), QStringList());
         QCOMPARE(start.windows.shown, QStringList());
     }
@@ -321,7 +317,7 @@ private Q_SLOTS:
     void missingFileWithoutImailOffersTheStoredFolderAndIsNotCheckedAgain() {
         Start start;
         const QString stored = start.folder.subfolder(QStringLiteral("old-root"));
-        start.registry.set(setting(valueName::imailPath), stored);
+        start.registry.set(settingName(valueName::imailPath), stored);
         start.optionsThen([&](OptionsForm& form) {
             QCOMPARE(form.pathText(PathField::ImailRoot), stored);
             QVERIFY(form.ok());
@@ -336,7 +332,7 @@ private Q_SLOTS:
     void aFolderNamedLikeTheListIsNoFile() {
         Start start;
         start.folder.subfolder(QStringLiteral("imail/url-domain-bl.txt"));
-        start.registry.set(setting(valueName::imailPath),
+        start.registry.set(settingName(valueName::imailPath),
                            start.folder.filePath(QStringLiteral("imail")));
         start.optionsThen([](OptionsForm& form) { form.cancel(); });
 

@@ -26,10 +26,6 @@ using quillmere::test::TempFolder;
 
 namespace {
 
-QString setting(const char* name) {
-    return settingsKey() + QLatin1String(name);
-}
-
 const QString imailHint = QStringLiteral("The path where the file, url-domain-bl.txt can be "
                                          "found. Generally, this is the Imail root folder.");
 const QString dataHint = QStringLiteral(
@@ -193,9 +189,9 @@ private Q_SLOTS:
 
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
         QVERIFY(!dialog.isVisible());
-        QCOMPARE(fixture.registry.values().value(setting(valueName::importPath)),
+        QCOMPARE(fixture.registry.values().value(settingName(valueName::importPath)),
                  QStringLiteral("/srv/in"));
-        QCOMPARE(fixture.registry.values().value(setting(valueName::restartQueue)),
+        QCOMPARE(fixture.registry.values().value(settingName(valueName::restartQueue)),
                  QStringLiteral("1"));
         QCOMPARE(fixture.module.settings.importPath, QStringLiteral("/srv/in"));
         QCOMPARE(fixture.module.settings.restartQueue, 1);
@@ -204,7 +200,7 @@ private Q_SLOTS:
 
     void failedWriteKeepsTheDialogOpen() {
         Fixture fixture;
-        fixture.registry.failWriteOf(setting(valueName::dataPath));
+        fixture.registry.failWriteOf(settingName(valueName::dataPath));
         OptionsDialog dialog(fixture.module, fixture.registry, fixture.prompter, fixture.drives);
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
@@ -212,7 +208,7 @@ private Q_SLOTS:
         QVERIFY(dialog.isVisible());
         QCOMPARE(fixture.prompter.log(),
                  QStringList{QStringLiteral("Could not write the registry value ") +
-                             setting(valueName::dataPath) +
+                             settingName(valueName::dataPath) +
                              QStringLiteral(". No setting was changed.")});
     }
 

@@ -13,11 +13,8 @@ using quillmere::test::TempFolder;
 
 namespace {
 
-QString setting(const char* name) {
-    return settingsKey() + QLatin1String(name);
-}
 QString written(const char* name, const QString& value) {
-    return setting(name) + QLatin1Char('=') + value;
+    return settingName(name) + QLatin1Char('=') + value;
 }
 
 const QString sortHint = QStringLiteral(
@@ -127,7 +124,7 @@ private Q_SLOTS:
         OptionsForm form(options.module, options.registry, options.prompter);
         form.load();
         QVERIFY(form.ok());
-        QCOMPARE(options.registry.values().value(setting(valueName::exitSave)),
+        QCOMPARE(options.registry.values().value(settingName(valueName::exitSave)),
                  QStringLiteral("1"));
         QCOMPARE(options.module.settings.exitSave, 1);
     }
@@ -163,7 +160,7 @@ private Q_SLOTS:
         form.setQueueSwitch(1);
         QCOMPARE(form.queueSwitch(), 0);
         QVERIFY(form.ok());
-        QCOMPARE(options.registry.values().value(setting(valueName::restartQueue)),
+        QCOMPARE(options.registry.values().value(settingName(valueName::restartQueue)),
                  QStringLiteral("0"));
         QCOMPARE(options.module.settings.restartQueue, 0);
     }
@@ -264,7 +261,7 @@ private Q_SLOTS:
         QVERIFY(form.ok());
         QCOMPARE(options.registry.changes().size(), 6);
         for (const char* name : {valueName::imailPath, valueName::dataPath, valueName::importPath})
-            QCOMPARE(options.registry.values().value(setting(name), QStringLiteral("missing")),
+            QCOMPARE(options.registry.values().value(settingName(name), QStringLiteral("missing")),
                      QString());
         QCOMPARE(options.module.settings.imailPath, QString());
     }
@@ -286,9 +283,9 @@ private Q_SLOTS:
 
     void failedWriteIsReportedAndTakenBack() {
         Options options;
-        options.registry.set(setting(valueName::imailPath), QStringLiteral("/srv/imail"));
-        options.registry.set(setting(valueName::dataPath), QStringLiteral("/old/data"));
-        options.registry.failWriteOf(setting(valueName::exitSave));
+        options.registry.set(settingName(valueName::imailPath), QStringLiteral("/srv/imail"));
+        options.registry.set(settingName(valueName::dataPath), QStringLiteral("/old/data"));
+        options.registry.failWriteOf(settingName(valueName::exitSave));
         const QMap<QString, QString> before = options.registry.values();
         OptionsForm form(options.module, options.registry, options.prompter);
         form.load();
@@ -305,7 +302,7 @@ private Q_SLOTS:
         QCOMPARE(options.registry.changes().mid(4),
                  (QStringList{written(valueName::imailPath, QStringLiteral("/srv/imail")),
                               written(valueName::dataPath, QStringLiteral("/old/data")),
-                              QLatin1Char('-') + setting(valueName::importPath)}));
+                              QLatin1Char('-') + settingName(valueName::importPath)}));
         const AppSettings& settings = options.module.settings;
         QCOMPARE(settings.imailPath, QStringLiteral("/srv/imail"));
         QCOMPARE(settings.dataPath, QStringLiteral("/opt/quillmere/URLdata"));
