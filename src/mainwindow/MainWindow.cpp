@@ -2,6 +2,7 @@
 
 #include "EntryText.h"
 #include "dialogs/Twips.h"
+#include "lists/EditJournal.h"
 #include "lists/ListLoader.h"
 #include "lists/ListSaver.h"
 
@@ -298,6 +299,12 @@ bool MainWindow::saveAll() {
     const QStringList errors = quillmere::saveAll(m_lists, settings.imailPath, settings.dataPath);
     for (const QString& error : errors)
         m_prompter.inform(error);
+    if (errors.isEmpty()) {
+        const QString journalError =
+            journalSavedEdits(m_lists, settings.dataPath, JournalProgram::Window);
+        if (!journalError.isEmpty())
+            m_prompter.inform(journalError);
+    }
     changeStatus();
     return errors.isEmpty();
 }
