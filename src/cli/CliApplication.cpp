@@ -2,6 +2,7 @@
 
 #include "CliCommand.h"
 #include "SettingsCommands.h"
+#include "lists/EditJournal.h"
 #include "lists/ListFiles.h"
 #include "lists/ListLoader.h"
 #include "lists/ListSaver.h"
@@ -19,6 +20,8 @@ std::vector<CliCommand> allCommands() {
     for (const CliCommand& command : listCommands())
         commands.push_back(command);
     for (const CliCommand& command : mergeCommands())
+        commands.push_back(command);
+    for (const CliCommand& command : answerCommands())
         commands.push_back(command);
     return commands;
 }
@@ -67,6 +70,7 @@ int runCli(const QStringList& arguments) {
     parser.addOption(dataOption);
     parser.addOption(dryRunOption);
     parser.addOption(trimOption);
+    parser.addOptions(answerOptions());
     parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("What to do."));
 
     if (!parser.parse(arguments)) {
@@ -109,6 +113,8 @@ int runCli(const QStringList& arguments) {
                                .arg(QLatin1String(command->name), option));
         return Usage;
     }
+    if (!takeAnswerOptions(parser, *command, context))
+        return Usage;
     context.imailPath = parser.value(imailOption);
     context.dataPath = parser.value(dataOption);
     if (!parser.isSet(imailOption) || !parser.isSet(dataOption)) {
@@ -122,12 +128,12 @@ int runCli(const QStringList& arguments) {
     if (!loaded.mainFound) {
         context.printError(QStringLiteral("The blacklist %1 does not exist.")
                                .arg(displayPath(mainListPath(context.imailPath))));
-        return Failure;
+        return failureStatus(*command);
     }
     if (!loaded.errors.isEmpty()) {
         for (const QString& error : loaded.errors)
             context.printError(error);
-        return Failure;
+        return failureStatus(*command);
     }
 
     int status = command->run(context, positional);
@@ -137,6 +143,14 @@ int runCli(const QStringList& arguments) {
             context.printError(error);
         if (!errors.isEmpty())
             status = Failure;
+        const QString journalError =
+            errors.isEmpty()
+                ? journalSavedEdits(context.lists, context.dataPath, JournalProgram::Cli)
+                : QString();
+        if (!journalError.isEmpty()) {
+            context.printError(journalError);
+            status = Failure;
+        }
     }
     return status;
 }

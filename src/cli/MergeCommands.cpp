@@ -3,6 +3,7 @@
 #include "lists/ListFiles.h"
 #include "merge/FactoryMerge.h"
 
+#include <QFileInfo>
 #include <new>
 #include <optional>
 #include <utility>
@@ -23,7 +24,8 @@ QString countLine(std::size_t count, const char* suffix) {
     return QString::number(count) + QLatin1String(suffix);
 }
 
-int mergeLists(CliContext& context, std::optional<EntryList::Block> factoryBytes) {
+int mergeLists(CliContext& context, std::optional<EntryList::Block> factoryBytes,
+               const QString& path) {
     TrackedLists& lists = context.lists;
     if (context.dryRun) {
         context.saveAfterwards = false;
@@ -38,14 +40,21 @@ int mergeLists(CliContext& context, std::optional<EntryList::Block> factoryBytes
                                             lists.added(), lists.removed());
     lists.replace(ListId::Main, std::move(outcome.main));
     lists.setModified(ListId::Main, true);
+    if (path.isEmpty())
+        lists.edits().recordMainReplaced(EditAction::Rebuild, {}, outcome.gained, outcome.lost);
+    else
+        lists.edits().recordMainReplaced(EditAction::Merge,
+                                         QFileInfo(path).absoluteFilePath().toStdString(),
+                                         outcome.gained, outcome.lost);
     context.printLine(QString::fromStdString(lists.countText(ListId::Main)));
     return Success;
 }
 
 // A merge that runs out of memory leaves the Main list unmarked, so nothing is saved.
-int runMerge(CliContext& context, std::optional<EntryList::Block> factoryBytes) {
+int runMerge(CliContext& context, std::optional<EntryList::Block> factoryBytes,
+             const QString& path) {
     try {
-        return mergeLists(context, std::move(factoryBytes));
+        return mergeLists(context, std::move(factoryBytes), path);
     } catch (const std::bad_alloc&) {
         context.printError(
             QStringLiteral("Not enough memory to merge the lists; nothing was saved."));
@@ -57,11 +66,11 @@ int merge(CliContext& context, const QStringList& arguments) {
     std::optional<EntryList::Block> factoryBytes = readChosenFile(context, arguments.at(0));
     if (!factoryBytes)
         return Failure;
-    return runMerge(context, std::move(factoryBytes));
+    return runMerge(context, std::move(factoryBytes), arguments.at(0));
 }
 
 int rebuild(CliContext& context, const QStringList&) {
-    return runMerge(context, std::nullopt);
+    return runMerge(context, std::nullopt, QString());
 }
 
 int evaluate(CliContext& context, const QStringList& arguments) {
