@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# quillmere-cli query on a generated Main list of N entries (3,000,000 by default), from the start
+# of the command to its answer (load included), against `grep -nxF` for the same domains; checks
+# that both find the same Main lines. Prints the machine, the median and the spread of the runs.
+#
+#   bench/query_3m.sh [RUNS]       RUNS defaults to 7; N=3000000 by default
+set -euo pipefail
+source "$(dirname "$0")/common.sh"
+runs=${1:-7}
+n=${N:-3000000}
+(cd "$root" && cmake --preset release >/dev/null && cmake --build --preset release -j2 --target quillmere-cli >/dev/null)
+d=$(lists_for "$n")
+main="$d/imail/url-domain-bl.txt"
+
+# A domain from the middle of the list and one from its end, a subdomain of a listed domain
+# (parents looked up), and a domain listed nowhere.
+middle=$(sed -n "$((n / 2))p" "$main" | tr -d '\r')
+last=$(tail -n 1 "$main" | tr -d '\r')
+domains=("$middle" "$last" "www.a.b.$middle" "not-listed-anywhere.example")
+
+expected=$(printf '%s\r\n' "$middle" "$last" | LC_ALL=C grep -nxF -f - "$main" | cut -d: -f1 | sort -n)
+got=$("$cli" --imail-root "$d/imail" --data "$d/data" query "${domains[@]}" |
+    grep -E ': main:[0-9]+: .*: exact$' | sed -E 's/.*: main:([0-9]+): .*/\1/' | sort -n || true)
+if [ "$expected" != "$got" ]; then
+    echo "quillmere-cli query and grep disagree on the Main lines" >&2
+    exit 1
+fi
+
+: >"$d/query.txt"
+: >"$d/grep.txt"
+for ((run = 1; run <= runs; run++)); do
+    measure "$cli" --imail-root "$d/imail" --data "$d/data" query --ignore-case "${domains[@]}" \
+        >>"$d/query.txt" || true
+    measure bash -c "printf '%s\r\n' ${domains[*]} | LC_ALL=C grep -nxF -f - '$main'" >>"$d/grep.txt" || true
+done
+echo "machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //')"
+for what in query grep; do
+    times=$(cut -d' ' -f1 "$d/$what.txt" | sort -n)
+    printf '%-6s N=%s runs=%s median %ss (min %s, max %s), median peak %s kB\n' "$what" "$n" "$runs" \
+        "$(echo "$times" | median)" "$(echo "$times" | head -1)" "$(echo "$times" | tail -1)" \
+        "$(cut -d' ' -f2 "$d/$what.txt" | median)"
+done
