@@ -21,6 +21,9 @@ std::span<const CliCommand> listCommands();
 
 // Commands that merge factory lists into the main list and evaluate the added list.
 std::span<const CliCommand> mergeCommands();
+// Commands that list and restore the kept earlier Main lists.
+std::span<const CliCommand> backupCommands();
+
 // The options only some commands take.
 bool takesDryRun(const CliCommand& command);
 bool takesTrim(const CliCommand& command);
