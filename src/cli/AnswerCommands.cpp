@@ -127,6 +127,10 @@ QList<QCommandLineOption> answerOptions() {
                            QStringLiteral("main|added|removed"))};
 }
 
+bool changesNothing(const CliCommand& command) {
+    return command.run == query || command.run == check || command.run == history;
+}
+
 int failureStatus(const CliCommand& command) {
     return command.run == query || command.run == check ? Usage : Failure;
 }

@@ -5,10 +5,13 @@
 #include "lists/EditJournal.h"
 #include "lists/ListFiles.h"
 #include "lists/ListLoader.h"
+#include "lists/ListLock.h"
 #include "lists/ListSaver.h"
 #include "platform/SystemRegistry.h"
 
 #include <QCommandLineParser>
+#include <algorithm>
+#include <chrono>
 #include <vector>
 
 namespace quillmere::cli {
@@ -20,6 +23,8 @@ std::vector<CliCommand> allCommands() {
     for (const CliCommand& command : listCommands())
         commands.push_back(command);
     for (const CliCommand& command : mergeCommands())
+        commands.push_back(command);
+    for (const CliCommand& command : backupCommands())
         commands.push_back(command);
     for (const CliCommand& command : answerCommands())
         commands.push_back(command);
@@ -37,6 +42,19 @@ QString usageText(const QCommandLineParser& parser) {
     return text + settingsUsage();
 }
 
+// Commands that may change a list hold the lock from before their load until after their save.
+bool mayChangeLists(const CliCommand& command, const CliContext& context) {
+    const QLatin1String name(command.name);
+    if (name == QLatin1String("show") || name == QLatin1String("count") ||
+        name == QLatin1String("backups") || changesNothing(command))
+        return false;
+    if (takesDryRun(command))
+        return !context.dryRun;
+    if (takesTrim(command))
+        return context.trim;
+    return true;
+}
+
 const CliCommand* findCommand(const QString& name) {
     static const std::vector<CliCommand> commands = allCommands();
     for (const CliCommand& command : commands) {
@@ -44,6 +62,36 @@ const CliCommand* findCommand(const QString& name) {
             return &command;
     }
     return nullptr;
+}
+
+int reportMissingBlacklist(const CliContext& context, const CliCommand& command) {
+    context.printError(QStringLiteral("The blacklist %1 does not exist.")
+                           .arg(displayPath(mainListPath(context.imailPath))));
+    return failureStatus(command);
+}
+
+// The lock keeps other instances of this tool out; a program that writes the files without it
+// (an editor, a copy) is caught by the change check and never overwritten.
+int save(CliContext& context, LoadedFiles& loadedFiles) {
+    const SaveOutcome outcome =
+        saveAll(context.lists, {context.imailPath, context.dataPath, &loadedFiles, false});
+    for (const QString& warning : outcome.warnings)
+        context.printError(warning);
+    for (const QString& path : outcome.changedOnDisk)
+        context.printError(
+            QStringLiteral("%1 was changed by another program while this command ran.").arg(path));
+    if (!outcome.changedOnDisk.isEmpty())
+        context.printError(QStringLiteral("No list file was changed."));
+    for (const QString& error : outcome.errors)
+        context.printError(error);
+    if (!outcome.saved())
+        return Failure;
+    const QString journalError =
+        journalSavedEdits(context.lists, context.dataPath, JournalProgram::Cli);
+    if (journalError.isEmpty())
+        return Success;
+    context.printError(journalError);
+    return Failure;
 }
 
 } // namespace
@@ -66,8 +114,14 @@ int runCli(const QStringList& arguments) {
         QStringLiteral("merge, rebuild: print what would change and save nothing."));
     const QCommandLineOption trimOption(
         QStringLiteral("trim"), QStringLiteral("evaluate: then trim the added list and save it."));
+    const QCommandLineOption waitOption(
+        QStringLiteral("wait"),
+        QStringLiteral("How long a command that changes the lists waits for another writer to "
+                       "finish (default 30; 0: fail at once)."),
+        QStringLiteral("SECONDS"), QStringLiteral("30"));
     parser.addOption(imailOption);
     parser.addOption(dataOption);
+    parser.addOption(waitOption);
     parser.addOption(dryRunOption);
     parser.addOption(trimOption);
     parser.addOptions(answerOptions());
@@ -115,6 +169,13 @@ int runCli(const QStringList& arguments) {
     }
     if (!takeAnswerOptions(parser, *command, context))
         return Usage;
+    bool waitIsNumber = false;
+    const int waitSeconds = parser.value(waitOption).toInt(&waitIsNumber);
+    if (!waitIsNumber || waitSeconds < 0) {
+        context.printError(QStringLiteral("--wait takes a whole number of seconds, not \"%1\".")
+                               .arg(parser.value(waitOption)));
+        return Usage;
+    }
     context.imailPath = parser.value(imailOption);
     context.dataPath = parser.value(dataOption);
     if (!parser.isSet(imailOption) || !parser.isSet(dataOption)) {
@@ -124,11 +185,18 @@ int runCli(const QStringList& arguments) {
             return Usage;
     }
 
-    const LoadOutcome loaded = loadLists(context.lists, context.imailPath, context.dataPath);
+    if (!fileExists(mainListPath(context.imailPath))) {
+        return reportMissingBlacklist(context, *command);
+    }
+    ListLock lock(context.imailPath);
+    if (mayChangeLists(*command, context) && !lock.acquire(std::chrono::seconds(waitSeconds))) {
+        context.printError(lock.error());
+        return Failure;
+    }
+
+    LoadOutcome loaded = loadLists(context.lists, context.imailPath, context.dataPath);
     if (!loaded.mainFound) {
-        context.printError(QStringLiteral("The blacklist %1 does not exist.")
-                               .arg(displayPath(mainListPath(context.imailPath))));
-        return failureStatus(*command);
+        return reportMissingBlacklist(context, *command);
     }
     if (!loaded.errors.isEmpty()) {
         for (const QString& error : loaded.errors)
@@ -137,21 +205,8 @@ int runCli(const QStringList& arguments) {
     }
 
     int status = command->run(context, positional);
-    if (context.saveAfterwards && status != Usage) {
-        const QStringList errors = saveAll(context.lists, context.imailPath, context.dataPath);
-        for (const QString& error : errors)
-            context.printError(error);
-        if (!errors.isEmpty())
-            status = Failure;
-        const QString journalError =
-            errors.isEmpty()
-                ? journalSavedEdits(context.lists, context.dataPath, JournalProgram::Cli)
-                : QString();
-        if (!journalError.isEmpty()) {
-            context.printError(journalError);
-            status = Failure;
-        }
-    }
+    if (context.saveAfterwards && status != Usage)
+        status = std::max(status, save(context, loaded.files));
     return status;
 }
 

@@ -25,6 +25,9 @@ std::span<const CliCommand> listCommands();
 
 // Commands that merge factory lists into the main list and evaluate the added list.
 std::span<const CliCommand> mergeCommands();
+// Commands that list and restore the kept earlier Main lists.
+std::span<const CliCommand> backupCommands();
+
 // The options only some commands take.
 bool takesDryRun(const CliCommand& command);
 bool takesTrim(const CliCommand& command);
@@ -35,6 +38,8 @@ std::span<const CliCommand> answerCommands();
 QList<QCommandLineOption> answerOptions();
 bool takeAnswerOptions(const QCommandLineParser& parser, const CliCommand& command,
                        CliContext& context);
+// query, check and history read the lists and take no lock.
+bool changesNothing(const CliCommand& command);
 // The exit status when the lists cannot be loaded: 2 for query and check, whose 1 answers the
 // question, as grep's does; 1 for the others.
 int failureStatus(const CliCommand& command);

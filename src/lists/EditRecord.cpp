@@ -2,6 +2,8 @@
 
 #include "TrackedLists.h"
 
+#include <string_view>
+#include <unordered_set>
 #include <utility>
 
 namespace quillmere {
@@ -29,6 +31,17 @@ bool isDomainAction(EditAction action) {
         return false;
     }
     return false;
+}
+
+ReplacementCount countReplacement(const EntryList& before, const EntryList& after) {
+    const std::unordered_set<std::string_view> old(before.begin(), before.end());
+    const std::unordered_set<std::string_view> now(after.begin(), after.end());
+    ReplacementCount count;
+    for (std::string_view entry : after)
+        count.gained += old.contains(entry) ? 0 : 1;
+    for (std::string_view entry : before)
+        count.lost += now.contains(entry) ? 0 : 1;
+    return count;
 }
 
 void EditRecord::recordDomain(EditAction action, std::string_view domain) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "EntryList.h"
+
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -28,6 +30,15 @@ std::string_view editActionName(EditAction action);
 
 // True for the actions that move one domain: add, remove, unadd, reactivate, clear, trim.
 bool isDomainAction(EditAction action);
+
+// What replacing the Main list as a whole changed, counted as a merge counts it: the entries of the
+// new list that the old one lacked, and the entries of the old one (every copy) that the new one
+// no longer holds.
+struct ReplacementCount {
+    std::size_t gained = 0;
+    std::size_t lost = 0;
+};
+ReplacementCount countReplacement(const EntryList& before, const EntryList& after);
 
 // One command's change, exact enough to apply it again to the lists as they were before it.
 struct Edit {

@@ -3,7 +3,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <memory>
 #include <string>
 
@@ -27,6 +26,14 @@ QString removedListPath(const QString& dataPath) {
 
 QString displayPath(const QString& path) {
     return QDir::toNativeSeparators(path);
+}
+
+std::filesystem::path nativePath(const QString& path) {
+#ifdef Q_OS_WIN
+    return std::filesystem::path(path.toStdWString());
+#else
+    return std::filesystem::path(QFile::encodeName(path).toStdString());
+#endif
 }
 
 bool fileExists(const QString& path) {
@@ -64,24 +71,6 @@ std::optional<EntryList> readListFile(const QString& path, QString* error) {
         return std::nullopt;
     }
     return EntryList::fromFileBytes(std::move(*read.bytes));
-}
-
-QString writeListFile(const QString& path, const EntryList& list) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return QStringLiteral("Cannot save %1: %2").arg(displayPath(path), file.errorString());
-    const bool written = forEachFileChunk(list, [&file](std::string_view chunk) {
-        return file.write(chunk.data(), static_cast<qint64>(chunk.size())) ==
-               static_cast<qint64>(chunk.size());
-    });
-    if (!written) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        return QStringLiteral("Cannot save %1: %2").arg(displayPath(path), reason);
-    }
-    if (!file.commit())
-        return QStringLiteral("Cannot save %1: %2").arg(displayPath(path), file.errorString());
-    return QString();
 }
 
 } // namespace quillmere

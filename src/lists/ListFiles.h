@@ -3,6 +3,7 @@
 #include "EntryList.h"
 
 #include <QString>
+#include <filesystem>
 #include <optional>
 
 namespace quillmere {
@@ -15,6 +16,9 @@ QString removedListPath(const QString& dataPath);
 
 // A path as the administrator knows it, with the platform's own separators.
 QString displayPath(const QString& path);
+
+// A path for the standard library's file system calls, in the encoding Qt uses for file names.
+std::filesystem::path nativePath(const QString& path);
 
 // True when a file (not a folder) of that exact path exists.
 bool fileExists(const QString& path);
@@ -29,10 +33,5 @@ ReadResult readFileBytes(const QString& path);
 
 // Reads a list file: its bytes cut at every CR LF, empty pieces dropped.
 std::optional<EntryList> readListFile(const QString& path, QString* error = nullptr);
-
-// Writes a list file atomically: the bytes go to a temporary file in the same folder that then
-// takes the old file's place, so a failed write leaves the old file as it was. Returns an error
-// naming the file, or an empty string.
-QString writeListFile(const QString& path, const EntryList& list);
 
 } // namespace quillmere

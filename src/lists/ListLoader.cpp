@@ -5,16 +5,19 @@
 namespace quillmere {
 
 namespace {
-bool loadOne(TrackedLists& lists, ListId id, const QString& path, QStringList& errors) {
+bool loadOne(TrackedLists& lists, ListId id, const QString& path, LoadOutcome& outcome) {
+    FileSnapshot& snapshot = outcome.files[static_cast<std::size_t>(id)];
+    snapshot = FileSnapshot::missing(path);
     if (!fileExists(path))
         return false;
-    QString error;
-    auto entries = readListFile(path, &error);
-    if (!entries) {
-        errors << error;
+    ReadResult read = readFileBytes(path);
+    if (!read.bytes) {
+        outcome.errors << read.error;
+        snapshot = FileSnapshot::unreadable(path);
         return false;
     }
-    lists.replace(id, std::move(*entries));
+    snapshot = FileSnapshot::read(path, **read.bytes);
+    lists.replace(id, EntryList::fromFileBytes(std::move(*read.bytes)));
     return true;
 }
 } // namespace
@@ -25,9 +28,9 @@ LoadOutcome loadLists(TrackedLists& lists, const QString& imailPath, const QStri
     if (!fileExists(mainPath))
         return outcome;
     outcome.mainFound = true;
-    outcome.mainRead = loadOne(lists, ListId::Main, mainPath, outcome.errors);
-    loadOne(lists, ListId::Added, addedListPath(dataPath), outcome.errors);
-    loadOne(lists, ListId::Removed, removedListPath(dataPath), outcome.errors);
+    outcome.mainRead = loadOne(lists, ListId::Main, mainPath, outcome);
+    loadOne(lists, ListId::Added, addedListPath(dataPath), outcome);
+    loadOne(lists, ListId::Removed, removedListPath(dataPath), outcome);
     return outcome;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FileSnapshot.h"
 #include "TrackedLists.h"
 
 #include <QString>
@@ -12,6 +13,7 @@ struct LoadOutcome {
     bool mainFound = false; // false: the Main list file is missing and nothing was loaded
     bool mainRead = false;  // the Main list file was found and read whole
     QStringList errors;     // files that exist but could not be read, with the reason
+    LoadedFiles files;      // what each file was, for the change check of the next save
 };
 
 // A missing tracking file is an empty list and no error. A tracking file that exists but cannot

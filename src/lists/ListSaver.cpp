@@ -1,42 +1,139 @@
 #include "ListSaver.h"
 
 #include "ListFiles.h"
+#include "MainListBackups.h"
+#include "ReplacementFile.h"
 
+#include <QDateTime>
 #include <QDir>
+#include <QFileInfo>
+#include <memory>
+#include <vector>
 
 namespace quillmere {
 
 namespace {
-void saveOne(TrackedLists& lists, ListId id, const QString& path, QStringList& errors) {
-    if (!lists.isModified(id))
-        return;
-    const QString error = writeListFile(path, lists.list(id));
-    if (error.isEmpty())
-        lists.setModified(id, false);
-    else
-        errors << error;
+
+struct Target {
+    ListId id;
+    std::unique_ptr<ReplacementFile> file;
+};
+
+QString listPath(ListId id, const SaveRequest& request) {
+    switch (id) {
+    case ListId::Main:
+        return mainListPath(request.imailPath);
+    case ListId::Added:
+        return addedListPath(request.dataPath);
+    case ListId::Removed:
+        return removedListPath(request.dataPath);
+    }
+    return QString();
 }
+
+// The modified lists in the order their files take their places: tracking lists first.
+std::vector<Target> modifiedTargets(const TrackedLists& lists, const SaveRequest& request) {
+    std::vector<Target> targets;
+    for (ListId id : {ListId::Added, ListId::Removed, ListId::Main}) {
+        if (lists.isModified(id))
+            targets.push_back({id, std::make_unique<ReplacementFile>(listPath(id, request))});
+    }
+    return targets;
+}
+
+// A file whose snapshot is of another path was not loaded from there: the folders were changed
+// in the Options dialog since, and the save is meant to put the lists into the new folders.
+const FileSnapshot* loadedFrom(const SaveRequest& request, const Target& target) {
+    if (!request.loaded)
+        return nullptr;
+    const FileSnapshot& snapshot = (*request.loaded)[static_cast<std::size_t>(target.id)];
+    return snapshot.path == target.file->path() ? &snapshot : nullptr;
+}
+
+SaveOutcome failed(SaveOutcome outcome) {
+    outcome.errors << QStringLiteral("No list file was changed.");
+    return outcome;
+}
+
+bool needsDataFolder(const std::vector<Target>& targets) {
+    for (const Target& target : targets) {
+        if (target.id != ListId::Main)
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
-QStringList saveAll(TrackedLists& lists, const QString& imailPath, const QString& dataPath) {
-    QStringList errors;
-    saveOne(lists, ListId::Main, mainListPath(imailPath), errors);
-    errors << saveMods(lists, dataPath);
-    return errors;
-}
+SaveOutcome saveAll(TrackedLists& lists, const SaveRequest& request) {
+    SaveOutcome outcome;
+    std::vector<Target> targets = modifiedTargets(lists, request);
+    if (targets.empty())
+        return outcome;
 
-QStringList saveMods(TrackedLists& lists, const QString& dataPath) {
-    QStringList errors;
-    if (!lists.isModified(ListId::Added) && !lists.isModified(ListId::Removed))
-        return errors;
-    if (!dataPath.isEmpty() && !QDir(dataPath).exists() && !QDir().mkpath(dataPath)) {
-        errors << QStringLiteral("Cannot create the tracking data folder %1")
-                      .arg(displayPath(dataPath));
-        return errors;
+    for (const Target& target : targets) {
+        const FileSnapshot* snapshot = loadedFrom(request, target);
+        if (!snapshot)
+            continue;
+        if (snapshot->state == FileSnapshot::State::Unreadable)
+            outcome.errors << QStringLiteral("%1 could not be read when the lists were loaded, so "
+                                             "it is not overwritten.")
+                                  .arg(displayPath(target.file->path()));
+        else if (!request.overwriteChanged && snapshot->changedOnDisk())
+            outcome.changedOnDisk << displayPath(target.file->path());
     }
-    saveOne(lists, ListId::Added, addedListPath(dataPath), errors);
-    saveOne(lists, ListId::Removed, removedListPath(dataPath), errors);
-    return errors;
+    if (!outcome.errors.isEmpty())
+        return failed(std::move(outcome));
+    if (!outcome.changedOnDisk.isEmpty())
+        return outcome;
+
+    if (needsDataFolder(targets) && !QDir(request.dataPath).exists() &&
+        !QDir().mkpath(request.dataPath)) {
+        outcome.errors << QStringLiteral("Cannot create the tracking data folder %1")
+                              .arg(displayPath(request.dataPath));
+        return failed(std::move(outcome));
+    }
+    for (Target& target : targets) {
+        const QString error = target.file->write(lists.list(target.id));
+        if (!error.isEmpty()) {
+            outcome.errors << error;
+            return failed(std::move(outcome));
+        }
+    }
+
+    const QString mainPath = mainListPath(request.imailPath);
+    MainListBackups backups(request.dataPath);
+    const bool backUpMain = lists.isModified(ListId::Main) && fileExists(mainPath);
+    if (backUpMain) {
+        const QString error = backups.keep(mainPath, QDateTime::currentDateTimeUtc());
+        if (!error.isEmpty())
+            outcome.warnings << error;
+    }
+
+    QStringList replaced;
+    for (Target& target : targets) {
+        if (target.id == ListId::Main && !replaced.isEmpty())
+            syncFolder(request.dataPath);
+        const QString error = target.file->commit();
+        if (!error.isEmpty()) {
+            // Only a folder that vanished or turned read-only since the files were written can
+            // get here; say exactly what is new and what is not.
+            outcome.errors << error;
+            outcome.errors << (replaced.isEmpty() ? QStringLiteral("No list file was changed.")
+                                                  : QStringLiteral("Already saved: %1")
+                                                        .arg(replaced.join(QStringLiteral(", "))));
+            return outcome;
+        }
+        lists.setModified(target.id, false);
+        replaced << displayPath(target.file->path());
+        if (request.loaded)
+            (*request.loaded)[static_cast<std::size_t>(target.id)] = FileSnapshot::written(
+                target.file->path(), target.file->size(), target.file->hash());
+    }
+    syncFolder(QFileInfo(targets.back().file->path()).absolutePath());
+    if (backUpMain)
+        backups.prune();
+    return outcome;
 }
 
 } // namespace quillmere

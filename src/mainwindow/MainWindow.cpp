@@ -4,7 +4,6 @@
 #include "dialogs/Twips.h"
 #include "lists/EditJournal.h"
 #include "lists/ListLoader.h"
-#include "lists/ListSaver.h"
 
 #include <QAction>
 #include <QApplication>
@@ -64,6 +63,7 @@ MainWindow::MainWindow(Module1& module, Prompter& prompter, QueueLauncher& launc
     , m_launcher(launcher)
     , m_models(m_lists)
     , m_exitFlow(module.settings, prompter, launcher)
+    , m_saveAllFlow(module.settings, prompter)
     , m_mergeFlow(m_lists, module, prompter, *this)
     , m_evaluationFlow(m_lists, module, prompter, *this) {
     setObjectName(QStringLiteral("frmMain"));
@@ -235,6 +235,7 @@ bool MainWindow::dataInit() {
     const AppSettings& settings = m_module.settings;
     for (;;) {
         const LoadOutcome outcome = loadLists(m_lists, settings.imailPath, settings.dataPath);
+        m_listsAsLoaded.reset(outcome.files, m_lists);
         for (const QString& error : outcome.errors)
             m_prompter.inform(error);
         if (outcome.mainRead)
@@ -295,21 +296,19 @@ void MainWindow::showFrame(int tab) {
 }
 
 bool MainWindow::saveAll() {
-    const AppSettings& settings = m_module.settings;
-    const QStringList errors = quillmere::saveAll(m_lists, settings.imailPath, settings.dataPath);
-    for (const QString& error : errors)
-        m_prompter.inform(error);
-    if (errors.isEmpty()) {
+    const bool saved = m_saveAllFlow.run(m_lists, m_listsAsLoaded);
+    if (saved) {
         const QString journalError =
-            journalSavedEdits(m_lists, settings.dataPath, JournalProgram::Window);
+            journalSavedEdits(m_lists, m_module.settings.dataPath, JournalProgram::Window);
         if (!journalError.isEmpty())
             m_prompter.inform(journalError);
     }
     changeStatus();
-    return errors.isEmpty();
+    return saved;
 }
 
 void MainWindow::sortList(ListId list) {
+    m_listsAsLoaded.sortedSince[static_cast<std::size_t>(list)] = true;
     m_lists.sort(list);
     changeStatus();
 }
@@ -382,6 +381,7 @@ void MainWindow::mnuFileRebuildClicked() {
 }
 
 void MainWindow::mergeFactoryList() {
+    m_listsAsLoaded.mergedSince = true;
     m_mergeFlow.run(m_mergeNewFile);
 }
 

@@ -4,6 +4,7 @@
 #include "EntryListModel.h"
 #include "ExitFlow.h"
 #include "FindBoxSearch.h"
+#include "SaveAllFlow.h"
 #include "app/AppSettings.h"
 #include "app/Prompter.h"
 #include "eval/AddedEvaluationFlow.h"
@@ -99,6 +100,9 @@ private:
     TrackedListModels m_models;
     FindBoxSearch m_findBox;
     ExitFlow m_exitFlow;
+    SaveAllFlow m_saveAllFlow;
+    // What the list files were at the last load or save, for the change check of the next save.
+    ListsAsLoaded m_listsAsLoaded;
     FactoryMergeFlow m_mergeFlow;
     AddedEvaluationFlow m_evaluationFlow;
     // Set by the two menu items just before each merge: a new factory file, or a rebuild only.

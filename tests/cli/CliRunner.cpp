@@ -1,22 +1,39 @@
 #include "CliRunner.h"
 
-#include <QProcess>
 #include <QProcessEnvironment>
+#include <csignal>
+#include <sys/resource.h>
 
 namespace quillmere::test {
 
-CliRun runCli(const QStringList& arguments) {
-    QProcess process;
+void startCli(QProcess& process, const QStringList& arguments, const CliLimits& limits) {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
     process.setProcessEnvironment(environment);
+    if (limits.fileSizeLimit >= 0) {
+        const auto limit = static_cast<rlim_t>(limits.fileSizeLimit);
+        process.setChildProcessModifier([limit] {
+            const rlimit fileSize{limit, limit};
+            setrlimit(RLIMIT_FSIZE, &fileSize);
+            std::signal(SIGXFSZ, SIG_IGN);
+        });
+    }
     process.start(QStringLiteral(QUILLMERE_CLI_PATH), arguments);
-    process.waitForFinished(60000);
+}
+
+CliRun finishCli(QProcess& process) {
+    process.waitForFinished(120000);
     CliRun run;
     run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
     run.out = process.readAllStandardOutput();
     run.err = process.readAllStandardError();
     return run;
+}
+
+CliRun runCli(const QStringList& arguments, const CliLimits& limits) {
+    QProcess process;
+    startCli(process, arguments, limits);
+    return finishCli(process);
 }
 
 } // namespace quillmere::test

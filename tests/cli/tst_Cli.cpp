@@ -2,6 +2,7 @@
 #include "fakes/TempFolder.h"
 
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QTest>
 #include <chrono>
 #include <thread>
@@ -179,19 +180,43 @@ private Q_SLOTS:
         QCOMPARE(lists.read(kMain), QByteArray("a.ex\r\n"));
     }
 
-    void failedSaveIsAFailure() {
+    void backupsKeepTheNewestTenAndRestore() {
         const Lists lists("a.ex\r\n", QByteArray(), QByteArray());
-        // A folder where the tracking data folder should be created makes the save fail.
-        TempFolder blocker;
-        blocker.write(QStringLiteral("file"), "x");
-        const CliRun run =
-            runCli({QStringLiteral("--imail-root"), lists.path(QStringLiteral("imail")),
-                    QStringLiteral("--data"), blocker.filePath(QStringLiteral("file/sub")),
-                    QStringLiteral("add"), QStringLiteral("b.ex")});
-        QCOMPARE(run.exitCode, 1);
-        QVERIFY2(run.err.contains("Cannot create the tracking data folder"), run.err.constData());
-        // The main list was still saved.
-        QCOMPARE(lists.read(kMain), QByteArray("a.ex\r\nb.ex\r\n"));
+        for (int k = 1; k <= 12; ++k)
+            QCOMPARE(lists.run({QStringLiteral("add"), QStringLiteral("b%1.ex").arg(k)}).exitCode,
+                     0);
+        const QRegularExpression line(
+            QStringLiteral("^(url-domain-bl-\\d{8}-\\d{6}(?:-\\d+)?\\.txt): (\\d+) entries$"));
+        auto listed = [&lists, &line] {
+            QStringList names;
+            QList<int> counts;
+            const CliRun run = lists.run({QStringLiteral("backups")});
+            for (const QByteArray& text : run.out.split('\n')) {
+                if (text.isEmpty())
+                    continue;
+                const QRegularExpressionMatch match = line.match(QString::fromLatin1(text));
+                if (!match.hasMatch())
+                    qFatal("unexpected backups line %s", text.constData());
+                names << match.captured(1);
+                counts << match.captured(2).toInt();
+            }
+            return std::pair(names, counts);
+        };
+        const auto [names, counts] = listed();
+        // Each save kept the list it replaced: 1 to 12 entries, of which the newest ten remain.
+        QCOMPARE(counts, (QList<int>{3, 4, 5, 6, 7, 8, 9, 10, 11, 12}));
+
+        const CliRun restored = lists.run({QStringLiteral("restore"), names.first()});
+        QCOMPARE(restored.exitCode, 0);
+        QCOMPARE(restored.out, QByteArray("3 listed\n"));
+        QCOMPARE(lists.read(kMain), QByteArray("a.ex\r\nb1.ex\r\nb2.ex\r\n"));
+        QCOMPARE(listed().second, (QList<int>{4, 5, 6, 7, 8, 9, 10, 11, 12, 13}));
+
+        const CliRun wrong = lists.run({QStringLiteral("restore"), QStringLiteral("../x.txt")});
+        QCOMPARE(wrong.exitCode, 1);
+        QCOMPARE(wrong.err, QStringLiteral("../x.txt is not a backup in %1\n")
+                                .arg(lists.path(QStringLiteral("data/backups")))
+                                .toUtf8());
     }
 };
 

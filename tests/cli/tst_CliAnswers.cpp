@@ -33,11 +33,12 @@ public:
         m_folder.write(kAdded, added);
         m_folder.write(kRemoved, removed);
     }
-    CliRun run(const QStringList& command) const {
+    CliRun run(const QStringList& command, const quillmere::test::CliLimits& limits = {}) const {
         return runCli(
             QStringList{QStringLiteral("--imail-root"), m_folder.filePath(QStringLiteral("imail")),
                         QStringLiteral("--data"), m_folder.filePath(QStringLiteral("data"))} +
-            command);
+                command,
+            limits);
     }
     TempFolder& folder() { return m_folder; }
 
@@ -230,14 +231,22 @@ private Q_SLOTS:
         for (const QStringList& command : commands)
             QVERIFY2(lists.run(command).exitCode <= 1, qPrintable(command.join(QLatin1Char(' '))));
 
+        // The oldest backup is the Main list as it was first loaded.
+        const QByteArray oldest = lists.run({QStringLiteral("backups")}).out.split(':').first();
+        QVERIFY(lists.run({QStringLiteral("restore"), QString::fromLatin1(oldest)}).exitCode == 0);
+        QCOMPARE(folder.read(kMain), QByteArray("a.ex\r\nf.ex\r\n"));
+        const QByteArray backup = QDir(folder.filePath(QStringLiteral("data/backups")))
+                                      .absoluteFilePath(QString::fromLatin1(oldest))
+                                      .toLatin1();
+
         const QByteArray journal = folder.read(kJournal);
         QCOMPARE(journalTails(journal),
                  (QByteArrayList{"add\tn.ex", "add\tm.ex", "remove\tf.ex", "unadd\tm.ex",
                                  "reactivate\tr.ex", "add\tt.ex", "trim\tt.ex", "sort\tmain",
                                  "clear\tn.ex", "merge\t1\t0\t" + factory.toLatin1(),
-                                 "rebuild\t0\t0\t"}));
+                                 "rebuild\t0\t0\t", "restore\t1\t4\t" + backup}));
         QVERIFY(journal.endsWith("\r\n"));
-        QCOMPARE(journal.count("\r\n"), 11);
+        QCOMPARE(journal.count("\r\n"), 12);
 
         const CliRun all = lists.run({QStringLiteral("history")});
         QCOMPARE(all.exitCode, 0);
@@ -272,10 +281,10 @@ private Q_SLOTS:
 
     void aFailedSaveJournalsNothing() {
         Lists lists("a.ex\r\n", "", "");
-        // A folder in the place of the added list makes its save fail.
-        QFile::remove(lists.folder().filePath(kAdded));
-        lists.folder().subfolder(kAdded);
-        QCOMPARE(lists.run({QStringLiteral("add"), QStringLiteral("b.ex")}).exitCode, 1);
+        // A file-size limit below the new lists' size makes the save fail, as a full disk does.
+        const CliRun run = lists.run({QStringLiteral("add"), QStringLiteral("b.ex")}, {8});
+        QCOMPARE(run.exitCode, 1);
+        QCOMPARE(lists.folder().read(kMain), QByteArray("a.ex\r\n"));
         QVERIFY(!lists.folder().exists(kJournal));
     }
 };

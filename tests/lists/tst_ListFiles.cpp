@@ -2,6 +2,8 @@
 #include "lists/ListFiles.h"
 #include "lists/ListLoader.h"
 #include "lists/ListSaver.h"
+#include "lists/ReplacementFile.h"
+#include "lists/ContentHash.h"
 
 #include <QDir>
 #include <QFile>
@@ -19,18 +21,36 @@ private Q_SLOTS:
     void writtenFileReadsBackTheSameEntries() {
         TempFolder folder;
         const EntryList list{"c.example", " b.example", "A.example"};
-        QCOMPARE(writeListFile(folder.filePath(QStringLiteral("l.txt")), list), QString());
+        ReplacementFile file(folder.filePath(QStringLiteral("l.txt")));
+        QCOMPARE(file.write(list), QString());
+        QVERIFY(!folder.exists(QStringLiteral("l.txt"))); // not in place before the commit
+        QCOMPARE(file.commit(), QString());
         QCOMPARE(folder.read(QStringLiteral("l.txt")),
                  QByteArray("c.example\r\n b.example\r\nA.example\r\n"));
         QCOMPARE(readListFile(folder.filePath(QStringLiteral("l.txt"))), std::optional(list));
+        QCOMPARE(file.hash(), hashContent("c.example\r\n b.example\r\nA.example\r\n"));
     }
 
     void emptyListIsAZeroByteFile() {
         TempFolder folder;
         folder.write(QStringLiteral("l.txt"), "old\r\n");
-        QCOMPARE(writeListFile(folder.filePath(QStringLiteral("l.txt")), EntryList()), QString());
+        ReplacementFile file(folder.filePath(QStringLiteral("l.txt")));
+        QCOMPARE(file.write(EntryList()), QString());
+        QCOMPARE(file.commit(), QString());
         QVERIFY(folder.exists(QStringLiteral("l.txt")));
         QCOMPARE(folder.read(QStringLiteral("l.txt")), QByteArray());
+    }
+
+    void uncommittedReplacementLeavesNothing() {
+        TempFolder folder;
+        folder.write(QStringLiteral("l.txt"), "old\r\n");
+        {
+            ReplacementFile file(folder.filePath(QStringLiteral("l.txt")));
+            QCOMPARE(file.write(EntryList{"new"}), QString());
+        }
+        QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{QStringLiteral("l.txt")});
+        QCOMPARE(folder.read(QStringLiteral("l.txt")), QByteArray("old\r\n"));
     }
 
     void folderIsNoFile() {
@@ -55,7 +75,7 @@ private Q_SLOTS:
         QVERIFY(loadLists(lists, root, data).mainFound);
         lists.replace(ListId::Added, EntryList{"n.ex"});
         lists.setModified(ListId::Added, true);
-        QCOMPARE(saveAll(lists, root, data), QStringList());
+        QCOMPARE(saveAll(lists, {root, data}).errors, QStringList());
 
         QCOMPARE(folder.read(QStringLiteral("data/url-domain-add.txt")), QByteArray("n.ex\r\n"));
         QCOMPARE(folder.read(QStringLiteral("imail/url-domain-bl.txt")),
@@ -73,7 +93,7 @@ private Q_SLOTS:
         TrackedLists lists;
         lists.replace(ListId::Removed, EntryList{"r.ex"});
         lists.setModified(ListId::Removed, true);
-        QCOMPARE(saveAll(lists, root, data), QStringList());
+        QCOMPARE(saveAll(lists, {root, data}).errors, QStringList());
         QCOMPARE(folder.read(QStringLiteral("new/data/url-domain-rem.txt")),
                  QByteArray("r.ex\r\n"));
         QVERIFY(!folder.exists(QStringLiteral("new/data/url-domain-add.txt")));
@@ -88,8 +108,9 @@ private Q_SLOTS:
         lists.replace(ListId::Added, EntryList{"a.ex"});
         lists.setModified(ListId::Main, true);
         lists.setModified(ListId::Added, true);
-        const QStringList errors = saveAll(lists, root, data);
-        QCOMPARE(errors.size(), 1);
+        const QStringList errors = saveAll(lists, {root, data}).errors;
+        QCOMPARE(errors.size(), 2);
+        QCOMPARE(errors.last(), QStringLiteral("No list file was changed."));
         QVERIFY2(errors.first().startsWith(
                      QStringLiteral("Cannot save ") +
                      QDir::toNativeSeparators(root + QStringLiteral("/url-domain-bl.txt")) +
@@ -97,8 +118,9 @@ private Q_SLOTS:
                  qPrintable(errors.first()));
         QVERIFY(!QFileInfo::exists(root)); // the Imail root folder is never created
         QVERIFY(lists.isModified(ListId::Main));
-        QVERIFY(!lists.isModified(ListId::Added));
-        QCOMPARE(folder.read(QStringLiteral("data/url-domain-add.txt")), QByteArray("a.ex\r\n"));
+        QVERIFY(lists.isModified(ListId::Added));
+        QVERIFY(!folder.exists(QStringLiteral("data/url-domain-add.txt")));
+        QCOMPARE(QDir(data).entryList(QDir::Files | QDir::Hidden), QStringList());
     }
 
     void failedSaveOverAFolderLeavesNoTemporaryFile() {
@@ -108,7 +130,7 @@ private Q_SLOTS:
         TrackedLists lists;
         lists.replace(ListId::Main, EntryList{"m.ex"});
         lists.setModified(ListId::Main, true);
-        QCOMPARE(saveAll(lists, root, folder.path()).size(), 1);
+        QCOMPARE(saveAll(lists, {root, folder.path()}).errors.size(), 2);
         QVERIFY(lists.isModified(ListId::Main));
         QCOMPARE(QDir(root).entryList(QDir::Files | QDir::Hidden), QStringList());
     }

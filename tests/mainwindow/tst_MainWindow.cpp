@@ -423,8 +423,10 @@ private Q_SLOTS:
                                                   QDir::toNativeSeparators(h.folder().filePath(
                                                       QStringLiteral("gone/url-domain-bl.txt")))),
             qPrintable(h.prompter.shown()[0].text));
-        QCOMPARE(h.panel(1), QStringLiteral("modified: main"));
-        QCOMPARE(h.folder().read(kAddedFile), QByteArray("b.ex\r\n"));
+        QVERIFY(h.prompter.shown()[0].text.endsWith(QStringLiteral("\nNo list file was changed.")));
+        // The save is one step: the Added list waits with the Main list.
+        QCOMPARE(h.panel(1), QStringLiteral("modified: main, added"));
+        QVERIFY(!h.folder().exists(kAddedFile));
         QVERIFY(h.launcher.starts().isEmpty());
     }
 
@@ -886,8 +888,81 @@ private Q_SLOTS:
         QCOMPARE(h.prompter.shown().size(), 1);
         QVERIFY(h.prompter.shown()[0].text.startsWith(QStringLiteral("Cannot save ")));
         QVERIFY(h.prompter.shown()[0].text.contains(QStringLiteral("url-domain-bl.txt")));
-        QCOMPARE(h.panel(1), QStringLiteral("modified: main"));
-        QCOMPARE(h.folder().read(kAddedFile), QByteArray("n.ex\r\n"));
+        QCOMPARE(h.panel(1), QStringLiteral("modified: main, added"));
+        QVERIFY(!h.folder().exists(kAddedFile));
+    }
+
+    // Another program (the command-line tool) saved the files while the window was open.
+    void saveAfterAnotherWriter_data() {
+        QTest::addColumn<QByteArray>("theirMain");
+        QTest::addColumn<QByteArray>("theirAdded");
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<QByteArray>("savedMain");
+        QTest::addColumn<QByteArray>("savedAdded");
+        QTest::addColumn<QString>("panel1");
+
+        QTest::newRow("apply both programs' changes")
+            << QByteArray("a.ex\r\nt.ex\r\n") << QByteArray("t.ex\r\n") << int(PromptAnswer::Yes)
+            << QByteArray("a.ex\r\nt.ex\r\nn.ex\r\n") << QByteArray("t.ex\r\nn.ex\r\n")
+            << QString();
+        QTest::newRow("overwrite")
+            << QByteArray("a.ex\r\nt.ex\r\n") << QByteArray("t.ex\r\n") << int(PromptAnswer::No)
+            << QByteArray("a.ex\r\nn.ex\r\n") << QByteArray("n.ex\r\n") << QString();
+        QTest::newRow("save nothing")
+            << QByteArray("a.ex\r\nt.ex\r\n") << QByteArray("t.ex\r\n") << int(PromptAnswer::Cancel)
+            << QByteArray("a.ex\r\nt.ex\r\n") << QByteArray("t.ex\r\n")
+            << QStringLiteral("modified: main, added");
+        QTest::newRow("rewritten with the same bytes: no question")
+            << QByteArray("a.ex\r\n") << QByteArray() << -1 << QByteArray("a.ex\r\nn.ex\r\n")
+            << QByteArray("n.ex\r\n") << QString();
+    }
+    void saveAfterAnotherWriter() {
+        QFETCH(QByteArray, theirMain);
+        QFETCH(QByteArray, theirAdded);
+        QFETCH(int, answer);
+        QFETCH(QByteArray, savedMain);
+        QFETCH(QByteArray, savedAdded);
+        QFETCH(QString, panel1);
+
+        Harness h({QStringLiteral("a.ex")}, {}, {});
+        QVERIFY(h.open());
+        h.type(QStringLiteral("n.ex"));
+        h.press("CommandAdd");
+        h.folder().write(kMainFile, theirMain);
+        if (!theirAdded.isNull())
+            h.folder().write(kAddedFile, theirAdded);
+        if (answer >= 0)
+            h.prompter.answerNext(static_cast<PromptAnswer>(answer));
+        h.item("mnuFileSave")->trigger();
+
+        QCOMPARE(h.folder().read(kMainFile), savedMain);
+        QCOMPARE(h.folder().read(kAddedFile), savedAdded);
+        QCOMPARE(h.panel(1), panel1);
+        if (answer < 0) {
+            QVERIFY(h.prompter.log().isEmpty());
+            return;
+        }
+        QCOMPARE(h.prompter.shown().size(), 1);
+        QCOMPARE(h.prompter.shown()[0].buttons, PromptButtons::YesNoCancel);
+        QCOMPARE(
+            h.prompter.shown()[0].text,
+            QStringLiteral("Changed by another program since the lists were loaded:\n%1\n%2\n\n"
+                           "Yes: apply the changes made here to these files as they are now, "
+                           "keeping the other program's changes.\n"
+                           "No: overwrite them with the lists shown here; the other program's "
+                           "changes are lost.\n"
+                           "Cancel: save nothing.")
+                .arg(QDir::toNativeSeparators(h.folder().filePath(kAddedFile)),
+                     QDir::toNativeSeparators(h.folder().filePath(kMainFile))));
+        if (answer == int(PromptAnswer::Yes))
+            QCOMPARE(h.rows("List1"), (QStringList{QStringLiteral("a.ex"), QStringLiteral("t.ex"),
+                                                   QStringLiteral("n.ex")}));
+        // Once saved, the files are what the window knows: the next save asks nothing.
+        if (answer != int(PromptAnswer::Cancel)) {
+            h.press("CommandSort");
+            h.item("mnuFileSave")->trigger();
+            QCOMPARE(h.prompter.shown().size(), 1);
+        }
     }
 
     void mergeFromTheMenuPaintsEachPhase() {

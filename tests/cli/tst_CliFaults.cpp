@@ -1,0 +1,230 @@
+#include "cli/CliRunner.h"
+#include "fakes/TempFolder.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLockFile>
+#include <QProcess>
+#include <QSysInfo>
+#include <QTest>
+#include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+using quillmere::test::CliLimits;
+using quillmere::test::CliRun;
+using quillmere::test::finishCli;
+using quillmere::test::runCli;
+using quillmere::test::startCli;
+using quillmere::test::TempFolder;
+
+namespace {
+const QString kMain = QStringLiteral("imail/url-domain-bl.txt");
+const QString kAdded = QStringLiteral("data/url-domain-add.txt");
+const QString kRemoved = QStringLiteral("data/url-domain-rem.txt");
+
+QByteArray numberedEntries(int count, const char* pattern) {
+    QByteArray bytes;
+    for (int i = 0; i < count; ++i)
+        bytes += QByteArray(pattern).replace('#', QByteArray::number(i)) + "\r\n";
+    return bytes;
+}
+
+QStringList folders(const TempFolder& folder, const QString& data = QStringLiteral("data")) {
+    return {QStringLiteral("--imail-root"), folder.filePath(QStringLiteral("imail")),
+            QStringLiteral("--data"), folder.filePath(data)};
+}
+
+QString native(const TempFolder& folder, const QString& name) {
+    return QDir::toNativeSeparators(folder.filePath(name));
+}
+
+QSet<QByteArray> lines(const QByteArray& bytes) {
+    QSet<QByteArray> set;
+    for (const QByteArray& line : bytes.split('\n'))
+        set.insert(line.trimmed());
+    set.remove(QByteArray());
+    return set;
+}
+} // namespace
+
+class TestCliFaults : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    // A save that cannot write one of its files changes no list file and says why.
+    void failedSaveChangesNoFile_data() {
+        QTest::addColumn<QByteArray>("main");
+        QTest::addColumn<QByteArray>("removed");
+        QTest::addColumn<QStringList>("command");
+        QTest::addColumn<qint64>("fileSizeLimit");
+        QTest::addColumn<QString>("dataFolder");
+        QTest::addColumn<QString>("failingPath");
+        QTest::addColumn<QString>("reason");
+
+        const QByteArray bigMain = numberedEntries(800, "domain-#.example");
+        QTest::newRow("full disk while writing the main list")
+            << bigMain << QByteArray() << QStringList{QStringLiteral("add"), QStringLiteral("n.ex")}
+            << qint64(4096) << QStringLiteral("data") << kMain << QStringLiteral("File too large");
+        QTest::newRow("full disk while writing the removed list")
+            << QByteArray("a.ex\r\nb.ex\r\n") << numberedEntries(800, "removed-#.example")
+            << QStringList{QStringLiteral("remove"), QStringLiteral("a.ex")} << qint64(4096)
+            << QStringLiteral("data") << kRemoved << QStringLiteral("File too large");
+        QTest::newRow("data folder names a file")
+            << QByteArray("a.ex\r\n") << QByteArray()
+            << QStringList{QStringLiteral("add"), QStringLiteral("n.ex")} << qint64(-1)
+            << QStringLiteral("blocker/data") << QString() << QString();
+    }
+    void failedSaveChangesNoFile() {
+        QFETCH(QByteArray, main);
+        QFETCH(QByteArray, removed);
+        QFETCH(QStringList, command);
+        QFETCH(qint64, fileSizeLimit);
+        QFETCH(QString, dataFolder);
+        QFETCH(QString, failingPath);
+        QFETCH(QString, reason);
+
+        TempFolder folder;
+        folder.write(kMain, main);
+        folder.subfolder(QStringLiteral("data"));
+        if (!removed.isEmpty())
+            folder.write(kRemoved, removed);
+        folder.write(QStringLiteral("blocker"), "not a folder");
+
+        const CliRun run = runCli(folders(folder, dataFolder) + command, CliLimits{fileSizeLimit});
+        const QString firstLine =
+            failingPath.isEmpty()
+                ? QStringLiteral("Cannot create the tracking data folder %1")
+                      .arg(native(folder, dataFolder))
+                : QStringLiteral("Cannot save %1: %2").arg(native(folder, failingPath), reason);
+        QCOMPARE(QString::fromUtf8(run.err),
+                 firstLine + QStringLiteral("\nNo list file was changed.\n"));
+        QCOMPARE(run.exitCode, 1);
+        QCOMPARE(folder.read(kMain), main);
+        QCOMPARE(folder.read(kRemoved), removed);
+        QVERIFY(!folder.exists(kAdded));
+        QCOMPARE(
+            QDir(folder.filePath(QStringLiteral("imail"))).entryList(QDir::Files | QDir::Hidden),
+            QStringList{QStringLiteral("url-domain-bl.txt")});
+    }
+
+    void parallelAddsAreAllKept() {
+        TempFolder folder;
+        folder.write(kMain, "a.ex\r\n");
+        std::vector<std::unique_ptr<QProcess>> processes;
+        QSet<QByteArray> expected{"a.ex"};
+        for (int i = 0; i < 20; ++i) {
+            const QString domain = QStringLiteral("parallel-%1.ex").arg(i);
+            expected.insert(domain.toLatin1());
+            processes.push_back(std::make_unique<QProcess>());
+            startCli(*processes.back(),
+                     folders(folder) + QStringList{QStringLiteral("add"), domain});
+        }
+        for (auto& process : processes) {
+            const CliRun run = finishCli(*process);
+            QVERIFY2(run.exitCode == 0, run.err.constData());
+        }
+        QCOMPARE(lines(folder.read(kMain)), expected);
+        expected.remove("a.ex");
+        QCOMPARE(lines(folder.read(kAdded)), expected);
+    }
+
+    void addDuringAMergeIsKept() {
+        TempFolder folder;
+        folder.write(kMain, numberedEntries(200000, "old-#.example"));
+        folder.write(QStringLiteral("factory.txt"), numberedEntries(200000, "new-#.example"));
+        QProcess merge;
+        startCli(merge,
+                 folders(folder) + QStringList{QStringLiteral("merge"),
+                                               folder.filePath(QStringLiteral("factory.txt"))});
+        QVERIFY(merge.waitForStarted());
+        const CliRun add =
+            runCli(folders(folder) + QStringList{QStringLiteral("add"), QStringLiteral("late.ex")});
+        QCOMPARE(add.exitCode, 0);
+        QCOMPARE(finishCli(merge).exitCode, 0);
+        QVERIFY(lines(folder.read(kMain)).contains("late.ex"));
+        QCOMPARE(folder.read(kAdded), QByteArray("late.ex\r\n"));
+    }
+
+    void heldLockFailsNamingItsHolder() {
+        TempFolder folder;
+        folder.write(kMain, "a.ex\r\n");
+        QLockFile lock(folder.filePath(QStringLiteral("imail/url-domain-bl.txt.lock")));
+        QVERIFY(lock.tryLock(0));
+        const CliRun run =
+            runCli(folders(folder) + QStringList{QStringLiteral("--wait"), QStringLiteral("0"),
+                                                 QStringLiteral("add"), QStringLiteral("n.ex")});
+        QCOMPARE(run.exitCode, 1);
+        QCOMPARE(QString::fromUtf8(run.err),
+                 QStringLiteral("The lists are in use by %1 (process %2 on %3), which holds %4; "
+                                "gave up waiting after 0 seconds.\n")
+                     .arg(QCoreApplication::applicationName())
+                     .arg(QCoreApplication::applicationPid())
+                     .arg(QSysInfo::machineHostName(),
+                          native(folder, QStringLiteral("imail/url-domain-bl.txt.lock"))));
+        QCOMPARE(folder.read(kMain), QByteArray("a.ex\r\n"));
+    }
+
+    void staleLockOfADeadProcessIsTakenOver() {
+        TempFolder folder;
+        folder.write(kMain, "a.ex\r\n");
+        const QString lockPath = folder.filePath(QStringLiteral("imail/url-domain-bl.txt.lock"));
+        QByteArray lockBytes;
+        {
+            QLockFile lock(lockPath);
+            QVERIFY(lock.tryLock(0));
+            QFile file(lockPath);
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            lockBytes = file.readAll();
+        }
+        QProcess gone;
+        gone.start(QStringLiteral("true"), QStringList());
+        QVERIFY(gone.waitForStarted());
+        const qint64 deadPid = gone.processId();
+        QVERIFY(gone.waitForFinished());
+        folder.write(QStringLiteral("imail/url-domain-bl.txt.lock"),
+                     QByteArray::number(deadPid) + lockBytes.mid(lockBytes.indexOf('\n')));
+        const CliRun run =
+            runCli(folders(folder) + QStringList{QStringLiteral("--wait"), QStringLiteral("0"),
+                                                 QStringLiteral("add"), QStringLiteral("n.ex")});
+        QCOMPARE(run.err, QByteArray());
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(folder.read(kMain), QByteArray("a.ex\r\nn.ex\r\n"));
+        QVERIFY(!QFileInfo::exists(lockPath));
+    }
+
+    void waitMustBeASecondCount() {
+        TempFolder folder;
+        folder.write(kMain, "a.ex\r\n");
+        const CliRun run =
+            runCli(folders(folder) + QStringList{QStringLiteral("--wait"), QStringLiteral("soon"),
+                                                 QStringLiteral("add"), QStringLiteral("n.ex")});
+        QCOMPARE(run.exitCode, 2);
+        QCOMPARE(run.err, QByteArray("--wait takes a whole number of seconds, not \"soon\".\n"));
+        QCOMPARE(folder.read(kMain), QByteArray("a.ex\r\n"));
+    }
+
+    void saveKeepsOwnerAndPermissions() {
+        if (geteuid() != 0)
+            QSKIP("only root can give a file to another owner");
+        TempFolder folder;
+        folder.write(kMain, "a.ex\r\n");
+        const QByteArray path = QFile::encodeName(folder.filePath(kMain));
+        QCOMPARE(chown(path.constData(), 65534, 65534), 0);
+        QCOMPARE(chmod(path.constData(), 0640), 0);
+        QCOMPARE(
+            runCli(folders(folder) + QStringList{QStringLiteral("add"), QStringLiteral("n.ex")})
+                .exitCode,
+            0);
+        struct stat after {};
+        QCOMPARE(stat(path.constData(), &after), 0);
+        QCOMPARE(after.st_uid, uid_t(65534));
+        QCOMPARE(after.st_gid, gid_t(65534));
+        QCOMPARE(after.st_mode & 07777, mode_t(0640));
+        QCOMPARE(folder.read(kMain), QByteArray("a.ex\r\nn.ex\r\n"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCliFaults)
+#include "tst_CliFaults.moc"
