@@ -8,6 +8,7 @@
 #include "platform/SystemRegistry.h"
 
 #include <QCommandLineParser>
+#include <new>
 #include <vector>
 
 namespace quillmere::cli {
@@ -41,6 +42,35 @@ const CliCommand* findCommand(const QString& name) {
             return &command;
     }
     return nullptr;
+}
+
+// Options a command does not take are wrong usage rather than silently ignored. Reports the
+// first one given.
+bool refuseOptionsNotTaken(const CliContext& context, const QCommandLineParser& parser,
+                           const QString& commandName, const QList<QCommandLineOption>& notTaken) {
+    for (const QCommandLineOption& option : notTaken) {
+        if (parser.isSet(option)) {
+            context.printError(QStringLiteral("The command %1 takes no --%2 option.")
+                                   .arg(commandName, option.names().constFirst()));
+            return true;
+        }
+    }
+    return false;
+}
+
+// Loads the lists and runs the command on them. A load that fails leaves nothing to save.
+int loadAndRun(CliContext& context, const CliCommand& command, const QStringList& arguments) {
+    const LoadOutcome loaded = loadLists(context.lists, context.imailPath, context.dataPath);
+    if (!loaded.mainFound || !loaded.errors.isEmpty()) {
+        context.saveAfterwards = false;
+        if (!loaded.mainFound)
+            context.printError(QStringLiteral("The blacklist %1 does not exist.")
+                                   .arg(displayPath(mainListPath(context.imailPath))));
+        for (const QString& error : loaded.errors)
+            context.printError(error);
+        return Failure;
+    }
+    return command.run(context, arguments);
 }
 
 } // namespace
@@ -83,9 +113,13 @@ int runCli(const QStringList& arguments) {
         return Usage;
     }
     const QString name = positional.takeFirst();
-    if (isSettingsCommand(name))
+    if (isSettingsCommand(name)) {
+        if (refuseOptionsNotTaken(context, parser, name,
+                                  {imailOption, dataOption, dryRunOption, trimOption}))
+            return Usage;
         return runSettingsCommand(*openSystemRegistry(parser.value(registryFileOption)), context,
                                   positional);
+    }
     const CliCommand* command = findCommand(name);
     if (!command) {
         context.printError(QStringLiteral("Unknown command \"%1\".\n").arg(name) +
@@ -99,38 +133,36 @@ int runCli(const QStringList& arguments) {
                 .arg(QLatin1String(command->name), QLatin1String(command->arguments)));
         return Usage;
     }
+    QList<QCommandLineOption> notTaken;
+    if (!takesDryRun(*command))
+        notTaken << dryRunOption;
+    if (!takesTrim(*command))
+        notTaken << trimOption;
+    if (refuseOptionsNotTaken(context, parser, name, notTaken))
+        return Usage;
     context.dryRun = parser.isSet(dryRunOption);
     context.trim = parser.isSet(trimOption);
-    const bool dryRunMisplaced = context.dryRun && !takesDryRun(*command);
-    if (dryRunMisplaced || (context.trim && !takesTrim(*command))) {
-        const QString option =
-            dryRunMisplaced ? QStringLiteral("--dry-run") : QStringLiteral("--trim");
-        context.printError(QStringLiteral("The command %1 takes no %2 option.")
-                               .arg(QLatin1String(command->name), option));
-        return Usage;
-    }
     context.imailPath = parser.value(imailOption);
     context.dataPath = parser.value(dataOption);
     if (!parser.isSet(imailOption) || !parser.isSet(dataOption)) {
         const auto registry = openSystemRegistry(parser.value(registryFileOption));
-        if (!useStoredFolders(*registry, context, !parser.isSet(imailOption),
-                              !parser.isSet(dataOption)))
-            return Usage;
+        if (const int status = useStoredFolders(*registry, context, !parser.isSet(imailOption),
+                                                !parser.isSet(dataOption));
+            status != Success)
+            return status;
     }
 
-    const LoadOutcome loaded = loadLists(context.lists, context.imailPath, context.dataPath);
-    if (!loaded.mainFound) {
-        context.printError(QStringLiteral("The blacklist %1 does not exist.")
-                               .arg(displayPath(mainListPath(context.imailPath))));
+    // Running out of memory anywhere in the load or the command (a huge file, a sort, a merge)
+    // ends it with nothing saved, rather than an abort.
+    int status = Failure;
+    try {
+        status = loadAndRun(context, *command, positional);
+    } catch (const std::bad_alloc&) {
+        context.printError(
+            QStringLiteral("Not enough memory to run the command %1; nothing was saved.")
+                .arg(name));
         return Failure;
     }
-    if (!loaded.errors.isEmpty()) {
-        for (const QString& error : loaded.errors)
-            context.printError(error);
-        return Failure;
-    }
-
-    int status = command->run(context, positional);
     if (context.saveAfterwards && status != Usage) {
         const QStringList errors = saveAll(context.lists, context.imailPath, context.dataPath);
         for (const QString& error : errors)

@@ -6,7 +6,7 @@ namespace quillmere {
 
 namespace {
 bool loadOne(TrackedLists& lists, ListId id, const QString& path, QStringList& errors) {
-    if (!fileExists(path))
+    if (checkFilePath(path).kind == PathKind::Missing)
         return false;
     QString error;
     auto entries = readListFile(path, &error);
@@ -22,7 +22,7 @@ bool loadOne(TrackedLists& lists, ListId id, const QString& path, QStringList& e
 LoadOutcome loadLists(TrackedLists& lists, const QString& imailPath, const QString& dataPath) {
     LoadOutcome outcome;
     const QString mainPath = mainListPath(imailPath);
-    if (!fileExists(mainPath))
+    if (checkFilePath(mainPath).kind == PathKind::Missing)
         return outcome;
     outcome.mainFound = true;
     outcome.mainRead = loadOne(lists, ListId::Main, mainPath, outcome.errors);

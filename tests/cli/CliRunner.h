@@ -12,7 +12,8 @@ struct CliRun {
     QByteArray err;
 };
 
-// Runs the built quillmere-cli with the given arguments in a UTF-8 locale.
-CliRun runCli(const QStringList& arguments);
+// Runs the built quillmere-cli with the given arguments in a UTF-8 locale, with extra
+// NAME=value environment variables.
+CliRun runCli(const QStringList& arguments, const QStringList& environment = {});
 
 } // namespace quillmere::test
