@@ -21,6 +21,26 @@ bool holdsLineBreak(const QString& text) {
     return text.contains(QLatin1Char('\r')) || text.contains(QLatin1Char('\n'));
 }
 
+// A value of the form earlier versions wrote through QSettings' INI format, where a name held the
+// rest of the key path ("SOFTWARE\...\imailPath="): there a value with a comma or surrounding
+// blanks was quoted, a backslash or quote escaped and a leading "@" doubled.
+QString earlierFormValue(const QString& written) {
+    QString value = written.trimmed();
+    if (value.size() >= 2 && value.startsWith(QLatin1Char('"')) && value.endsWith(QLatin1Char('"')))
+        value = value.mid(1, value.size() - 2);
+    else if (value.startsWith(QLatin1String("@@")))
+        value.remove(0, 1);
+    QString plain;
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        const QChar next = i + 1 < value.size() ? value.at(i + 1) : QChar();
+        if (value.at(i) == QLatin1Char('\\') &&
+            (next == QLatin1Char('\\') || next == QLatin1Char('"')))
+            ++i;
+        plain += value.at(i);
+    }
+    return plain;
+}
+
 bool readDevice(QIODevice& device, QSettings::SettingsMap& keys) {
     return parseLiteralIni(device.readAll(), keys, nullptr);
 }
@@ -58,12 +78,16 @@ bool parseLiteralIni(const QByteArray& bytes, QSettings::SettingsMap& keys, QStr
             continue;
         }
         const qsizetype equals = line.indexOf(QLatin1Char('='));
-        const QString name = keyPath(line.left(equals).trimmed());
+        const QString written = line.left(equals).trimmed();
+        const QString name = keyPath(written);
         if (equals < 0 || name.isEmpty())
             return fail(index + 1, "is neither a [section] nor a name=value line");
         if (section.isEmpty())
             return fail(index + 1, "holds a value before any [section]");
-        keys.insert(section + QLatin1Char('/') + name, line.mid(equals + 1));
+        const QString value = line.mid(equals + 1);
+        const bool earlierForm = written.contains(QLatin1Char('\\'));
+        keys.insert(section + QLatin1Char('/') + name,
+                    earlierForm ? earlierFormValue(value) : value);
     }
     return true;
 }

@@ -31,8 +31,9 @@ public:
         m_folder.write(kRemoved, kRemovedBytes);
     }
 
-    // "folder:NAME", "fifo:NAME" or "loop:NAME" (a symbolic link to itself, which nobody can
-    // read, root included) put in NAME's place; "file:NAME" writes a large file.
+    // "folder:NAME", "fifo:NAME", "device:NAME" (a link to /dev/null), "unreadable:NAME" (no
+    // read permission) or "loop:NAME" (a symbolic link to itself, which nobody can read, root
+    // included) put in NAME's place; "file:NAME" writes a large file.
     void plant(const QString& what) const {
         if (what.isEmpty())
             return;
@@ -48,10 +49,20 @@ public:
             QCOMPARE(::mkfifo(native.constData(), 0600), 0);
         else if (kind == QLatin1String("loop"))
             QCOMPARE(::symlink(native.constData(), native.constData()), 0);
+        else if (kind == QLatin1String("device"))
+            QCOMPARE(::symlink("/dev/null", native.constData()), 0);
+        else if (kind == QLatin1String("unreadable"))
+            unreadable(path);
         else if (kind == QLatin1String("file"))
             m_folder.write(what.section(QLatin1Char(':'), 1), largeList());
         else
             QFAIL("unknown kind of path");
+    }
+
+    static void unreadable(const QString& path) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QVERIFY(file.setPermissions(QFileDevice::WriteOwner));
     }
 
     CliRun run(QStringList arguments, const QStringList& environment = {}) const {
@@ -67,15 +78,18 @@ public:
     }
     QString path(const QString& name) const { return m_folder.filePath(name); }
     QByteArray read(const QString& name) const { return m_folder.read(name); }
-    bool isFile(const QString& name) const { return QFileInfo(path(name)).isFile(); }
+    bool isReadableFile(const QString& name) const {
+        const QFileInfo info(path(name));
+        return info.isFile() && info.isReadable();
+    }
 
-    // Every list file that is still a regular file holds what it held before the run.
+    // Every list file that is still a readable file holds what it held before the run.
     void verifyUnchanged() const {
-        if (isFile(kMain))
+        if (isReadableFile(kMain))
             QCOMPARE(read(kMain), kMainBytes);
-        if (isFile(kAdded))
+        if (isReadableFile(kAdded))
             QCOMPARE(read(kAdded), kAddedBytes);
-        if (isFile(kRemoved))
+        if (isReadableFile(kRemoved))
             QCOMPARE(read(kRemoved), kRemovedBytes);
         // No temporary file is left beside the Main list.
         QCOMPARE(
@@ -122,6 +136,13 @@ private Q_SLOTS:
             << QStringLiteral("loop:data/url-domain-add.txt") << args("add c.ex") << 1
             << QByteArray("Cannot read {root}/data/url-domain-add.txt: Too many levels of "
                           "symbolic links\n");
+        QTest::newRow("added list a device")
+            << QStringLiteral("device:data/url-domain-add.txt") << args("count") << 1
+            << QByteArray("Cannot read {root}/data/url-domain-add.txt: it is a device, not a "
+                          "regular file\n");
+        QTest::newRow("removed list without read permission")
+            << QStringLiteral("unreadable:data/url-domain-rem.txt") << args("count") << 1
+            << QByteArray("Cannot open {root}/data/url-domain-rem.txt: Permission denied\n");
         QTest::newRow("main list a FIFO")
             << QStringLiteral("fifo:imail/url-domain-bl.txt") << args("add c.ex") << 1
             << QByteArray("Cannot read {root}/imail/url-domain-bl.txt: it is a FIFO, not a "
@@ -174,6 +195,8 @@ private Q_SLOTS:
         QFETCH(QStringList, arguments);
         QFETCH(int, exitCode);
         QFETCH(QByteArray, error);
+        if (plant.startsWith(QLatin1String("unreadable:")) && ::geteuid() == 0)
+            QSKIP("root reads every file: the symbolic link loop stands in for this case");
         const Lists lists;
         lists.plant(plant);
         const CliRun run = lists.run(arguments);

@@ -107,6 +107,18 @@ private Q_SLOTS:
             << QByteArray("[HKEY_LOCAL_MACHINE]\n"
                           "SOFTWARE\\Brindlecove\\Quillmere\\importPath=/srv/x\n")
             << QStringLiteral("/srv/x");
+        QTest::newRow("form of earlier versions, quoted")
+            << QByteArray("[HKEY_LOCAL_MACHINE]\n"
+                          "SOFTWARE\\Brindlecove\\Quillmere\\importPath=\"/srv/new, \\\"x\\\" \"\n")
+            << QStringLiteral("/srv/new, \"x\" ");
+        QTest::newRow("form of earlier versions, escaped")
+            << QByteArray("[HKEY_LOCAL_MACHINE]\n"
+                          "SOFTWARE\\Brindlecove\\Quillmere\\importPath=C:\\\\Data\\x\n")
+            << QStringLiteral("C:\\Data\\x");
+        QTest::newRow("form of earlier versions, at sign")
+            << QByteArray("[HKEY_LOCAL_MACHINE]\n"
+                          "SOFTWARE\\Brindlecove\\Quillmere\\importPath=@@Variant(x)\n")
+            << QStringLiteral("@Variant(x)");
     }
     void handWrittenValuesReadLiterally() {
         QFETCH(QByteArray, file);
