@@ -11,6 +11,7 @@
 #include <QCommandLineParser>
 #include <algorithm>
 #include <chrono>
+#include <new>
 #include <vector>
 
 namespace quillmere::cli {
@@ -84,6 +85,36 @@ int save(CliContext& context, LoadedFiles& loadedFiles) {
     return outcome.saved() ? Success : Failure;
 }
 
+// Options a command does not take are wrong usage rather than silently ignored. Reports the
+// first one given.
+bool refuseOptionsNotTaken(const CliContext& context, const QCommandLineParser& parser,
+                           const QString& commandName, const QList<QCommandLineOption>& notTaken) {
+    for (const QCommandLineOption& option : notTaken) {
+        if (parser.isSet(option)) {
+            context.printError(QStringLiteral("The command %1 takes no --%2 option.")
+                                   .arg(commandName, option.names().constFirst()));
+            return true;
+        }
+    }
+    return false;
+}
+
+// Loads the lists and runs the command on them. A load that fails leaves nothing to save.
+int loadAndRun(CliContext& context, const CliCommand& command, const QStringList& arguments,
+               LoadedFiles& loadedFiles) {
+    const LoadOutcome loaded = loadLists(context.lists, context.imailPath, context.dataPath);
+    if (!loaded.mainFound || !loaded.errors.isEmpty()) {
+        context.saveAfterwards = false;
+        if (!loaded.mainFound)
+            return reportMissingBlacklist(context);
+        for (const QString& error : loaded.errors)
+            context.printError(error);
+        return Failure;
+    }
+    loadedFiles = loaded.files;
+    return command.run(context, arguments);
+}
+
 } // namespace
 
 int runCli(const QStringList& arguments) {
@@ -130,9 +161,13 @@ int runCli(const QStringList& arguments) {
         return Usage;
     }
     const QString name = positional.takeFirst();
-    if (isSettingsCommand(name))
+    if (isSettingsCommand(name)) {
+        if (refuseOptionsNotTaken(context, parser, name,
+                                  {imailOption, dataOption, dryRunOption, trimOption, waitOption}))
+            return Usage;
         return runSettingsCommand(*openSystemRegistry(parser.value(registryFileOption)), context,
                                   positional);
+    }
     const CliCommand* command = findCommand(name);
     if (!command) {
         context.printError(QStringLiteral("Unknown command \"%1\".\n").arg(name) +
@@ -146,16 +181,15 @@ int runCli(const QStringList& arguments) {
                 .arg(QLatin1String(command->name), QLatin1String(command->arguments)));
         return Usage;
     }
+    QList<QCommandLineOption> notTaken;
+    if (!takesDryRun(*command))
+        notTaken << dryRunOption;
+    if (!takesTrim(*command))
+        notTaken << trimOption;
+    if (refuseOptionsNotTaken(context, parser, name, notTaken))
+        return Usage;
     context.dryRun = parser.isSet(dryRunOption);
     context.trim = parser.isSet(trimOption);
-    const bool dryRunMisplaced = context.dryRun && !takesDryRun(*command);
-    if (dryRunMisplaced || (context.trim && !takesTrim(*command))) {
-        const QString option =
-            dryRunMisplaced ? QStringLiteral("--dry-run") : QStringLiteral("--trim");
-        context.printError(QStringLiteral("The command %1 takes no %2 option.")
-                               .arg(QLatin1String(command->name), option));
-        return Usage;
-    }
     bool waitIsNumber = false;
     const int waitSeconds = parser.value(waitOption).toInt(&waitIsNumber);
     if (!waitIsNumber || waitSeconds < 0) {
@@ -167,33 +201,36 @@ int runCli(const QStringList& arguments) {
     context.dataPath = parser.value(dataOption);
     if (!parser.isSet(imailOption) || !parser.isSet(dataOption)) {
         const auto registry = openSystemRegistry(parser.value(registryFileOption));
-        if (!useStoredFolders(*registry, context, !parser.isSet(imailOption),
-                              !parser.isSet(dataOption)))
-            return Usage;
+        if (const int status = useStoredFolders(*registry, context, !parser.isSet(imailOption),
+                                                !parser.isSet(dataOption));
+            status != Success)
+            return status;
     }
 
-    if (!fileExists(mainListPath(context.imailPath))) {
+    // Nothing to lock in a folder without a blacklist; a folder or FIFO in its place is the
+    // load's to report.
+    if (checkFilePath(mainListPath(context.imailPath)).kind == PathKind::Missing)
         return reportMissingBlacklist(context);
-    }
     ListLock lock(context.imailPath);
     if (mayChangeLists(*command, context) && !lock.acquire(std::chrono::seconds(waitSeconds))) {
         context.printError(lock.error());
         return Failure;
     }
 
-    LoadOutcome loaded = loadLists(context.lists, context.imailPath, context.dataPath);
-    if (!loaded.mainFound) {
-        return reportMissingBlacklist(context);
-    }
-    if (!loaded.errors.isEmpty()) {
-        for (const QString& error : loaded.errors)
-            context.printError(error);
+    // Running out of memory anywhere in the load or the command (a huge file, a sort, a merge)
+    // ends it with nothing saved, rather than an abort.
+    LoadedFiles loadedFiles;
+    int status = Failure;
+    try {
+        status = loadAndRun(context, *command, positional, loadedFiles);
+    } catch (const std::bad_alloc&) {
+        context.printError(
+            QStringLiteral("Not enough memory to run the command %1; nothing was saved.")
+                .arg(name));
         return Failure;
     }
-
-    int status = command->run(context, positional);
     if (context.saveAfterwards && status != Usage)
-        status = std::max(status, save(context, loaded.files));
+        status = std::max(status, save(context, loadedFiles));
     return status;
 }
 

@@ -34,8 +34,8 @@ int count(CliContext& context, const QStringList&) {
 
 int add(CliContext& context, const QStringList& arguments) {
     std::vector<std::string> domains;
-    if (!toEntries(context, arguments, domains))
-        return Failure;
+    if (const int status = toEntries(context, arguments, domains); status != Success)
+        return status;
     for (const std::string& domain : domains) {
         if (context.lists.add(domain) == AddOutcome::AlreadyListed)
             context.printError(entryText(domain) + QStringLiteral(" is already blacklisted"));
@@ -49,8 +49,8 @@ int applyToFirstMatch(CliContext& context, const QStringList& arguments, ListId 
                       bool (TrackedLists::*command)(std::optional<std::size_t>),
                       const char* absentText) {
     std::vector<std::string> domains;
-    if (!toEntries(context, arguments, domains))
-        return Failure;
+    if (const int status = toEntries(context, arguments, domains); status != Success)
+        return status;
     int status = Success;
     for (const std::string& domain : domains) {
         if (!(context.lists.*command)(context.lists.list(id).find(domain))) {

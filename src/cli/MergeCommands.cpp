@@ -3,6 +3,7 @@
 #include "lists/ListFiles.h"
 #include "merge/FactoryMerge.h"
 
+#include <QFileInfo>
 #include <new>
 #include <optional>
 #include <utility>
@@ -42,11 +43,29 @@ int mergeLists(CliContext& context, std::optional<EntryList::Block> factoryBytes
     return Success;
 }
 
+// A wrong data folder would silently drop every hand edit from the merge; a first merge before
+// any hand edit is legitimate, so this is a warning only.
+void warnOfMissingDataFolder(const CliContext& context) {
+    const QString folder = QFileInfo(addedListPath(context.dataPath)).path();
+    if (!QFileInfo::exists(folder))
+        context.printError(
+            QStringLiteral("%1 does not exist: no hand additions or removals are applied")
+                .arg(displayPath(context.dataPath)));
+}
+
 // A merge that runs out of memory leaves the Main list unmarked, so nothing is saved.
-int runMerge(CliContext& context, std::optional<EntryList::Block> factoryBytes) {
+int runMerge(CliContext& context, const std::optional<QString>& factoryPath) {
     try {
+        std::optional<EntryList::Block> factoryBytes;
+        if (factoryPath) {
+            factoryBytes = readChosenFile(context, *factoryPath);
+            if (!factoryBytes)
+                return Failure;
+        }
+        warnOfMissingDataFolder(context);
         return mergeLists(context, std::move(factoryBytes));
     } catch (const std::bad_alloc&) {
+        context.saveAfterwards = false;
         context.printError(
             QStringLiteral("Not enough memory to merge the lists; nothing was saved."));
         return Failure;
@@ -54,10 +73,7 @@ int runMerge(CliContext& context, std::optional<EntryList::Block> factoryBytes) 
 }
 
 int merge(CliContext& context, const QStringList& arguments) {
-    std::optional<EntryList::Block> factoryBytes = readChosenFile(context, arguments.at(0));
-    if (!factoryBytes)
-        return Failure;
-    return runMerge(context, std::move(factoryBytes));
+    return runMerge(context, arguments.at(0));
 }
 
 int rebuild(CliContext& context, const QStringList&) {
