@@ -161,6 +161,27 @@ private Q_SLOTS:
         QCOMPARE(setup.removed(), kRemoved);
     }
 
+    // The window disables the command then; the tool says why and writes no empty file.
+    void evaluateTrimOnAnEmptyAddedListChangesNothing_data() {
+        QTest::addColumn<QByteArray>("added");
+        QTest::newRow("no tracking file") << QByteArray();
+        QTest::newRow("empty tracking file") << QByteArray("");
+    }
+    void evaluateTrimOnAnEmptyAddedListChangesNothing() {
+        QFETCH(QByteArray, added);
+        Setup setup(kMain, added, kRemoved);
+        setup.folder().write(QStringLiteral("release.txt"), "b.ex\r\n");
+        const Run run =
+            setup.run({QStringLiteral("evaluate"), setup.path(QStringLiteral("release.txt")),
+                       QStringLiteral("--trim")});
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.err, QByteArray("The Added list is empty.\n"));
+        QCOMPARE(run.out, QByteArray());
+        QCOMPARE(setup.folder().exists(QStringLiteral("data/url-domain-add.txt")), !added.isNull());
+        QCOMPARE(setup.main(), kMain);
+        QCOMPARE(setup.removed(), kRemoved);
+    }
+
     void optionsOnlyWhereTheyApply_data() {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QByteArray>("error");
