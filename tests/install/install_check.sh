@@ -43,9 +43,11 @@ check "manual page of the program" \
       'quillmere \- edit the Imail URL domain blacklist'
 version=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$prefix/bin/quillmere" --version)
 check "program version without a display" "$version" "quillmere $project_version"
+usage=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$prefix/bin/quillmere" --help | head -1)
+check "program help without a display" "$usage" "Usage: quillmere [options]"
 check "copyright and changelog" \
       "$(ls "$prefix/share/doc/quillmere")" "$(printf 'changelog.gz\ncopyright')"
 
-total=8
+total=9
 echo "$((total - failed)) passed, $failed failed"
 [ "$failed" -eq 0 ]
