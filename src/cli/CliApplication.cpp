@@ -2,6 +2,7 @@
 
 #include "CliCommand.h"
 #include "SettingsCommands.h"
+#include "app/CommandLineText.h"
 #include "lists/ListFiles.h"
 #include "lists/ListLoader.h"
 #include "lists/ListLock.h"
@@ -29,15 +30,33 @@ std::vector<CliCommand> allCommands() {
     return commands;
 }
 
+constexpr QLatin1String kProgram("quillmere-cli");
+
 QString usageText(const QCommandLineParser& parser) {
-    QString text = parser.helpText();
+    QString text = helpText(parser, kProgram + QStringLiteral(" [options] command [arguments]"));
     text += QStringLiteral("\nCommands:\n");
     for (const CliCommand& command : allCommands()) {
         const QString head = QStringLiteral("  %1 %2").arg(QLatin1String(command.name),
                                                            QLatin1String(command.arguments));
         text += head.leftJustified(34) + QLatin1String(command.description) + QLatin1Char('\n');
     }
-    return text + settingsUsage();
+    return text + settingsUsage() +
+           QStringLiteral("\nquillmere-cli COMMAND --help describes one command.\n\n"
+                          "Exit status: 0 on success, 1 when anything failed, 2 on wrong usage.");
+}
+
+QString commandUsage(const CliCommand& command) {
+    QString line =
+        QStringLiteral("Usage: %1 [options] %2").arg(kProgram, QLatin1String(command.name));
+    if (*command.arguments != '\0')
+        line += QLatin1Char(' ') + QLatin1String(command.arguments);
+    return line;
+}
+
+QString commandHelp(const CliCommand& command) {
+    return commandUsage(command) + QStringLiteral("\n\n") + QLatin1String(command.help) +
+           QStringLiteral("\n\nThe options --registry, --imail-root and --data, and the exit "
+                          "statuses:\nsee quillmere-cli --help.");
 }
 
 // Commands that may change a list hold the lock from before their load until after their save.
@@ -115,6 +134,26 @@ int loadAndRun(CliContext& context, const CliCommand& command, const QStringList
     return command.run(context, arguments);
 }
 
+// --help alone describes the tool; after a command's name, that command.
+int printHelp(const CliContext& context, const QCommandLineParser& parser,
+              const QStringList& positional) {
+    if (positional.isEmpty()) {
+        context.printLine(usageText(parser));
+        return Success;
+    }
+    const QString& name = positional.constFirst();
+    if (isSettingsCommand(name)) {
+        context.printLine(settingsHelp());
+        return Success;
+    }
+    if (const CliCommand* command = findCommand(name)) {
+        context.printLine(commandHelp(*command));
+        return Success;
+    }
+    context.printError(QStringLiteral("Unknown command \"%1\".\n").arg(name) + usageText(parser));
+    return Usage;
+}
+
 } // namespace
 
 int runCli(const QStringList& arguments) {
@@ -123,6 +162,7 @@ int runCli(const QStringList& arguments) {
     parser.setApplicationDescription(
         QStringLiteral("Edits the Imail URL domain blacklist and its tracking lists."));
     const QCommandLineOption helpOption = parser.addHelpOption();
+    const QCommandLineOption versionOption = parser.addVersionOption();
     const QCommandLineOption imailOption(QStringLiteral("imail-root"),
                                          QStringLiteral("The Imail root folder."),
                                          QStringLiteral("DIR"));
@@ -151,11 +191,14 @@ int runCli(const QStringList& arguments) {
         context.printError(parser.errorText() + QLatin1Char('\n') + usageText(parser));
         return Usage;
     }
-    if (parser.isSet(helpOption)) {
-        context.printLine(usageText(parser));
+    if (parser.isSet(versionOption)) {
+        context.printLine(versionText(kProgram));
         return Success;
     }
     QStringList positional = parser.positionalArguments();
+    // The tool takes no Qt options, so --help-all is --help.
+    if (parser.isSet(helpOption) || parser.isSet(QStringLiteral("help-all")))
+        return printHelp(context, parser, positional);
     if (positional.isEmpty()) {
         context.printError(QStringLiteral("No command given.\n") + usageText(parser));
         return Usage;
@@ -176,9 +219,7 @@ int runCli(const QStringList& arguments) {
     }
     if (positional.size() < command->minArguments ||
         (command->maxArguments >= 0 && positional.size() > command->maxArguments)) {
-        context.printError(
-            QStringLiteral("Usage: quillmere-cli [options] %1 %2")
-                .arg(QLatin1String(command->name), QLatin1String(command->arguments)));
+        context.printError(commandUsage(*command));
         return Usage;
     }
     QList<QCommandLineOption> notTaken;

@@ -81,6 +81,13 @@ int rebuild(CliContext& context, const QStringList&) {
 }
 
 int evaluate(CliContext& context, const QStringList& arguments) {
+    // The window disables the command on an empty Added list; trimming one would only write an
+    // empty tracking file.
+    if (context.trim && context.lists.added().empty()) {
+        context.printError(QStringLiteral("The Added list is empty."));
+        context.saveAfterwards = false;
+        return Success;
+    }
     const std::optional<EntryList::Block> releaseBytes = readChosenFile(context, arguments.at(0));
     if (!releaseBytes)
         return Failure;
@@ -101,13 +108,39 @@ int evaluate(CliContext& context, const QStringList& arguments) {
 
 constexpr CliCommand kCommands[] = {
     {"merge", "FILE [--dry-run]",
-     "merge a factory list, re-apply the added and removed lists, sort; prints \"N listed\"", 1, 1,
-     merge},
+     "merge a factory list, re-apply the added and removed lists, sort; prints \"N listed\"",
+     "Merges the factory list FILE, as \"&Merge new factory list...\" does: the main\n"
+     "list becomes the sorted union of itself, FILE's lines (cut at each CR LF) and\n"
+     "the added list, each entry once, less every entry of the removed list. Prints\n"
+     "\"N listed\" and saves the main list; the added and removed lists never change.\n"
+     "FILE is read whole first: a file that cannot be read changes nothing.\n"
+     "\n"
+     "--dry-run  save nothing; print \"N gained\" (entries the main list did not hold),\n"
+     "           \"N lost\" (entries of the old main list, counted per copy, that the\n"
+     "           new one no longer holds: every copy of a removed domain, and every\n"
+     "           extra copy of a duplicated domain, which stays listed once) and\n"
+     "           \"N listed\"; the old count less lost plus gained is the new count.",
+     1, 1, merge},
     {"rebuild", "[--dry-run]", "re-apply the added and removed lists and sort; prints \"N listed\"",
+     "Re-applies the added and removed lists to the main list and sorts it, each\n"
+     "entry once, as \"Rebuild\" does: a merge without a new file. Prints \"N listed\"\n"
+     "and saves the main list.\n"
+     "\n"
+     "--dry-run  save nothing; print \"N gained\", \"N lost\" and \"N listed\", as\n"
+     "           merge --dry-run does.",
      0, 0, rebuild},
     {"evaluate", "FILE [--trim]",
-     "print the added entries a release lacks and those it lists; --trim keeps only the first", 1,
-     1, evaluate},
+     "print the added entries a release lacks and those it lists; --trim keeps only the first",
+     "Evaluates the added list against the release FILE, as \"&Evaluate added\n"
+     "URLs...\" does: prints \"Unique\", the added entries FILE lacks, an empty line,\n"
+     "\"Listed in release\" and the added entries FILE lists, in the added list's\n"
+     "order. Changes nothing.\n"
+     "\n"
+     "--trim  then keep only the unique entries in the added list and save it, as\n"
+     "        \"Trim added list\" does. With an empty added list it prints \"The Added\n"
+     "        list is empty.\" on standard error, reads no file, changes nothing\n"
+     "        and exits with status 0.",
+     1, 1, evaluate},
 };
 
 } // namespace

@@ -116,6 +116,21 @@ QString settingsUsage() {
                 "as 0 or 1");
 }
 
+QString settingsHelp() {
+    return QStringLiteral(
+        "Usage: quillmere-cli [--registry FILE] settings\n"
+        "       quillmere-cli [--registry FILE] settings set NAME VALUE\n"
+        "\n"
+        "settings prints the seven stored values as name=value lines, then Imail's\n"
+        "TopDir= and Version= when Imail's root folder is recorded; values not stored,\n"
+        "and switches that are not 0 or 1, are named on standard error.\n"
+        "\n"
+        "settings set stores one of imailPath, dataPath, importPath, or exitSave,\n"
+        "exitSort, restartQueue as 0 or 1. installPath is the installer's and is\n"
+        "refused, as are other names (exit status 2); a failed write is exit status 1.\n"
+        "Neither loads a list.");
+}
+
 int runSettingsCommand(Registry& registry, const CliContext& context,
                        const QStringList& arguments) {
     if (arguments.isEmpty())
