@@ -1,5 +1,5 @@
 # The two set-up commands for a fresh Debian 12 machine: `make test` and `make run`.
-.PHONY: deps test run release package clean format
+.PHONY: deps test run release package package-check clean format
 
 deps:
 	./scripts/install-deps.sh
@@ -15,6 +15,11 @@ release: deps
 
 package: release
 	cd build/release && cpack
+
+# The .deb must pass lintian without errors (warnings are shown, not fatal).
+package-check: package
+	./scripts/install-deps.sh lintian
+	lintian --fail-on error build/release/quillmere_*_amd64.deb
 
 run: release
 	./scripts/run-demo.sh build/release

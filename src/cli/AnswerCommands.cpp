@@ -45,7 +45,8 @@ std::string hitLine(std::string_view domain, const QueryHit& hit) {
 int query(CliContext& context, const QStringList& arguments) {
     context.saveAfterwards = false;
     std::vector<std::string> domains;
-    if (!toEntries(context, arguments, domains))
+    // A domain that cannot be listed is an error, not an answer.
+    if (toEntries(context, arguments, domains) != Success)
         return Usage;
     const std::vector<DomainAnswer> answers =
         queryDomains(context.lists, domains, context.ignoreCase);
@@ -87,8 +88,8 @@ int check(CliContext& context, const QStringList&) {
 int history(CliContext& context, const QStringList& arguments) {
     context.saveAfterwards = false;
     std::vector<std::string> domain;
-    if (!toEntries(context, arguments, domain))
-        return Usage;
+    if (const int status = toEntries(context, arguments, domain); status != Success)
+        return status;
     const QString path = journalPath(context.dataPath);
     if (!fileExists(path))
         return Success;
@@ -106,11 +107,35 @@ int history(CliContext& context, const QStringList& arguments) {
 
 constexpr CliCommand kCommands[] = {
     {"query", "DOMAIN... [--ignore-case]",
-     "where each domain is listed, and its parent domains in the main list", 1, -1, query},
+     "where each domain is listed, and its parent domains in the main list",
+     "Prints, for each DOMAIN, every line of the main list that holds it (every copy),\n"
+     "its lines in the added and removed lists, and every main-list entry that is one\n"
+     "of its parent domains, one line each: \"DOMAIN: LIST:LINE: ENTRY: KIND\", KIND\n"
+     "being \"exact\" or \"parent domain\". A domain found nowhere prints\n"
+     "\"DOMAIN: not listed\". Changes nothing.\n"
+     "Exit status: 0 when the main list holds every DOMAIN itself, 1 when it lacks\n"
+     "one, 2 on error.\n"
+     "\n"
+     "--ignore-case  also print entries that differ in letter case only (KIND \"letter\n"
+     "               case differs\" or \"parent domain, letter case differs\").",
+     1, -1, query},
     {"check", "[--list main|added|removed]",
-     "report entries a domain blacklist should not hold; changes nothing", 0, 0, check},
-    {"history", "[DOMAIN]", "print the journal of hand edits, or its lines for one domain", 0, 1,
-     history},
+     "report entries a domain blacklist should not hold; changes nothing",
+     "Prints one line per entry and reason, \"LIST:LINE: ENTRY: REASON\", sorted by\n"
+     "list and line, for blanks, upper-case letters, characters a host name cannot\n"
+     "hold, URL parts (scheme, path, port, @), IP addresses, empty labels, leading\n"
+     "or trailing dots, labels over 63 or names over 253 bytes, a lone CR or LF, the\n"
+     "same entry twice in one list and entries in both tracking lists; then a\n"
+     "summary line counting each reason. Changes nothing.\n"
+     "Exit status: 0 when nothing was found, 1 when something was, 2 on error.\n"
+     "\n"
+     "--list LIST  check only the main, added or removed list.",
+     0, 0, check},
+    {"history", "[DOMAIN]", "print the journal of hand edits, or its lines for one domain",
+     "Prints the journal of hand edits, url-domain-log.txt in the data folder: one\n"
+     "tab-separated line per saved edit (time in UTC, user, host, window or cli,\n"
+     "action, domain). With DOMAIN, only the lines about that domain.",
+     0, 1, history},
 };
 
 } // namespace

@@ -47,9 +47,17 @@ int restore(CliContext& context, const QStringList& arguments) {
 }
 
 constexpr CliCommand kCommands[] = {
-    {"backups", "", "list the kept earlier main lists with their entry counts", 0, 0, backups},
-    {"restore", "NAME", "put a kept main list back (the current one is kept in turn)", 1, 1,
-     restore},
+    {"backups", "", "list the kept earlier main lists with their entry counts",
+     "Lists the earlier main lists kept in the tracking data folder's backups\n"
+     "folder, oldest first, as \"NAME: N entries\". A save keeps the file it replaces\n"
+     "there as url-domain-bl-YYYYMMDD-HHMMSS.txt (UTC); the newest ten are kept.\n"
+     "Changes nothing.",
+     0, 0, backups},
+    {"restore", "NAME", "put a kept main list back (the current one is kept in turn)",
+     "Makes the backup NAME (as \"backups\" lists it) the main list again and saves\n"
+     "it, keeping the current main list as a backup in turn. The added and removed\n"
+     "lists stay as they are. Prints \"N listed\".",
+     1, 1, restore},
 };
 
 } // namespace

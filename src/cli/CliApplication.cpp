@@ -2,6 +2,7 @@
 
 #include "CliCommand.h"
 #include "SettingsCommands.h"
+#include "app/CommandLineText.h"
 #include "lists/EditJournal.h"
 #include "lists/ListFiles.h"
 #include "lists/ListLoader.h"
@@ -12,6 +13,7 @@
 #include <QCommandLineParser>
 #include <algorithm>
 #include <chrono>
+#include <new>
 #include <vector>
 
 namespace quillmere::cli {
@@ -31,15 +33,33 @@ std::vector<CliCommand> allCommands() {
     return commands;
 }
 
+constexpr QLatin1String kProgram("quillmere-cli");
+
 QString usageText(const QCommandLineParser& parser) {
-    QString text = parser.helpText();
+    QString text = helpText(parser, kProgram + QStringLiteral(" [options] command [arguments]"));
     text += QStringLiteral("\nCommands:\n");
     for (const CliCommand& command : allCommands()) {
         const QString head = QStringLiteral("  %1 %2").arg(QLatin1String(command.name),
                                                            QLatin1String(command.arguments));
         text += head.leftJustified(34) + QLatin1String(command.description) + QLatin1Char('\n');
     }
-    return text + settingsUsage();
+    return text + settingsUsage() +
+           QStringLiteral("\nquillmere-cli COMMAND --help describes one command.\n\n"
+                          "Exit status: 0 on success, 1 when anything failed, 2 on wrong usage.");
+}
+
+QString commandUsage(const CliCommand& command) {
+    QString line =
+        QStringLiteral("Usage: %1 [options] %2").arg(kProgram, QLatin1String(command.name));
+    if (*command.arguments != '\0')
+        line += QLatin1Char(' ') + QLatin1String(command.arguments);
+    return line;
+}
+
+QString commandHelp(const CliCommand& command) {
+    return commandUsage(command) + QStringLiteral("\n\n") + QLatin1String(command.help) +
+           QStringLiteral("\n\nThe options --registry, --imail-root and --data, and the exit "
+                          "statuses:\nsee quillmere-cli --help.");
 }
 
 // Commands that may change a list hold the lock from before their load until after their save.
@@ -94,6 +114,56 @@ int save(CliContext& context, LoadedFiles& loadedFiles) {
     return Failure;
 }
 
+// Options a command does not take are wrong usage rather than silently ignored. Reports the
+// first one given.
+bool refuseOptionsNotTaken(const CliContext& context, const QCommandLineParser& parser,
+                           const QString& commandName, const QList<QCommandLineOption>& notTaken) {
+    for (const QCommandLineOption& option : notTaken) {
+        if (parser.isSet(option)) {
+            context.printError(QStringLiteral("The command %1 takes no --%2 option.")
+                                   .arg(commandName, option.names().constFirst()));
+            return true;
+        }
+    }
+    return false;
+}
+
+// Loads the lists and runs the command on them. A load that fails leaves nothing to save.
+int loadAndRun(CliContext& context, const CliCommand& command, const QStringList& arguments,
+               LoadedFiles& loadedFiles) {
+    const LoadOutcome loaded = loadLists(context.lists, context.imailPath, context.dataPath);
+    if (!loaded.mainFound || !loaded.errors.isEmpty()) {
+        context.saveAfterwards = false;
+        if (!loaded.mainFound)
+            return reportMissingBlacklist(context, command);
+        for (const QString& error : loaded.errors)
+            context.printError(error);
+        return failureStatus(command);
+    }
+    loadedFiles = loaded.files;
+    return command.run(context, arguments);
+}
+
+// --help alone describes the tool; after a command's name, that command.
+int printHelp(const CliContext& context, const QCommandLineParser& parser,
+              const QStringList& positional) {
+    if (positional.isEmpty()) {
+        context.printLine(usageText(parser));
+        return Success;
+    }
+    const QString& name = positional.constFirst();
+    if (isSettingsCommand(name)) {
+        context.printLine(settingsHelp());
+        return Success;
+    }
+    if (const CliCommand* command = findCommand(name)) {
+        context.printLine(commandHelp(*command));
+        return Success;
+    }
+    context.printError(QStringLiteral("Unknown command \"%1\".\n").arg(name) + usageText(parser));
+    return Usage;
+}
+
 } // namespace
 
 int runCli(const QStringList& arguments) {
@@ -102,6 +172,7 @@ int runCli(const QStringList& arguments) {
     parser.setApplicationDescription(
         QStringLiteral("Edits the Imail URL domain blacklist and its tracking lists."));
     const QCommandLineOption helpOption = parser.addHelpOption();
+    const QCommandLineOption versionOption = parser.addVersionOption();
     const QCommandLineOption imailOption(QStringLiteral("imail-root"),
                                          QStringLiteral("The Imail root folder."),
                                          QStringLiteral("DIR"));
@@ -131,19 +202,28 @@ int runCli(const QStringList& arguments) {
         context.printError(parser.errorText() + QLatin1Char('\n') + usageText(parser));
         return Usage;
     }
-    if (parser.isSet(helpOption)) {
-        context.printLine(usageText(parser));
+    if (parser.isSet(versionOption)) {
+        context.printLine(versionText(kProgram));
         return Success;
     }
     QStringList positional = parser.positionalArguments();
+    // The tool takes no Qt options, so --help-all is --help.
+    if (parser.isSet(helpOption) || parser.isSet(QStringLiteral("help-all")))
+        return printHelp(context, parser, positional);
     if (positional.isEmpty()) {
         context.printError(QStringLiteral("No command given.\n") + usageText(parser));
         return Usage;
     }
     const QString name = positional.takeFirst();
-    if (isSettingsCommand(name))
+    if (isSettingsCommand(name)) {
+        if (refuseOptionsNotTaken(context, parser, name,
+                                  QList<QCommandLineOption>{imailOption, dataOption, dryRunOption,
+                                                            trimOption, waitOption} +
+                                      answerOptions()))
+            return Usage;
         return runSettingsCommand(*openSystemRegistry(parser.value(registryFileOption)), context,
                                   positional);
+    }
     const CliCommand* command = findCommand(name);
     if (!command) {
         context.printError(QStringLiteral("Unknown command \"%1\".\n").arg(name) +
@@ -152,23 +232,19 @@ int runCli(const QStringList& arguments) {
     }
     if (positional.size() < command->minArguments ||
         (command->maxArguments >= 0 && positional.size() > command->maxArguments)) {
-        context.printError(
-            QStringLiteral("Usage: quillmere-cli [options] %1 %2")
-                .arg(QLatin1String(command->name), QLatin1String(command->arguments)));
+        context.printError(commandUsage(*command));
         return Usage;
     }
+    QList<QCommandLineOption> notTaken;
+    if (!takesDryRun(*command))
+        notTaken << dryRunOption;
+    if (!takesTrim(*command))
+        notTaken << trimOption;
+    if (refuseOptionsNotTaken(context, parser, name, notTaken) ||
+        !takeAnswerOptions(parser, *command, context))
+        return Usage;
     context.dryRun = parser.isSet(dryRunOption);
     context.trim = parser.isSet(trimOption);
-    const bool dryRunMisplaced = context.dryRun && !takesDryRun(*command);
-    if (dryRunMisplaced || (context.trim && !takesTrim(*command))) {
-        const QString option =
-            dryRunMisplaced ? QStringLiteral("--dry-run") : QStringLiteral("--trim");
-        context.printError(QStringLiteral("The command %1 takes no %2 option.")
-                               .arg(QLatin1String(command->name), option));
-        return Usage;
-    }
-    if (!takeAnswerOptions(parser, *command, context))
-        return Usage;
     bool waitIsNumber = false;
     const int waitSeconds = parser.value(waitOption).toInt(&waitIsNumber);
     if (!waitIsNumber || waitSeconds < 0) {
@@ -180,33 +256,36 @@ int runCli(const QStringList& arguments) {
     context.dataPath = parser.value(dataOption);
     if (!parser.isSet(imailOption) || !parser.isSet(dataOption)) {
         const auto registry = openSystemRegistry(parser.value(registryFileOption));
-        if (!useStoredFolders(*registry, context, !parser.isSet(imailOption),
-                              !parser.isSet(dataOption)))
-            return Usage;
+        if (const int status = useStoredFolders(*registry, context, !parser.isSet(imailOption),
+                                                !parser.isSet(dataOption));
+            status != Success)
+            return status;
     }
 
-    if (!fileExists(mainListPath(context.imailPath))) {
+    // Nothing to lock in a folder without a blacklist; a folder or FIFO in its place is the
+    // load's to report.
+    if (checkFilePath(mainListPath(context.imailPath)).kind == PathKind::Missing)
         return reportMissingBlacklist(context, *command);
-    }
     ListLock lock(context.imailPath);
     if (mayChangeLists(*command, context) && !lock.acquire(std::chrono::seconds(waitSeconds))) {
         context.printError(lock.error());
         return Failure;
     }
 
-    LoadOutcome loaded = loadLists(context.lists, context.imailPath, context.dataPath);
-    if (!loaded.mainFound) {
-        return reportMissingBlacklist(context, *command);
-    }
-    if (!loaded.errors.isEmpty()) {
-        for (const QString& error : loaded.errors)
-            context.printError(error);
+    // Running out of memory anywhere in the load or the command (a huge file, a sort, a merge)
+    // ends it with nothing saved, rather than an abort.
+    LoadedFiles loadedFiles;
+    int status = Failure;
+    try {
+        status = loadAndRun(context, *command, positional, loadedFiles);
+    } catch (const std::bad_alloc&) {
+        context.printError(
+            QStringLiteral("Not enough memory to run the command %1; nothing was saved.")
+                .arg(name));
         return failureStatus(*command);
     }
-
-    int status = command->run(context, positional);
     if (context.saveAfterwards && status != Usage)
-        status = std::max(status, save(context, loaded.files));
+        status = std::max(status, save(context, loadedFiles));
     return status;
 }
 

@@ -15,6 +15,7 @@ struct CliCommand {
     const char* name;
     const char* arguments;   // shown in the usage text
     const char* description; // shown in the usage text
+    const char* help;        // shown by COMMAND --help, below the command's usage line
     int minArguments;
     int maxArguments; // -1: any number
     int (*run)(CliContext& context, const QStringList& arguments);

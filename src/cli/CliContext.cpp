@@ -22,9 +22,30 @@ void CliContext::printError(const QString& text) const {
     std::fputc('\n', stderr);
 }
 
-bool toEntries(const CliContext& context, const QStringList& arguments,
-               std::vector<std::string>& entries) {
+namespace {
+// An argument as the administrator typed it, with line breaks made visible.
+QString shownArgument(QString argument) {
+    argument.replace(QLatin1Char('\r'), QLatin1String("\\r"));
+    argument.replace(QLatin1Char('\n'), QLatin1String("\\n"));
+    return QLatin1Char('"') + argument + QLatin1Char('"');
+}
+} // namespace
+
+int toEntries(const CliContext& context, const QStringList& arguments,
+              std::vector<std::string>& entries) {
     entries.clear();
+    for (const QString& argument : arguments) {
+        if (argument.isEmpty() || argument.contains(QLatin1Char('\r')) ||
+            argument.contains(QLatin1Char('\n'))) {
+            context.printError(shownArgument(argument) +
+                               (argument.isEmpty()
+                                    ? QStringLiteral(" cannot be stored: a domain is never empty")
+                                    : QStringLiteral(" cannot be stored: a domain holds no line "
+                                                     "break (CR or LF)")));
+            entries.clear();
+            return Usage;
+        }
+    }
     for (const QString& argument : arguments) {
         for (QChar c : argument) {
             if (c.unicode() > 0xFF) {
@@ -35,13 +56,14 @@ bool toEntries(const CliContext& context, const QStringList& arguments,
                              QStringLiteral("%1")
                                  .arg(c.unicode(), 4, 16, QLatin1Char('0'))
                                  .toUpper()));
-                return false;
+                entries.clear();
+                return Failure;
             }
         }
         const QByteArray bytes = argument.toLatin1();
         entries.emplace_back(bytes.constData(), static_cast<std::size_t>(bytes.size()));
     }
-    return true;
+    return Success;
 }
 
 QString entryText(std::string_view entry) {

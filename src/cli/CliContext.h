@@ -32,11 +32,13 @@ public:
     void printError(const QString& text) const;
 };
 
-// Command-line text as list entries: every character must exist in ISO-8859-1, or the argument is
-// refused (a "?" in its place would corrupt the list). Returns false after reporting the first
-// argument that cannot be stored.
-bool toEntries(const CliContext& context, const QStringList& arguments,
-               std::vector<std::string>& entries);
+// Command-line text as list entries. An empty argument, or one holding CR or LF, is wrong usage:
+// it would write an empty line or more than one entry, which the window's "add" can never do.
+// Every character must exist in ISO-8859-1, or the argument cannot be stored (a "?" in its place
+// would corrupt the list). Returns Success, or the status after reporting the first argument
+// refused; no argument is taken when one is refused.
+int toEntries(const CliContext& context, const QStringList& arguments,
+              std::vector<std::string>& entries);
 
 QString entryText(std::string_view entry);
 

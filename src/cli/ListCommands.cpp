@@ -34,8 +34,8 @@ int count(CliContext& context, const QStringList&) {
 
 int add(CliContext& context, const QStringList& arguments) {
     std::vector<std::string> domains;
-    if (!toEntries(context, arguments, domains))
-        return Failure;
+    if (const int status = toEntries(context, arguments, domains); status != Success)
+        return status;
     for (const std::string& domain : domains) {
         if (context.lists.add(domain) == AddOutcome::AlreadyListed)
             context.printError(entryText(domain) + QStringLiteral(" is already blacklisted"));
@@ -49,8 +49,8 @@ int applyToFirstMatch(CliContext& context, const QStringList& arguments, ListId 
                       bool (TrackedLists::*command)(std::optional<std::size_t>),
                       const char* absentText) {
     std::vector<std::string> domains;
-    if (!toEntries(context, arguments, domains))
-        return Failure;
+    if (const int status = toEntries(context, arguments, domains); status != Success)
+        return status;
     int status = Success;
     for (const std::string& domain : domains) {
         if (!(context.lists.*command)(context.lists.list(id).find(domain))) {
@@ -90,14 +90,42 @@ int sort(CliContext& context, const QStringList& arguments) {
 }
 
 constexpr CliCommand kCommands[] = {
-    {"show", "main|added|removed", "print a list's entries, one per line", 1, 1, show},
-    {"count", "", "print the three counts: \"N listed\", \"N added\", \"N removed\"", 0, 0, count},
-    {"add", "DOMAIN...", "add domains as the \"add\" button does", 1, -1, add},
-    {"remove", "DOMAIN...", "remove domains from the main list, recording them", 1, -1, remove},
-    {"unadd", "DOMAIN...", "withdraw hand additions (the Added tab's \"remove\")", 1, -1, unadd},
-    {"reactivate", "DOMAIN...", "put removed domains back into the main list", 1, -1, reactivate},
-    {"clear-added", "", "empty the added list, leaving the main list alone", 0, 0, clearAdded},
-    {"sort", "main|added|removed", "sort a list", 1, 1, sort},
+    {"show", "main|added|removed", "print a list's entries, one per line",
+     "Prints the entries of the main, added or removed list, one per line, as their\n"
+     "own bytes. Changes nothing.",
+     1, 1, show},
+    {"count", "", "print the three counts: \"N listed\", \"N added\", \"N removed\"",
+     "Prints the counts of the three lists as the window's count panel shows them:\n"
+     "\"N listed\", \"N added\" and \"N removed\", one per line. Changes nothing.",
+     0, 0, count},
+    {"add", "DOMAIN...", "add domains as the \"add\" button does",
+     "Adds each domain as the \"add\" button does: appends it to the main and added\n"
+     "lists and takes one copy of it out of the removed list. A domain already in\n"
+     "the main list is reported as \"DOMAIN is already blacklisted\" and changes\n"
+     "nothing. Saves the lists it changed.",
+     1, -1, add},
+    {"remove", "DOMAIN...", "remove domains from the main list, recording them",
+     "Removes the first equal entry of the main list for each domain, as \"remove\"\n"
+     "on the Main tab does: a hand addition is withdrawn from the added list, any\n"
+     "other domain is recorded in the removed list. A domain not in the main list\n"
+     "is reported and makes the exit status 1; the others are still removed.",
+     1, -1, remove},
+    {"unadd", "DOMAIN...", "withdraw hand additions (the Added tab's \"remove\")",
+     "Withdraws each hand addition, as \"remove\" on the Added tab does: takes the\n"
+     "domain out of the added list and its first copy out of the main list. A\n"
+     "domain not in the added list is reported and makes the exit status 1.",
+     1, -1, unadd},
+    {"reactivate", "DOMAIN...", "put removed domains back into the main list",
+     "Moves each domain from the removed list back to the end of the main list, as\n"
+     "\"re-activate\" does. A domain not in the removed list is reported and makes\n"
+     "the exit status 1.",
+     1, -1, reactivate},
+    {"clear-added", "", "empty the added list, leaving the main list alone",
+     "Empties the added list, as \"clear\" answered with Yes does; the main list\n"
+     "keeps the domains.",
+     0, 0, clearAdded},
+    {"sort", "main|added|removed", "sort a list",
+     "Sorts the main, added or removed list by byte value and saves it.", 1, 1, sort},
 };
 
 } // namespace

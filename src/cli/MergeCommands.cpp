@@ -50,12 +50,29 @@ int mergeLists(CliContext& context, std::optional<EntryList::Block> factoryBytes
     return Success;
 }
 
+// A wrong data folder would silently drop every hand edit from the merge; a first merge before
+// any hand edit is legitimate, so this is a warning only.
+void warnOfMissingDataFolder(const CliContext& context) {
+    const QString folder = QFileInfo(addedListPath(context.dataPath)).path();
+    if (!QFileInfo::exists(folder))
+        context.printError(
+            QStringLiteral("%1 does not exist: no hand additions or removals are applied")
+                .arg(displayPath(context.dataPath)));
+}
+
 // A merge that runs out of memory leaves the Main list unmarked, so nothing is saved.
-int runMerge(CliContext& context, std::optional<EntryList::Block> factoryBytes,
-             const QString& path) {
+int runMerge(CliContext& context, const std::optional<QString>& factoryPath) {
     try {
-        return mergeLists(context, std::move(factoryBytes), path);
+        std::optional<EntryList::Block> factoryBytes;
+        if (factoryPath) {
+            factoryBytes = readChosenFile(context, *factoryPath);
+            if (!factoryBytes)
+                return Failure;
+        }
+        warnOfMissingDataFolder(context);
+        return mergeLists(context, std::move(factoryBytes), factoryPath.value_or(QString()));
     } catch (const std::bad_alloc&) {
+        context.saveAfterwards = false;
         context.printError(
             QStringLiteral("Not enough memory to merge the lists; nothing was saved."));
         return Failure;
@@ -63,17 +80,21 @@ int runMerge(CliContext& context, std::optional<EntryList::Block> factoryBytes,
 }
 
 int merge(CliContext& context, const QStringList& arguments) {
-    std::optional<EntryList::Block> factoryBytes = readChosenFile(context, arguments.at(0));
-    if (!factoryBytes)
-        return Failure;
-    return runMerge(context, std::move(factoryBytes), arguments.at(0));
+    return runMerge(context, arguments.at(0));
 }
 
 int rebuild(CliContext& context, const QStringList&) {
-    return runMerge(context, std::nullopt, QString());
+    return runMerge(context, std::nullopt);
 }
 
 int evaluate(CliContext& context, const QStringList& arguments) {
+    // The window disables the command on an empty Added list; trimming one would only write an
+    // empty tracking file.
+    if (context.trim && context.lists.added().empty()) {
+        context.printError(QStringLiteral("The Added list is empty."));
+        context.saveAfterwards = false;
+        return Success;
+    }
     const std::optional<EntryList::Block> releaseBytes = readChosenFile(context, arguments.at(0));
     if (!releaseBytes)
         return Failure;
@@ -94,13 +115,39 @@ int evaluate(CliContext& context, const QStringList& arguments) {
 
 constexpr CliCommand kCommands[] = {
     {"merge", "FILE [--dry-run]",
-     "merge a factory list, re-apply the added and removed lists, sort; prints \"N listed\"", 1, 1,
-     merge},
+     "merge a factory list, re-apply the added and removed lists, sort; prints \"N listed\"",
+     "Merges the factory list FILE, as \"&Merge new factory list...\" does: the main\n"
+     "list becomes the sorted union of itself, FILE's lines (cut at each CR LF) and\n"
+     "the added list, each entry once, less every entry of the removed list. Prints\n"
+     "\"N listed\" and saves the main list; the added and removed lists never change.\n"
+     "FILE is read whole first: a file that cannot be read changes nothing.\n"
+     "\n"
+     "--dry-run  save nothing; print \"N gained\" (entries the main list did not hold),\n"
+     "           \"N lost\" (entries of the old main list, counted per copy, that the\n"
+     "           new one no longer holds: every copy of a removed domain, and every\n"
+     "           extra copy of a duplicated domain, which stays listed once) and\n"
+     "           \"N listed\"; the old count less lost plus gained is the new count.",
+     1, 1, merge},
     {"rebuild", "[--dry-run]", "re-apply the added and removed lists and sort; prints \"N listed\"",
+     "Re-applies the added and removed lists to the main list and sorts it, each\n"
+     "entry once, as \"Rebuild\" does: a merge without a new file. Prints \"N listed\"\n"
+     "and saves the main list.\n"
+     "\n"
+     "--dry-run  save nothing; print \"N gained\", \"N lost\" and \"N listed\", as\n"
+     "           merge --dry-run does.",
      0, 0, rebuild},
     {"evaluate", "FILE [--trim]",
-     "print the added entries a release lacks and those it lists; --trim keeps only the first", 1,
-     1, evaluate},
+     "print the added entries a release lacks and those it lists; --trim keeps only the first",
+     "Evaluates the added list against the release FILE, as \"&Evaluate added\n"
+     "URLs...\" does: prints \"Unique\", the added entries FILE lacks, an empty line,\n"
+     "\"Listed in release\" and the added entries FILE lists, in the added list's\n"
+     "order. Changes nothing.\n"
+     "\n"
+     "--trim  then keep only the unique entries in the added list and save it, as\n"
+     "        \"Trim added list\" does. With an empty added list it prints \"The Added\n"
+     "        list is empty.\" on standard error, reads no file, changes nothing\n"
+     "        and exits with status 0.",
+     1, 1, evaluate},
 };
 
 } // namespace

@@ -24,7 +24,17 @@ QString fullName(const QString& name) {
     return settingsKey() + name;
 }
 
+// A store that cannot be read is reported rather than shown as holding nothing.
+bool reportProblem(Registry& registry, const CliContext& context) {
+    const QString problem = registry.problem();
+    if (!problem.isEmpty())
+        context.printError(problem);
+    return !problem.isEmpty();
+}
+
 int printSettings(Registry& registry, const CliContext& context) {
+    if (reportProblem(registry, context))
+        return Failure;
     QStringList missing;
     QStringList notes;
     for (const char* name : settingNames) {
@@ -72,6 +82,15 @@ int setSetting(Registry& registry, const CliContext& context, const QString& nam
             QStringLiteral("%1 is a switch: give 0 or 1, not \"%2\"").arg(name, value));
         return Usage;
     }
+    if (value.contains(QLatin1Char('\r')) || value.contains(QLatin1Char('\n'))) {
+        context.printError(
+            QStringLiteral("%1 cannot hold a line break (CR or LF): a settings value is one line")
+                .arg(name));
+        return Usage;
+    }
+    // A store that cannot be read is never rewritten: its unread values would be lost.
+    if (reportProblem(registry, context))
+        return Failure;
     if (!registry.write(fullName(name), value)) {
         context.printError(
             QStringLiteral("Could not write the registry value %1").arg(fullName(name)));
@@ -97,6 +116,21 @@ QString settingsUsage() {
                 "as 0 or 1");
 }
 
+QString settingsHelp() {
+    return QStringLiteral(
+        "Usage: quillmere-cli [--registry FILE] settings\n"
+        "       quillmere-cli [--registry FILE] settings set NAME VALUE\n"
+        "\n"
+        "settings prints the seven stored values as name=value lines, then Imail's\n"
+        "TopDir= and Version= when Imail's root folder is recorded; values not stored,\n"
+        "and switches that are not 0 or 1, are named on standard error.\n"
+        "\n"
+        "settings set stores one of imailPath, dataPath, importPath, or exitSave,\n"
+        "exitSort, restartQueue as 0 or 1. installPath is the installer's and is\n"
+        "refused, as are other names (exit status 2); a failed write is exit status 1.\n"
+        "Neither loads a list.");
+}
+
 int runSettingsCommand(Registry& registry, const CliContext& context,
                        const QStringList& arguments) {
     if (arguments.isEmpty())
@@ -107,8 +141,10 @@ int runSettingsCommand(Registry& registry, const CliContext& context,
     return Usage;
 }
 
-bool useStoredFolders(Registry& registry, CliContext& context, bool needImailPath,
-                      bool needDataPath) {
+int useStoredFolders(Registry& registry, CliContext& context, bool needImailPath,
+                     bool needDataPath) {
+    if (reportProblem(registry, context))
+        return Failure;
     if (needImailPath) {
         const std::optional<QString> imailPath =
             registry.read(fullName(QLatin1String(valueName::imailPath)));
@@ -117,7 +153,7 @@ bool useStoredFolders(Registry& registry, CliContext& context, bool needImailPat
                 QStringLiteral("No Imail root folder is stored (%1): give --imail-root DIR, or "
                                "store it with: quillmere-cli settings set imailPath DIR")
                     .arg(fullName(QLatin1String(valueName::imailPath))));
-            return false;
+            return Usage;
         }
         context.imailPath = *imailPath;
     }
@@ -134,10 +170,10 @@ bool useStoredFolders(Registry& registry, CliContext& context, bool needImailPat
                                "set dataPath DIR")
                     .arg(fullName(QLatin1String(valueName::dataPath)),
                          fullName(QLatin1String(valueName::installPath))));
-            return false;
+            return Usage;
         }
     }
-    return true;
+    return Success;
 }
 
 } // namespace quillmere::cli

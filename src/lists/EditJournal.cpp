@@ -56,8 +56,11 @@ QString appendToJournal(const QString& dataPath, const std::vector<Edit>& edits,
     if (edits.empty())
         return QString();
     const QString path = journalPath(dataPath);
+    // The journal lives beside the tracking lists. Without their folder the save wrote none of
+    // them (it creates the folder when it does), so the edits touched the Main list alone; a
+    // folder made for the journal would hide a wrong --data, which merge and rebuild warn of.
     if (!dataPath.isEmpty() && !QDir(dataPath).exists())
-        return journalError(path, QStringLiteral("the tracking data folder does not exist"));
+        return QString();
     // The journal holds single-byte text, as the lists do.
     std::vector<Edit> journaled = edits;
     for (Edit& edit : journaled)

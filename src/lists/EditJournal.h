@@ -17,7 +17,8 @@ QString journalPath(const QString& dataPath);
 // and the program, in one write at the end of the file; the file is created when missing and never
 // rewritten. A journal whose last line was cut short gets its CR LF first, so that the cut line
 // stays apart. Nothing is written for no edits. Returns an error naming the file, or an empty
-// string. The data folder is not created: a journal without its tracking lists would mislead.
+// string. Where the tracking data folder does not exist nothing is written and it is not created:
+// the save then wrote no tracking list, and a folder made for the journal would hide a wrong one.
 QString appendToJournal(const QString& dataPath, const std::vector<Edit>& edits,
                         JournalProgram program);
 

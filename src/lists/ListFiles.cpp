@@ -3,14 +3,33 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <filesystem>
 #include <memory>
 #include <string>
+#include <system_error>
 
 namespace quillmere {
 
 namespace {
 QString inFolder(const QString& folder, const char* name) {
     return folder + QLatin1Char('/') + QLatin1String(name);
+}
+
+const char* notAFileReason(std::filesystem::file_type type) {
+    using std::filesystem::file_type;
+    switch (type) {
+    case file_type::directory:
+        return "it is a folder, not a file";
+    case file_type::fifo:
+        return "it is a FIFO, not a regular file";
+    case file_type::block:
+    case file_type::character:
+        return "it is a device, not a regular file";
+    case file_type::socket:
+        return "it is a socket, not a regular file";
+    default:
+        return "it is not a regular file";
+    }
 }
 } // namespace
 
@@ -41,7 +60,33 @@ bool fileExists(const QString& path) {
     return info.exists() && !info.isDir();
 }
 
+PathCheck checkFilePath(const QString& path) {
+    std::error_code error;
+    const std::filesystem::file_status status = std::filesystem::status(nativePath(path), error);
+    const QString shown = displayPath(path);
+    if (status.type() == std::filesystem::file_type::not_found) {
+        // A file where the folder should be is a wrong folder setting, not an empty list.
+        const QString folder = QFileInfo(path).path();
+        if (QFileInfo(folder).isFile())
+            return {PathKind::Unreadable,
+                    QStringLiteral("Cannot read %1: %2 is a file, not a folder")
+                        .arg(shown, displayPath(folder))};
+        return {PathKind::Missing, QString()};
+    }
+    if (error)
+        return {PathKind::Unreadable, QStringLiteral("Cannot read %1: %2")
+                                          .arg(shown, QString::fromStdString(error.message()))};
+    if (status.type() != std::filesystem::file_type::regular)
+        return {PathKind::Unreadable,
+                QStringLiteral("Cannot read %1: %2")
+                    .arg(shown, QLatin1String(notAFileReason(status.type())))};
+    return {PathKind::File, QString()};
+}
+
 ReadResult readFileBytes(const QString& path) {
+    const PathCheck check = checkFilePath(path);
+    if (check.kind == PathKind::Unreadable)
+        return {std::nullopt, check.error};
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return {std::nullopt,
@@ -56,7 +101,8 @@ ReadResult readFileBytes(const QString& path) {
                 std::nullopt,
                 QStringLiteral("Cannot read %1: %2").arg(displayPath(path), file.errorString())};
     } else {
-        // Files that report no size (pipes, some special files) are read to their end.
+        // Regular files that report no size (as some virtual file systems do) are read to
+        // their end.
         const QByteArray all = file.readAll();
         bytes->assign(all.constData(), static_cast<std::size_t>(all.size()));
     }

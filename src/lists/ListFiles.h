@@ -23,12 +23,25 @@ std::filesystem::path nativePath(const QString& path);
 // True when a file (not a folder) of that exact path exists.
 bool fileExists(const QString& path);
 
+// What stands at a path, found without opening it (opening a FIFO would wait for a writer).
+enum class PathKind {
+    Missing,    // nothing: no such file
+    File,       // a regular file
+    Unreadable, // a folder, FIFO, device or socket, or a path the system cannot look at
+};
+struct PathCheck {
+    PathKind kind = PathKind::Missing;
+    QString error; // for Unreadable: names the path and why it cannot be read
+};
+PathCheck checkFilePath(const QString& path);
+
 struct ReadResult {
     std::optional<EntryList::Block> bytes; // empty when the file could not be read
     QString error;                         // names the file and the reason
 };
 
-// Reads a whole file in one read, as bytes.
+// Reads a whole regular file in one read, as bytes. Anything else at the path is refused before
+// it is opened, so a FIFO or a device never blocks or floods the read.
 ReadResult readFileBytes(const QString& path);
 
 // Reads a list file: its bytes cut at every CR LF, empty pieces dropped.

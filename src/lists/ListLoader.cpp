@@ -8,7 +8,7 @@ namespace {
 bool loadOne(TrackedLists& lists, ListId id, const QString& path, LoadOutcome& outcome) {
     FileSnapshot& snapshot = outcome.files[static_cast<std::size_t>(id)];
     snapshot = FileSnapshot::missing(path);
-    if (!fileExists(path))
+    if (checkFilePath(path).kind == PathKind::Missing)
         return false;
     ReadResult read = readFileBytes(path);
     if (!read.bytes) {
@@ -25,7 +25,7 @@ bool loadOne(TrackedLists& lists, ListId id, const QString& path, LoadOutcome& o
 LoadOutcome loadLists(TrackedLists& lists, const QString& imailPath, const QString& dataPath) {
     LoadOutcome outcome;
     const QString mainPath = mainListPath(imailPath);
-    if (!fileExists(mainPath))
+    if (checkFilePath(mainPath).kind == PathKind::Missing)
         return outcome;
     outcome.mainFound = true;
     outcome.mainRead = loadOne(lists, ListId::Main, mainPath, outcome);

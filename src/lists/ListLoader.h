@@ -10,14 +10,15 @@ namespace quillmere {
 
 // Reads the three list files into the lists, leaving the flags as they are.
 struct LoadOutcome {
-    bool mainFound = false; // false: the Main list file is missing and nothing was loaded
+    bool mainFound = false; // false: nothing is at the Main list's path and nothing was loaded
     bool mainRead = false;  // the Main list file was found and read whole
     QStringList errors;     // files that exist but could not be read, with the reason
     LoadedFiles files;      // what each file was, for the change check of the next save
 };
 
-// A missing tracking file is an empty list and no error. A tracking file that exists but cannot
-// be read is an error: treating it as empty would wipe it at the next save.
+// A missing tracking file is an empty list and no error. Anything else at a list's path that
+// cannot be read (a folder, FIFO or device, a file without read permission) is an error naming
+// the path: treating it as empty would wipe it at the next save.
 LoadOutcome loadLists(TrackedLists& lists, const QString& imailPath, const QString& dataPath);
 
 } // namespace quillmere

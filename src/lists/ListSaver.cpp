@@ -103,7 +103,10 @@ SaveOutcome saveAll(TrackedLists& lists, const SaveRequest& request) {
 
     const QString mainPath = mainListPath(request.imailPath);
     MainListBackups backups(request.dataPath);
-    const bool backUpMain = lists.isModified(ListId::Main) && fileExists(mainPath);
+    // The backups live in the tracking data folder; one that does not exist yet (no hand edit
+    // saved so far, or a mistyped folder) is not made for them.
+    const bool backUpMain =
+        lists.isModified(ListId::Main) && fileExists(mainPath) && QDir(request.dataPath).exists();
     if (backUpMain) {
         const QString error = backups.keep(mainPath, QDateTime::currentDateTimeUtc());
         if (!error.isEmpty())

@@ -1,6 +1,7 @@
 // The desktop program: the start-up sequence, then the main window until it closes.
 
 #include "MainWindow.h"
+#include "app/CommandLineText.h"
 #include "app/StartupSequence.h"
 #include "dialogs/LoadWindow.h"
 #include "dialogs/QtPrompter.h"
@@ -11,7 +12,9 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <cstdio>
 #include <memory>
+#include <optional>
 
 using namespace quillmere;
 
@@ -53,16 +56,50 @@ private:
     bool m_mainShown = false;
 };
 
+void print(std::FILE* stream, const QString& text) {
+    std::fputs(qPrintable(text + QLatin1Char('\n')), stream);
+}
+
+// --help, --version and a wrong option are answered as text before the window system starts, so
+// they work without a display. Returns the exit status when the program is to end.
+std::optional<int> answerInText(QCommandLineParser& parser, const QCommandLineOption& helpOption,
+                                const QCommandLineOption& versionOption, int argc, char** argv) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const QString usage = QStringLiteral("quillmere [options]");
+    if (!parser.parse(arguments)) {
+        print(stderr, parser.errorText() + QLatin1Char('\n') + helpText(parser, usage));
+        return 2;
+    }
+    if (parser.isSet(helpOption)) {
+        print(stdout, helpText(parser, usage));
+        return 0;
+    }
+    if (parser.isSet(versionOption)) {
+        print(stdout, versionText(QStringLiteral("quillmere")));
+        return 0;
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Quillmere"));
-
     QCommandLineParser parser;
-    parser.addHelpOption();
+    parser.setApplicationDescription(
+        QStringLiteral("Edits the Imail URL domain blacklist and keeps track of hand edits."));
+    const QCommandLineOption helpOption = parser.addHelpOption();
+    const QCommandLineOption versionOption = parser.addVersionOption();
     const QCommandLineOption registryFileOption = registryOption();
     parser.addOption(registryFileOption);
+    if (const std::optional<int> status =
+            answerInText(parser, helpOption, versionOption, argc, argv))
+        return *status;
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Quillmere"));
+    // Again with the arguments as Qt reads them, which on Windows keeps every character of a path.
     parser.process(app);
 
     Module1 module;

@@ -1,5 +1,10 @@
 #include "IniRegistry.h"
 
+#include "LiteralIniFormat.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QSettings>
 #include <utility>
 
@@ -7,30 +12,58 @@ namespace quillmere {
 
 namespace {
 
-// QSettings separates groups with "/" and would escape a backslash inside a key; a section
-// written as [A\B\C] reads back as the group A/B/C, so full names are turned into that form.
+// QSettings separates groups with "/"; the literal format reads a section [A\B\C] as the group
+// A/B/C, so full names are turned into that form.
 QString keyOf(const QString& fullName) {
     QString key = fullName;
     key.replace(QLatin1Char('\\'), QLatin1Char('/'));
     return key;
 }
 
+// Why the file cannot be read as a settings store, naming it; empty when it can or when there is
+// none. Anything but a regular file is refused before it is opened: a FIFO would block.
+QString fileProblem(const QString& file) {
+    const QFileInfo info(file);
+    if (!info.exists())
+        return QString();
+    const QString shown = QDir::toNativeSeparators(file);
+    const auto problem = [&shown](const QString& reason) {
+        return QStringLiteral("Cannot read the settings file %1: %2").arg(shown, reason);
+    };
+    if (info.isDir())
+        return problem(QStringLiteral("it is a folder, not a file"));
+    if (!info.isFile())
+        return problem(QStringLiteral("it is not a regular file"));
+    QFile device(file);
+    if (!device.open(QIODevice::ReadOnly))
+        return problem(device.errorString());
+    QSettings::SettingsMap keys;
+    QString error;
+    if (!parseLiteralIni(device.readAll(), keys, &error))
+        return problem(error);
+    return QString();
+}
+
 std::optional<QString> readFrom(const QString& file, const QString& key) {
-    const QSettings settings(file, QSettings::IniFormat);
+    if (!fileProblem(file).isEmpty())
+        return std::nullopt;
+    const QSettings settings(file, literalIniFormat());
     const QVariant value = settings.value(key);
     if (!value.isValid())
         return std::nullopt;
-    // An unquoted comma in a hand-written value makes QSettings read a list of strings.
-    if (value.typeId() == QMetaType::QStringList)
-        return value.toStringList().join(QStringLiteral(", "));
     return value.toString();
 }
 
-// Applies one change and writes the file at once. A QSettings object keeps the first error it
-// met, so each change gets its own. When the file cannot be written, the change is taken back in
-// QSettings' shared cache of the file too, or a later write would store it after all.
+// Applies one change and writes the file at once, never over a file that could not be read: its
+// unread values would be lost. A QSettings object keeps the first error it met, so each change
+// gets its own. When the file cannot be written, the change is taken back in QSettings' shared
+// cache of the file too, or a later write would store it after all.
 template <typename Change> bool changeFile(const QString& file, const QString& key, Change change) {
-    QSettings settings(file, QSettings::IniFormat);
+    if (!fileProblem(file).isEmpty())
+        return false;
+    QSettings settings(file, literalIniFormat());
+    if (settings.status() != QSettings::NoError)
+        return false;
     const QVariant before = settings.value(key);
     change(settings);
     settings.sync();
@@ -60,7 +93,19 @@ std::optional<QString> IniRegistry::read(const QString& fullName) {
     return std::nullopt;
 }
 
+QString IniRegistry::problem() {
+    if (QString problem = fileProblem(m_file); !problem.isEmpty())
+        return problem;
+    for (const QString& fallback : std::as_const(m_fallbacks)) {
+        if (QString problem = fileProblem(fallback); !problem.isEmpty())
+            return problem;
+    }
+    return QString();
+}
+
 bool IniRegistry::write(const QString& fullName, const QString& value) {
+    if (value.contains(QLatin1Char('\r')) || value.contains(QLatin1Char('\n')))
+        return false;
     const QString key = keyOf(fullName);
     return changeFile(m_file, key, [&](QSettings& settings) { settings.setValue(key, value); });
 }

@@ -7,11 +7,13 @@
 namespace quillmere {
 
 // The registry as an INI file, for machines without a Windows registry. A key is a section named
-// by its full path and a value a name=value line:
+// by its full path and a value a name=value line, read and written literally (LiteralIniFormat):
 //
 //   [HKEY_LOCAL_MACHINE\SOFTWARE\Brindlecove\Quillmere]
 //   installPath=/opt/quillmere
 //
+// A file that exists but cannot be read (no permission, not a regular file, a malformed line) is
+// a problem, reported by problem(); it reads as holding nothing and is never written over.
 // Reads fall back, in order, to read-only files that an installation provides (for example the
 // installPath recorded by a package); writes and removals go to the first file only.
 class IniRegistry final : public Registry {
@@ -21,6 +23,7 @@ public:
     std::optional<QString> read(const QString& fullName) override;
     bool write(const QString& fullName, const QString& value) override;
     bool remove(const QString& fullName) override;
+    QString problem() override;
 
     const QString& fileName() const { return m_file; }
 

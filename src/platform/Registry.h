@@ -16,6 +16,9 @@ public:
     virtual bool write(const QString& fullName, const QString& value) = 0;
     // Deletes a value, so that a write can be taken back; true when the value is gone afterwards.
     virtual bool remove(const QString& fullName) = 0;
+    // Why the store as a whole cannot be read, naming it; empty when it can. Reads of such a
+    // store find nothing, which must not pass for values that are not stored.
+    virtual QString problem() { return QString(); }
 };
 
 } // namespace quillmere

@@ -6,12 +6,16 @@
 
 namespace quillmere::test {
 
-void startCli(QProcess& process, const QStringList& arguments, const CliLimits& limits) {
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
-    process.setProcessEnvironment(environment);
-    if (limits.fileSizeLimit >= 0) {
-        const auto limit = static_cast<rlim_t>(limits.fileSizeLimit);
+void startCli(QProcess& process, const QStringList& arguments, const CliConditions& conditions) {
+    QProcessEnvironment variables = QProcessEnvironment::systemEnvironment();
+    variables.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+    for (const QString& variable : conditions.environment) {
+        const qsizetype equals = variable.indexOf(QLatin1Char('='));
+        variables.insert(variable.left(equals), variable.mid(equals + 1));
+    }
+    process.setProcessEnvironment(variables);
+    if (conditions.fileSizeLimit >= 0) {
+        const auto limit = static_cast<rlim_t>(conditions.fileSizeLimit);
         process.setChildProcessModifier([limit] {
             const rlimit fileSize{limit, limit};
             setrlimit(RLIMIT_FSIZE, &fileSize);
@@ -30,9 +34,9 @@ CliRun finishCli(QProcess& process) {
     return run;
 }
 
-CliRun runCli(const QStringList& arguments, const CliLimits& limits) {
+CliRun runCli(const QStringList& arguments, const CliConditions& conditions) {
     QProcess process;
-    startCli(process, arguments, limits);
+    startCli(process, arguments, conditions);
     return finishCli(process);
 }
 

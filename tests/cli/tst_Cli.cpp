@@ -180,6 +180,88 @@ private Q_SLOTS:
         QCOMPARE(lists.read(kMain), QByteArray("a.ex\r\n"));
     }
 
+    // Help and usage texts name the tool as it is installed, whatever path started it.
+    void helpAndUsageTexts_data() {
+        QTest::addColumn<QStringList>("command");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QByteArray>("out");
+        QTest::addColumn<QByteArray>("err");
+        const QByteArray toolUsage = "Usage: quillmere-cli [options] command [arguments]\n";
+        QTest::newRow("--help") << QStringList{QStringLiteral("--help")} << 0 << toolUsage
+                                << QByteArray();
+        QTest::newRow("--help-all")
+            << QStringList{QStringLiteral("--help-all")} << 0 << toolUsage << QByteArray();
+        QTest::newRow("--version")
+            << QStringList{QStringLiteral("--version")} << 0
+            << QByteArray("quillmere-cli " QUILLMERE_EXPECTED_VERSION "\n") << QByteArray();
+        QTest::newRow("no command")
+            << QStringList() << 2 << QByteArray() << QByteArray("No command given.\n") + toolUsage;
+        QTest::newRow("count, extra argument")
+            << QStringList{QStringLiteral("count"), QStringLiteral("x")} << 2 << QByteArray()
+            << QByteArray("Usage: quillmere-cli [options] count\n");
+        QTest::newRow("clear-added, extra argument")
+            << QStringList{QStringLiteral("clear-added"), QStringLiteral("x")} << 2 << QByteArray()
+            << QByteArray("Usage: quillmere-cli [options] clear-added\n");
+        QTest::newRow("add, no argument") << QStringList{QStringLiteral("add")} << 2 << QByteArray()
+                                          << QByteArray("Usage: quillmere-cli [options] add "
+                                                        "DOMAIN...\n");
+        QTest::newRow("merge --help")
+            << QStringList{QStringLiteral("merge"), QStringLiteral("--help")} << 0
+            << QByteArray("Usage: quillmere-cli [options] merge FILE [--dry-run]\n\n"
+                          "Merges the factory list FILE")
+            << QByteArray();
+        QTest::newRow("--help count")
+            << QStringList{QStringLiteral("--help"), QStringLiteral("count")} << 0
+            << QByteArray("Usage: quillmere-cli [options] count\n\n"
+                          "Prints the counts")
+            << QByteArray();
+        QTest::newRow("settings --help")
+            << QStringList{QStringLiteral("settings"), QStringLiteral("--help")} << 0
+            << QByteArray("Usage: quillmere-cli [--registry FILE] settings\n") << QByteArray();
+        QTest::newRow("unknown command --help")
+            << QStringList{QStringLiteral("frobnicate"), QStringLiteral("--help")} << 2
+            << QByteArray() << QByteArray("Unknown command \"frobnicate\".\n") + toolUsage;
+    }
+    // Each text is checked from its start (the whole of a short one); no line ends in a blank.
+    void helpAndUsageTexts() {
+        QFETCH(QStringList, command);
+        QFETCH(int, exitCode);
+        QFETCH(QByteArray, out);
+        QFETCH(QByteArray, err);
+        const Lists lists("a.ex\r\n", QByteArray(), QByteArray());
+        const CliRun run = lists.run(command);
+        QCOMPARE(run.exitCode, exitCode);
+        QCOMPARE(run.out.left(out.size()), out);
+        QCOMPARE(run.err.left(err.size()), err);
+        QCOMPARE(run.out.isEmpty(), out.isEmpty());
+        QCOMPARE(run.err.isEmpty(), err.isEmpty());
+        for (const QByteArray& line : (run.out + run.err).split('\n'))
+            QVERIFY2(!line.endsWith(' '), line.constData());
+        QCOMPARE(lists.read(kMain), QByteArray("a.ex\r\n"));
+    }
+
+    // Every command, the settings included, has its own help, and giving it runs nothing.
+    void everyCommandHasHelp() {
+        const CliRun tool = runCli({QStringLiteral("--help")});
+        const qsizetype commandsStart = tool.out.indexOf("\nCommands:\n");
+        QVERIFY(commandsStart > 0);
+        const QList<QByteArray> lines = tool.out.mid(commandsStart + 11).split('\n');
+        int described = 0;
+        for (const QByteArray& line : lines) {
+            if (!line.startsWith("  "))
+                break;
+            const QString name = QString::fromLatin1(line.trimmed().split(' ').constFirst());
+            const CliRun run = runCli({name, QStringLiteral("--help")});
+            QCOMPARE(run.exitCode, 0);
+            QVERIFY2(run.out.startsWith("Usage: quillmere-cli ") &&
+                         run.out.contains(" " + name.toLatin1()),
+                     run.out.constData());
+            QVERIFY2(run.out.count('\n') > 3, run.out.constData());
+            ++described;
+        }
+        QVERIFY(described >= 11);
+    }
+
     void backupsKeepTheNewestTenAndRestore() {
         const Lists lists("a.ex\r\n", QByteArray(), QByteArray());
         for (int k = 1; k <= 12; ++k)

@@ -33,7 +33,8 @@ public:
         m_folder.write(kAdded, added);
         m_folder.write(kRemoved, removed);
     }
-    CliRun run(const QStringList& command, const quillmere::test::CliLimits& limits = {}) const {
+    CliRun run(const QStringList& command,
+               const quillmere::test::CliConditions& limits = {}) const {
         return runCli(
             QStringList{QStringLiteral("--imail-root"), m_folder.filePath(QStringLiteral("imail")),
                         QStringLiteral("--data"), m_folder.filePath(QStringLiteral("data"))} +
@@ -282,7 +283,7 @@ private Q_SLOTS:
     void aFailedSaveJournalsNothing() {
         Lists lists("a.ex\r\n", "", "");
         // A file-size limit below the new lists' size makes the save fail, as a full disk does.
-        const CliRun run = lists.run({QStringLiteral("add"), QStringLiteral("b.ex")}, {8});
+        const CliRun run = lists.run({QStringLiteral("add"), QStringLiteral("b.ex")}, {8, {}});
         QCOMPARE(run.exitCode, 1);
         QCOMPARE(lists.folder().read(kMain), QByteArray("a.ex\r\n"));
         QVERIFY(!lists.folder().exists(kJournal));

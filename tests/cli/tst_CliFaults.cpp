@@ -13,7 +13,7 @@
 #include <unistd.h>
 #include <vector>
 
-using quillmere::test::CliLimits;
+using quillmere::test::CliConditions;
 using quillmere::test::CliRun;
 using quillmere::test::finishCli;
 using quillmere::test::runCli;
@@ -92,7 +92,8 @@ private Q_SLOTS:
             folder.write(kRemoved, removed);
         folder.write(QStringLiteral("blocker"), "not a folder");
 
-        const CliRun run = runCli(folders(folder, dataFolder) + command, CliLimits{fileSizeLimit});
+        const CliRun run =
+            runCli(folders(folder, dataFolder) + command, CliConditions{fileSizeLimit, {}});
         const QString firstLine =
             failingPath.isEmpty()
                 ? QStringLiteral("Cannot create the tracking data folder %1")

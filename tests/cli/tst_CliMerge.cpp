@@ -91,19 +91,28 @@ private Q_SLOTS:
     }
 
     void dryRunsSaveNothing_data() {
+        QTest::addColumn<QByteArray>("main");
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QByteArray>("out");
-        QTest::newRow("merge") << QStringList{QStringLiteral("merge"), QStringLiteral("FACTORY"),
+        QTest::newRow("merge") << kMain
+                               << QStringList{QStringLiteral("merge"), QStringLiteral("FACTORY"),
                                               QStringLiteral("--dry-run")}
                                << QByteArray("3 gained\n1 lost\n4 listed\n");
-        QTest::newRow("rebuild") << QStringList{QStringLiteral("--dry-run"),
+        QTest::newRow("rebuild") << kMain
+                                 << QStringList{QStringLiteral("--dry-run"),
                                                 QStringLiteral("rebuild")}
                                  << QByteArray("1 gained\n1 lost\n2 listed\n");
+        // The dropped second copy of b.ex is lost although b.ex stays listed: 4 - 2 + 1 = 3.
+        QTest::newRow("rebuild, duplicate copy")
+            << QByteArray("b.ex\r\na.ex\r\nb.ex\r\nz.ex\r\n")
+            << QStringList{QStringLiteral("rebuild"), QStringLiteral("--dry-run")}
+            << QByteArray("1 gained\n2 lost\n3 listed\n");
     }
     void dryRunsSaveNothing() {
+        QFETCH(QByteArray, main);
         QFETCH(QStringList, arguments);
         QFETCH(QByteArray, out);
-        Setup setup(kMain, kAdded, kRemoved);
+        Setup setup(main, kAdded, kRemoved);
         setup.folder().write(QStringLiteral("factory.txt"), kFactory);
         arguments.replaceInStrings(QStringLiteral("FACTORY"),
                                    setup.path(QStringLiteral("factory.txt")));
@@ -111,7 +120,7 @@ private Q_SLOTS:
         QCOMPARE(run.err, QByteArray());
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(run.out, out);
-        QCOMPARE(setup.main(), kMain);
+        QCOMPARE(setup.main(), main);
         QCOMPARE(setup.added(), kAdded);
         QCOMPARE(setup.removed(), kRemoved);
     }
@@ -157,6 +166,27 @@ private Q_SLOTS:
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(run.out, QByteArray("Unique\nn.ex\nq.ex\n\nListed in release\nb.ex\n"));
         QCOMPARE(setup.added(), QByteArray("n.ex\r\nq.ex\r\n"));
+        QCOMPARE(setup.main(), kMain);
+        QCOMPARE(setup.removed(), kRemoved);
+    }
+
+    // The window disables the command then; the tool says why and writes no empty file.
+    void evaluateTrimOnAnEmptyAddedListChangesNothing_data() {
+        QTest::addColumn<QByteArray>("added");
+        QTest::newRow("no tracking file") << QByteArray();
+        QTest::newRow("empty tracking file") << QByteArray("");
+    }
+    void evaluateTrimOnAnEmptyAddedListChangesNothing() {
+        QFETCH(QByteArray, added);
+        Setup setup(kMain, added, kRemoved);
+        setup.folder().write(QStringLiteral("release.txt"), "b.ex\r\n");
+        const Run run =
+            setup.run({QStringLiteral("evaluate"), setup.path(QStringLiteral("release.txt")),
+                       QStringLiteral("--trim")});
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.err, QByteArray("The Added list is empty.\n"));
+        QCOMPARE(run.out, QByteArray());
+        QCOMPARE(setup.folder().exists(QStringLiteral("data/url-domain-add.txt")), !added.isNull());
         QCOMPARE(setup.main(), kMain);
         QCOMPARE(setup.removed(), kRemoved);
     }

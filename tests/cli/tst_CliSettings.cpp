@@ -46,8 +46,8 @@ private Q_SLOTS:
         Machine machine;
         machine.writeRegistry(key +
                               "imailPath=/srv/imail\n"
-                              "dataPath=/srv/URLdata\n"
-                              "importPath=\n"
+                              "dataPath=C:\\Imail\\URLdata\n"
+                              "importPath=/mnt/a,b\n"
                               "installPath=/opt/quillmere\n"
                               "exitSave=1\n"
                               "exitSort=0\n"
@@ -56,8 +56,8 @@ private Q_SLOTS:
         const CliRun run = machine.run(args("settings"));
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(run.out, QByteArray("imailPath=/srv/imail\n"
-                                     "dataPath=/srv/URLdata\n"
-                                     "importPath=\n"
+                                     "dataPath=C:\\Imail\\URLdata\n"
+                                     "importPath=/mnt/a,b\n"
                                      "installPath=/opt/quillmere\n"
                                      "exitSave=1\n"
                                      "exitSort=0\n"
@@ -106,9 +106,9 @@ private Q_SLOTS:
         QCOMPARE(set.exitCode, 0);
         QCOMPARE(set.out, QByteArray());
         QCOMPARE(set.err, QByteArray());
-        const QByteArray line =
-            "SOFTWARE\\Brindlecove\\Quillmere\\" + name.toLatin1() + '=' + value.toLatin1() + '\n';
-        QVERIFY(machine.registryBytes().contains(line));
+        QVERIFY(machine.registryBytes().startsWith(key));
+        QVERIFY(machine.registryBytes().contains('\n' + name.toLatin1() + '=' + value.toLatin1() +
+                                                 '\n'));
         QVERIFY(machine.registryBytes().contains("installPath=/opt/quillmere\n"));
         const CliRun shown = machine.run(args("settings"));
         QVERIFY(
@@ -141,6 +141,21 @@ private Q_SLOTS:
         QTest::newRow("not set") << args("settings get exitSort")
                                  << QByteArray("Usage: quillmere-cli [options] settings [set NAME "
                                                "VALUE]\n");
+        QTest::newRow("line break")
+            << QStringList{QStringLiteral("settings"), QStringLiteral("set"),
+                           QStringLiteral("importPath"), QStringLiteral("/srv\nexitSave=1")}
+            << QByteArray("importPath cannot hold a line break (CR or LF): a settings value is "
+                          "one line\n");
+        QTest::newRow("--dry-run") << args("settings --dry-run")
+                                   << QByteArray("The command settings takes no --dry-run "
+                                                 "option.\n");
+        QTest::newRow("--trim") << args("settings set exitSave 1 --trim")
+                                << QByteArray("The command settings takes no --trim option.\n");
+        QTest::newRow("--data") << args("settings set dataPath /d --data /d")
+                                << QByteArray("The command settings takes no --data option.\n");
+        QTest::newRow("--imail-root")
+            << args("--imail-root /i settings")
+            << QByteArray("The command settings takes no --imail-root option.\n");
     }
     void setRefusesWhatCannotBeStored() {
         QFETCH(QStringList, arguments);
@@ -152,6 +167,38 @@ private Q_SLOTS:
         QCOMPARE(run.exitCode, 2);
         QCOMPARE(run.err, error);
         QCOMPARE(machine.registryBytes(), before);
+    }
+
+    void unreadableStoreIsAFailure_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<bool>("folder");
+        QTest::addColumn<QByteArray>("reason");
+        const QByteArray malformed = "line 3 is neither a [section] nor a name=value line";
+        QTest::newRow("settings") << args("settings") << false << malformed;
+        QTest::newRow("settings set") << args("settings set exitSave 1") << false << malformed;
+        QTest::newRow("count") << args("count") << false << malformed;
+        QTest::newRow("settings, a folder")
+            << args("settings") << true << QByteArray("it is a folder, not a file");
+        QTest::newRow("settings set, a folder")
+            << args("settings set exitSave 1") << true << QByteArray("it is a folder, not a file");
+    }
+    void unreadableStoreIsAFailure() {
+        QFETCH(QStringList, arguments);
+        QFETCH(bool, folder);
+        QFETCH(QByteArray, reason);
+        Machine machine;
+        const QByteArray before = key + "imailPath=/srv/imail\nexitSave 0\n";
+        if (folder)
+            machine.folder.subfolder(QStringLiteral("registry.ini"));
+        else
+            machine.writeRegistry(before);
+        const CliRun run = machine.run(arguments);
+        QCOMPARE(run.err, "Cannot read the settings file " + machine.registry().toLocal8Bit() +
+                              ": " + reason + '\n');
+        QCOMPARE(run.exitCode, 1);
+        QCOMPARE(run.out, QByteArray());
+        if (!folder)
+            QCOMPARE(machine.registryBytes(), before);
     }
 
     void failedWriteIsAFailure() {

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Installs the build into a temporary prefix and checks that the installed command-line tool
 # finds the install folder through the settings the installation recorded, with no settings of
-# the user's own, so the first start never asks for a reinstall.
+# the user's own, so the first start never asks for a reinstall; and that the manual pages and
+# the package's documents are installed.
 set -euo pipefail
 build=${1:?build folder}
+project_version=${2:?project version}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 prefix="$work/prefix"
@@ -32,6 +34,20 @@ installed=$(env -u QUILLMERE_REGISTRY -u XDG_CONFIG_HOME HOME="$work/home" \
             "$prefix/bin/quillmere-cli" settings 2>/dev/null | grep '^installPath=')
 check "installed tool reads installPath" "$installed" "installPath=$prefix/lib/quillmere"
 
-total=4
+# The manual pages come from the programs' own texts; --version needs no display.
+check "manual page of the tool" \
+      "$(zcat "$prefix/share/man/man1/quillmere-cli.1.gz" | grep -A1 '^\.SH NAME' | tail -1)" \
+      'quillmere-cli \- edit the Imail URL domain blacklist from the command line'
+check "manual page of the program" \
+      "$(zcat "$prefix/share/man/man1/quillmere.1.gz" | grep -A1 '^\.SH NAME' | tail -1)" \
+      'quillmere \- edit the Imail URL domain blacklist'
+version=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$prefix/bin/quillmere" --version)
+check "program version without a display" "$version" "quillmere $project_version"
+usage=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$prefix/bin/quillmere" --help | head -1)
+check "program help without a display" "$usage" "Usage: quillmere [options]"
+check "copyright and changelog" \
+      "$(ls "$prefix/share/doc/quillmere")" "$(printf 'changelog.gz\ncopyright')"
+
+total=9
 echo "$((total - failed)) passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QTest>
 #include <chrono>
+#include <sys/stat.h>
 #include <thread>
 
 using namespace quillmere;
@@ -135,16 +136,40 @@ private Q_SLOTS:
         QCOMPARE(QDir(root).entryList(QDir::Files | QDir::Hidden), QStringList());
     }
 
-    void unreadableTrackingFileIsAnErrorNotAnEmptyList() {
+    void pathThatIsNoFileIsALoadError_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("fifo");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("added list a folder") << QStringLiteral("data/url-domain-add.txt") << false
+                                             << QStringLiteral("it is a folder, not a file");
+        QTest::newRow("removed list a FIFO") << QStringLiteral("data/url-domain-rem.txt") << true
+                                             << QStringLiteral("it is a FIFO, not a regular file");
+        QTest::newRow("main list a folder") << QStringLiteral("imail/url-domain-bl.txt") << false
+                                            << QStringLiteral("it is a folder, not a file");
+        QTest::newRow("main list a FIFO") << QStringLiteral("imail/url-domain-bl.txt") << true
+                                          << QStringLiteral("it is a FIFO, not a regular file");
+    }
+    void pathThatIsNoFileIsALoadError() {
+        QFETCH(QString, name);
+        QFETCH(bool, fifo);
+        QFETCH(QString, reason);
         TempFolder folder;
-        const QString root = folder.subfolder(QStringLiteral("imail"));
         folder.write(QStringLiteral("imail/url-domain-bl.txt"), "a.ex\r\n");
-        folder.subfolder(QStringLiteral("data/url-domain-add.txt"));
+        folder.write(QStringLiteral("data/url-domain-add.txt"), "n.ex\r\n");
+        folder.write(QStringLiteral("data/url-domain-rem.txt"), "r.ex\r\n");
+        QVERIFY(QFile::remove(folder.filePath(name)));
+        if (fifo)
+            QCOMPARE(::mkfifo(QFile::encodeName(folder.filePath(name)).constData(), 0600), 0);
+        else
+            folder.subfolder(name);
         TrackedLists lists;
-        const LoadOutcome outcome = loadLists(lists, root, folder.filePath(QStringLiteral("data")));
+        const LoadOutcome outcome = loadLists(lists, folder.filePath(QStringLiteral("imail")),
+                                              folder.filePath(QStringLiteral("data")));
+        // Something stands at the path: it is no missing file, and it is not read as empty.
         QVERIFY(outcome.mainFound);
-        QCOMPARE(outcome.errors.size(), 0); // a folder is no file: treated as missing
-        QVERIFY(lists.added().empty());
+        QCOMPARE(outcome.errors, QStringList{QStringLiteral("Cannot read %1: %2")
+                                                 .arg(displayPath(folder.filePath(name)), reason)});
+        QCOMPARE(outcome.mainRead, !name.startsWith(QLatin1String("imail")));
     }
 
     void missingMainFileLoadsNothing() {

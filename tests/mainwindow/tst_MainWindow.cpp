@@ -892,6 +892,27 @@ private Q_SLOTS:
         QVERIFY(!h.folder().exists(kAddedFile));
     }
 
+    // A tracking list that could not be read at the load is shown empty; saving it would wipe it.
+    void unreadableTrackingListIsNeverWrittenOver() {
+        Harness h({QStringLiteral("a.ex")}, {}, {});
+        h.folder().subfolder(kAddedFile); // a folder where the Added list's file should be
+        QVERIFY(h.open());
+        const QString added = QDir::toNativeSeparators(h.folder().filePath(kAddedFile));
+        QCOMPARE(h.prompter.shown().size(), 1);
+        QCOMPARE(h.prompter.shown()[0].text,
+                 QStringLiteral("Cannot read %1: it is a folder, not a file").arg(added));
+        h.type(QStringLiteral("n.ex"));
+        h.press("CommandAdd");
+        h.item("mnuFileSave")->trigger();
+        QCOMPARE(h.prompter.shown().size(), 2);
+        QCOMPARE(h.prompter.shown()[1].text,
+                 QStringLiteral("%1 could not be read when the lists were loaded, so it is not "
+                                "overwritten.\nNo list file was changed.")
+                     .arg(added));
+        QCOMPARE(h.folder().read(kMainFile), QByteArray("a.ex\r\n"));
+        QCOMPARE(h.panel(1), QStringLiteral("modified: main, added"));
+    }
+
     // Another program (the command-line tool) saved the files while the window was open.
     void saveAfterAnotherWriter_data() {
         QTest::addColumn<QByteArray>("theirMain");

@@ -17,7 +17,7 @@ const QByteArray handWritten = "; written by the administrator\n"
                                "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Brindlecove\\Quillmere]\n"
                                "installPath=/opt/quillmere\n"
                                "exitSave=1\n"
-                               "importPath=\"/srv/new, unsorted\"\n"
+                               "importPath=/srv/new, unsorted\n"
                                "restartQueue=\n"
                                "\n"
                                "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Ipswitch\\IMail\\Global]\n"
@@ -61,16 +61,17 @@ private Q_SLOTS:
         QVERIFY(registry.write(key + QStringLiteral("dataPath"),
                                QStringLiteral("/opt/quillmere/URLdata")));
 
-        // QSettings writes the first part of a key as the section and the rest into the names;
-        // both forms name the same values.
+        // One section per key, named by its full path; comments are not kept.
         QCOMPARE(folder.read(QStringLiteral("registry.ini")),
-                 QByteArray("[HKEY_LOCAL_MACHINE]\n"
-                            "SOFTWARE\\Brindlecove\\Quillmere\\dataPath=/opt/quillmere/URLdata\n"
-                            "SOFTWARE\\Brindlecove\\Quillmere\\exitSave=1\n"
-                            "SOFTWARE\\Brindlecove\\Quillmere\\importPath=\"/srv/new, unsorted\"\n"
-                            "SOFTWARE\\Brindlecove\\Quillmere\\installPath=/opt/quillmere\n"
-                            "SOFTWARE\\Brindlecove\\Quillmere\\restartQueue=\n"
-                            "SOFTWARE\\Ipswitch\\IMail\\Global\\TopDir=/srv/imail\n"));
+                 QByteArray("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Brindlecove\\Quillmere]\n"
+                            "dataPath=/opt/quillmere/URLdata\n"
+                            "exitSave=1\n"
+                            "importPath=/srv/new, unsorted\n"
+                            "installPath=/opt/quillmere\n"
+                            "restartQueue=\n"
+                            "\n"
+                            "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Ipswitch\\IMail\\Global]\n"
+                            "TopDir=/srv/imail\n"));
 
         IniRegistry again(folder.filePath(QStringLiteral("registry.ini")));
         QCOMPARE(again.read(key + QStringLiteral("dataPath")),
@@ -79,6 +80,104 @@ private Q_SLOTS:
                  std::optional(QStringLiteral("/srv/new, unsorted")));
         QCOMPARE(again.read(imailKey + QStringLiteral("TopDir")),
                  std::optional(QStringLiteral("/srv/imail")));
+    }
+
+    void handWrittenValuesReadLiterally_data() {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QString>("value");
+        const QByteArray section = "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Brindlecove\\Quillmere]\n";
+        QTest::newRow("comma") << section + "importPath=/mnt/a,b\n" << QStringLiteral("/mnt/a,b");
+        QTest::newRow("backslash") << section + "importPath=C:\\Imail\n"
+                                   << QStringLiteral("C:\\Imail");
+        QTest::newRow("quotes") << section + "importPath=\"/srv/x\"\n"
+                                << QStringLiteral("\"/srv/x\"");
+        QTest::newRow("blanks after =") << section + "importPath= /srv/x \n"
+                                        << QStringLiteral(" /srv/x ");
+        QTest::newRow("blanks around the name") << section + "  importPath =/srv/x\n"
+                                                << QStringLiteral("/srv/x");
+        QTest::newRow("equals in the value") << section + "importPath=a=b;c\n"
+                                             << QStringLiteral("a=b;c");
+        QTest::newRow("CR LF line ends") << section + "importPath=/srv/x\r\n"
+                                         << QStringLiteral("/srv/x");
+        QTest::newRow("section with a closing backslash")
+            << QByteArray("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Brindlecove\\Quillmere\\]\n"
+                          "importPath=/srv/x\n")
+            << QStringLiteral("/srv/x");
+        QTest::newRow("form of earlier versions")
+            << QByteArray("[HKEY_LOCAL_MACHINE]\n"
+                          "SOFTWARE\\Brindlecove\\Quillmere\\importPath=/srv/x\n")
+            << QStringLiteral("/srv/x");
+        QTest::newRow("form of earlier versions, quoted")
+            << QByteArray("[HKEY_LOCAL_MACHINE]\n"
+                          "SOFTWARE\\Brindlecove\\Quillmere\\importPath=\"/srv/new, \\\"x\\\" \"\n")
+            << QStringLiteral("/srv/new, \"x\" ");
+        QTest::newRow("form of earlier versions, escaped")
+            << QByteArray("[HKEY_LOCAL_MACHINE]\n"
+                          "SOFTWARE\\Brindlecove\\Quillmere\\importPath=C:\\\\Data\\x\n")
+            << QStringLiteral("C:\\Data\\x");
+        QTest::newRow("form of earlier versions, at sign")
+            << QByteArray("[HKEY_LOCAL_MACHINE]\n"
+                          "SOFTWARE\\Brindlecove\\Quillmere\\importPath=@@Variant(x)\n")
+            << QStringLiteral("@Variant(x)");
+    }
+    void handWrittenValuesReadLiterally() {
+        QFETCH(QByteArray, file);
+        QFETCH(QString, value);
+        TempFolder folder;
+        folder.write(QStringLiteral("registry.ini"), file);
+        IniRegistry registry(folder.filePath(QStringLiteral("registry.ini")));
+        QCOMPARE(registry.problem(), QString());
+        QCOMPARE(registry.read(key + QStringLiteral("importPath")), std::optional(value));
+    }
+
+    void unreadableFileIsAProblemAndNeverWritten_data() {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QString>("reason");
+        const QByteArray section = "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Brindlecove\\Quillmere]\n";
+        QTest::newRow("no equals sign")
+            << section + "imailPath=/srv\nexitSave 1\n"
+            << QStringLiteral("line 3 is neither a [section] nor a name=value line");
+        QTest::newRow("no name") << section + "=1\n"
+                                 << QStringLiteral(
+                                        "line 2 is neither a [section] nor a name=value line");
+        QTest::newRow("value before any section")
+            << "; settings\nimailPath=/srv\n" + section
+            << QStringLiteral("line 2 holds a value before any [section]");
+        QTest::newRow("unclosed section")
+            << QByteArray("[HKEY_LOCAL_MACHINE\\SOFTWARE\n")
+            << QStringLiteral("line 1 opens a [section] it does not close");
+        QTest::newRow("empty section")
+            << QByteArray("[]\n") << QStringLiteral("line 1 names no section");
+        QTest::newRow("a folder") << QByteArray() << QStringLiteral("it is a folder, not a file");
+    }
+    void unreadableFileIsAProblemAndNeverWritten() {
+        QFETCH(QByteArray, file);
+        QFETCH(QString, reason);
+        TempFolder folder;
+        const QString path = folder.filePath(QStringLiteral("registry.ini"));
+        if (file.isNull())
+            folder.subfolder(QStringLiteral("registry.ini"));
+        else
+            folder.write(QStringLiteral("registry.ini"), file);
+        IniRegistry registry(path);
+        QCOMPARE(registry.problem(),
+                 QStringLiteral("Cannot read the settings file %1: %2").arg(path, reason));
+        QCOMPARE(registry.read(key + QStringLiteral("imailPath")), std::nullopt);
+        QVERIFY(!registry.write(key + QStringLiteral("dataPath"), QStringLiteral("/d")));
+        QVERIFY(!registry.remove(key + QStringLiteral("imailPath")));
+        if (!file.isNull())
+            QCOMPARE(folder.read(QStringLiteral("registry.ini")), file);
+    }
+
+    void problemOfAFallbackIsReported() {
+        TempFolder folder;
+        folder.write(QStringLiteral("installed.ini"), "broken\n");
+        IniRegistry registry(folder.filePath(QStringLiteral("user.ini")),
+                             {folder.filePath(QStringLiteral("installed.ini"))});
+        QCOMPARE(registry.problem(),
+                 QStringLiteral("Cannot read the settings file %1: line 1 is neither a [section] "
+                                "nor a name=value line")
+                     .arg(folder.filePath(QStringLiteral("installed.ini"))));
     }
 
     void valuesComeBackExactly_data() {
@@ -92,6 +191,8 @@ private Q_SLOTS:
         QTest::newRow("empty") << QString();
         QTest::newRow("non-ASCII") << QStringLiteral("/srv/d\u00e9j\u00e0 vu");
         QTest::newRow("number") << QStringLiteral("1");
+        QTest::newRow("comma, no blank") << QStringLiteral("/mnt/a,b");
+        QTest::newRow("backslash before a letter") << QStringLiteral("C:\\Imail");
     }
     void valuesComeBackExactly() {
         QFETCH(QString, value);
@@ -114,8 +215,8 @@ private Q_SLOTS:
         folder.subfolder(QStringLiteral("blocked"));
         QVERIFY(registry.write(key + QStringLiteral("dataPath"), QStringLiteral("/kept")));
         QCOMPARE(folder.read(QStringLiteral("blocked/registry.ini")),
-                 QByteArray("[HKEY_LOCAL_MACHINE]\n"
-                            "SOFTWARE\\Brindlecove\\Quillmere\\dataPath=/kept\n"));
+                 QByteArray("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Brindlecove\\Quillmere]\n"
+                            "dataPath=/kept\n"));
     }
 
     void removeDeletesOneValue() {

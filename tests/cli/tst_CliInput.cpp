@@ -1,0 +1,284 @@
+#include "CliRunner.h"
+#include "fakes/TempFolder.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTest>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using quillmere::test::CliRun;
+using quillmere::test::runCli;
+using quillmere::test::TempFolder;
+
+namespace {
+
+const QString kMain = QStringLiteral("imail/url-domain-bl.txt");
+const QString kAdded = QStringLiteral("data/url-domain-add.txt");
+const QString kRemoved = QStringLiteral("data/url-domain-rem.txt");
+const QByteArray kMainBytes = "b.ex\r\na.ex\r\n";
+const QByteArray kAddedBytes = "n.ex\r\n";
+const QByteArray kRemovedBytes = "r.ex\r\n";
+
+// The three list files in a temporary folder, one path of which may be replaced by something
+// that is no regular file, and quillmere-cli run on them.
+class Lists {
+public:
+    Lists() {
+        m_folder.write(kMain, kMainBytes);
+        m_folder.write(kAdded, kAddedBytes);
+        m_folder.write(kRemoved, kRemovedBytes);
+    }
+
+    // "folder:NAME", "fifo:NAME", "device:NAME" (a link to /dev/null), "unreadable:NAME" (no
+    // read permission) or "loop:NAME" (a symbolic link to itself, which nobody can read, root
+    // included) put in NAME's place; "file:NAME" writes a large file.
+    void plant(const QString& what) const {
+        if (what.isEmpty())
+            return;
+        const QString kind = what.section(QLatin1Char(':'), 0, 0);
+        const QString path = m_folder.filePath(what.section(QLatin1Char(':'), 1));
+        if (QFileInfo(path).isDir())
+            QVERIFY(QDir(path).removeRecursively());
+        QFile::remove(path);
+        const QByteArray native = QFile::encodeName(path);
+        if (kind == QLatin1String("folder"))
+            QVERIFY(QDir().mkpath(path));
+        else if (kind == QLatin1String("fifo"))
+            QCOMPARE(::mkfifo(native.constData(), 0600), 0);
+        else if (kind == QLatin1String("loop"))
+            QCOMPARE(::symlink(native.constData(), native.constData()), 0);
+        else if (kind == QLatin1String("device"))
+            QCOMPARE(::symlink("/dev/null", native.constData()), 0);
+        else if (kind == QLatin1String("unreadable"))
+            unreadable(path);
+        else if (kind == QLatin1String("file"))
+            m_folder.write(what.section(QLatin1Char(':'), 1), largeList());
+        else
+            QFAIL("unknown kind of path");
+    }
+
+    static void unreadable(const QString& path) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QVERIFY(file.setPermissions(QFileDevice::WriteOwner));
+    }
+
+    CliRun run(QStringList arguments, const QStringList& environment = {}) const {
+        arguments.replaceInStrings(QStringLiteral("{root}"), m_folder.path());
+        return runCli(QStringList{QStringLiteral("--imail-root"), path(QStringLiteral("imail")),
+                                  QStringLiteral("--data"), path(QStringLiteral("data"))} +
+                          arguments,
+                      {-1, environment});
+    }
+
+    QByteArray withRoot(QByteArray text) const {
+        return text.replace("{root}", QFile::encodeName(m_folder.path()));
+    }
+    QString path(const QString& name) const { return m_folder.filePath(name); }
+    QByteArray read(const QString& name) const { return m_folder.read(name); }
+    bool isReadableFile(const QString& name) const {
+        const QFileInfo info(path(name));
+        return info.isFile() && info.isReadable();
+    }
+
+    // Every list file that is still a readable file holds what it held before the run.
+    void verifyUnchanged() const {
+        if (isReadableFile(kMain))
+            QCOMPARE(read(kMain), kMainBytes);
+        if (isReadableFile(kAdded))
+            QCOMPARE(read(kAdded), kAddedBytes);
+        if (isReadableFile(kRemoved))
+            QCOMPARE(read(kRemoved), kRemovedBytes);
+        // No temporary file is left beside the Main list.
+        QCOMPARE(
+            QDir(path(QStringLiteral("imail")))
+                .entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot),
+            QStringList{QStringLiteral("url-domain-bl.txt")});
+    }
+
+    // 4 MB of domains: more than the memory budget of the tests below.
+    static QByteArray largeList() {
+        QByteArray bytes;
+        for (int i = 0; i < 200000; ++i)
+            bytes += "domain-" + QByteArray::number(i) + ".example\r\n";
+        return bytes;
+    }
+
+    TempFolder m_folder;
+};
+
+} // namespace
+
+class TestCliInput : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void refusedInputChangesNothing_data() {
+        QTest::addColumn<QString>("plant");
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QByteArray>("error");
+
+        const auto args = [](const char* text) {
+            return QString::fromLatin1(text).split(QLatin1Char(' '));
+        };
+        // What stands at a list's path and is no regular file.
+        QTest::newRow("added list a folder")
+            << QStringLiteral("folder:data/url-domain-add.txt") << args("count") << 1
+            << QByteArray("Cannot read {root}/data/url-domain-add.txt: it is a folder, not a "
+                          "file\n");
+        QTest::newRow("removed list a FIFO")
+            << QStringLiteral("fifo:data/url-domain-rem.txt") << args("count") << 1
+            << QByteArray("Cannot read {root}/data/url-domain-rem.txt: it is a FIFO, not a "
+                          "regular file\n");
+        QTest::newRow("added list unreadable")
+            << QStringLiteral("loop:data/url-domain-add.txt") << args("add c.ex") << 1
+            << QByteArray("Cannot read {root}/data/url-domain-add.txt: Too many levels of "
+                          "symbolic links\n");
+        QTest::newRow("added list a device")
+            << QStringLiteral("device:data/url-domain-add.txt") << args("count") << 1
+            << QByteArray("Cannot read {root}/data/url-domain-add.txt: it is a device, not a "
+                          "regular file\n");
+        QTest::newRow("removed list without read permission")
+            << QStringLiteral("unreadable:data/url-domain-rem.txt") << args("count") << 1
+            << QByteArray("Cannot open {root}/data/url-domain-rem.txt: Permission denied\n");
+        QTest::newRow("main list a FIFO")
+            << QStringLiteral("fifo:imail/url-domain-bl.txt") << args("add c.ex") << 1
+            << QByteArray("Cannot read {root}/imail/url-domain-bl.txt: it is a FIFO, not a "
+                          "regular file\n");
+        QTest::newRow("main list a folder")
+            << QStringLiteral("folder:imail/url-domain-bl.txt") << args("sort main") << 1
+            << QByteArray("Cannot read {root}/imail/url-domain-bl.txt: it is a folder, not a "
+                          "file\n");
+        QTest::newRow("data folder a file")
+            << QStringLiteral("file:data") << args("count") << 1
+            << QByteArray("Cannot read {root}/data/url-domain-add.txt: {root}/data is a file, "
+                          "not a folder\n"
+                          "Cannot read {root}/data/url-domain-rem.txt: {root}/data is a file, "
+                          "not a folder\n");
+        // Files chosen for a merge or an evaluation.
+        QTest::newRow("merge a device") << QString() << args("merge /dev/zero") << 1
+                                        << QByteArray("Cannot read /dev/zero: it is a device, "
+                                                      "not a regular file\n");
+        QTest::newRow("merge a FIFO")
+            << QStringLiteral("fifo:factory.txt") << args("merge {root}/factory.txt") << 1
+            << QByteArray("Cannot read {root}/factory.txt: it is a FIFO, not a regular file\n");
+        QTest::newRow("evaluate a folder")
+            << QString() << args("evaluate {root}/data --trim") << 1
+            << QByteArray("Cannot read {root}/data: it is a folder, not a file\n");
+        // Domain arguments that would write an empty line or more than one entry.
+        QTest::newRow("add empty")
+            << QString() << QStringList{QStringLiteral("add"), QStringLiteral("ok.ex"), QString()}
+            << 2
+            << QByteArray("\"\" cannot be stored: a domain is never "
+                          "empty\n");
+        QTest::newRow("add CR LF")
+            << QString() << QStringList{QStringLiteral("add"), QStringLiteral("in\r\njected.com")}
+            << 2
+            << QByteArray("\"in\\r\\njected.com\" cannot be stored: a domain holds no line break "
+                          "(CR or LF)\n");
+        QTest::newRow("remove LF")
+            << QString() << QStringList{QStringLiteral("remove"), QStringLiteral("a.ex\nb.ex")} << 2
+            << QByteArray("\"a.ex\\nb.ex\" cannot be stored: a domain holds no line break (CR or "
+                          "LF)\n");
+        QTest::newRow("unadd CR")
+            << QString() << QStringList{QStringLiteral("unadd"), QStringLiteral("n.ex\r")} << 2
+            << QByteArray("\"n.ex\\r\" cannot be stored: a domain holds no line break (CR or "
+                          "LF)\n");
+        QTest::newRow("reactivate empty")
+            << QString() << QStringList{QStringLiteral("reactivate"), QString()} << 2
+            << QByteArray("\"\" cannot be stored: a domain is never empty\n");
+    }
+    void refusedInputChangesNothing() {
+        QFETCH(QString, plant);
+        QFETCH(QStringList, arguments);
+        QFETCH(int, exitCode);
+        QFETCH(QByteArray, error);
+        if (plant.startsWith(QLatin1String("unreadable:")) && ::geteuid() == 0)
+            QSKIP("root reads every file: the symbolic link loop stands in for this case");
+        const Lists lists;
+        lists.plant(plant);
+        const CliRun run = lists.run(arguments);
+        QCOMPARE(run.err, lists.withRoot(error));
+        QCOMPARE(run.exitCode, exitCode);
+        QCOMPARE(run.out, QByteArray());
+        lists.verifyUnchanged();
+    }
+
+    void missingDataFolderIsReported_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QByteArray>("out");
+        QTest::addColumn<QByteArray>("main");
+        QTest::newRow("merge") << QStringList{QStringLiteral("merge"),
+                                              QStringLiteral("{root}/factory.txt")}
+                               << QByteArray("3 listed\n")
+                               << QByteArray("a.ex\r\nb.ex\r\nf.ex\r\n");
+        QTest::newRow("rebuild") << QStringList{QStringLiteral("rebuild")}
+                                 << QByteArray("2 listed\n") << QByteArray("a.ex\r\nb.ex\r\n");
+        QTest::newRow("rebuild --dry-run")
+            << QStringList{QStringLiteral("rebuild"), QStringLiteral("--dry-run")}
+            << QByteArray("0 gained\n0 lost\n2 listed\n") << kMainBytes;
+    }
+    void missingDataFolderIsReported() {
+        QFETCH(QStringList, arguments);
+        QFETCH(QByteArray, out);
+        QFETCH(QByteArray, main);
+        Lists lists;
+        lists.m_folder.write(QStringLiteral("factory.txt"), "f.ex\r\n");
+        QVERIFY(QDir(lists.path(QStringLiteral("data"))).removeRecursively());
+        arguments.replaceInStrings(QStringLiteral("{root}"), lists.m_folder.path());
+        const CliRun run = runCli(
+            QStringList{QStringLiteral("--imail-root"), lists.path(QStringLiteral("imail")),
+                        QStringLiteral("--data"), lists.path(QStringLiteral("data/deeper"))} +
+            arguments);
+        QCOMPARE(run.err, lists.withRoot("{root}/data/deeper does not exist: no hand additions "
+                                         "or removals are applied\n"));
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.out, out);
+        QCOMPARE(lists.read(kMain), main);
+        QVERIFY(!QFileInfo::exists(lists.path(QStringLiteral("data"))));
+    }
+
+    void runningOutOfMemoryChangesNothing_data() {
+        QTest::addColumn<QString>("plant");
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QByteArray>("error");
+        QTest::newRow("loading")
+            << QStringLiteral("file:imail/url-domain-bl.txt")
+            << QStringList{QStringLiteral("add"), QStringLiteral("c.ex")}
+            << QByteArray("Not enough memory to run the command add; nothing was saved.\n");
+        QTest::newRow("evaluating")
+            << QStringLiteral("file:release.txt")
+            << QStringList{QStringLiteral("evaluate"), QStringLiteral("{root}/release.txt"),
+                           QStringLiteral("--trim")}
+            << QByteArray("Not enough memory to run the command evaluate; nothing was saved.\n");
+        QTest::newRow("merging")
+            << QStringLiteral("file:factory.txt")
+            << QStringList{QStringLiteral("merge"), QStringLiteral("{root}/factory.txt")}
+            << QByteArray("Not enough memory to merge the lists; nothing was saved.\n");
+    }
+    void runningOutOfMemoryChangesNothing() {
+        QFETCH(QString, plant);
+        QFETCH(QStringList, arguments);
+        QFETCH(QByteArray, error);
+        const Lists lists;
+        const QByteArray mainBefore = plant.contains(kMain) ? Lists::largeList() : kMainBytes;
+        lists.plant(plant);
+        // The AddressSanitizer of the test build must let the budget's operator new come first.
+        const QString sanitizer = qEnvironmentVariable("ASAN_OPTIONS");
+        const CliRun run =
+            lists.run(arguments,
+                      {QStringLiteral("LD_PRELOAD=") + QStringLiteral(QUILLMERE_MEMORY_BUDGET_PATH),
+                       QStringLiteral("QUILLMERE_TEST_MEMORY_BUDGET=2000000"),
+                       QStringLiteral("ASAN_OPTIONS=verify_asan_link_order=0:") + sanitizer});
+        QCOMPARE(run.err, error);
+        QCOMPARE(run.exitCode, 1);
+        QCOMPARE(lists.read(kMain), mainBefore);
+        QCOMPARE(lists.read(kAdded), kAddedBytes);
+        QCOMPARE(lists.read(kRemoved), kRemovedBytes);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCliInput)
+#include "tst_CliInput.moc"
