@@ -87,6 +87,7 @@ AboutBox::AboutBox(QWidget* parent)
     ok->setDefault(true);
     // Esc closes the dialog through reject(), which is the same as OK here.
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    fitEveryText(*this);
 }
 
 } // namespace quillmere

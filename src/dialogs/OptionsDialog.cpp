@@ -93,6 +93,7 @@ OptionsDialog::OptionsDialog(Module1& module, Registry& registry, Prompter& prom
 
     buildButtons();
 
+    fitEveryText(*this);
     m_form.load();
     showForm();
 }

@@ -1,6 +1,7 @@
 #include "PathChooserDialog.h"
 
 #include "ClassicInput.h"
+#include "TextFit.h"
 #include "Twips.h"
 
 #include <QComboBox>
@@ -78,6 +79,7 @@ PathChooserDialog::PathChooserDialog(Module1& module, Drives& drives, Prompter& 
         reject();
     });
 
+    fitEveryText(*this);
     initData();
     m_directoryList->setFocus();
 }

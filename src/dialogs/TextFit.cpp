@@ -111,6 +111,15 @@ void fitFont(QWidget& control, QFont font) {
     }
 }
 
+void fitEveryText(QWidget& window) {
+    QList<QWidget*> controls = window.findChildren<QWidget*>();
+    controls.prepend(&window);
+    for (QWidget* control : controls) {
+        if (!textFits(*control))
+            fitFont(*control, control->font());
+    }
+}
+
 void fitLabel(QLabel& label, int right) {
     const int free = right - label.x();
     if (!textFits(label) && label.width() < free)

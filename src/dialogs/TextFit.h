@@ -21,6 +21,10 @@ bool textFits(const QWidget& control);
 // until its text fits.
 void fitFont(QWidget& control, QFont font);
 
+// fitFont for every control of the window (the window included) whose text does not fit: the
+// last step of building a window.
+void fitEveryText(QWidget& window);
+
 // A one-line label first takes the free width to its right, up to x = `right` in its parent and
 // no more than its text needs; only what still does not fit makes its font smaller.
 void fitLabel(QLabel& label, int right);

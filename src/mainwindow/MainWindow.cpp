@@ -77,6 +77,7 @@ MainWindow::MainWindow(Module1& module, Prompter& prompter, QueueLauncher& launc
     buildMenus();
     buildPages(central);
     buildStatusBar();
+    fitEveryText(*this);
     connectCommands();
     // The design size is the window's only size: nothing moves or resizes the controls.
     layout()->setSizeConstraint(QLayout::SetFixedSize);

@@ -61,8 +61,14 @@ QStringList cutTexts(QWidget* window) {
 class TestTextFit : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void initTestCase() { m_gallery = std::make_unique<WindowGallery>(); }
-    void cleanupTestCase() { m_gallery.reset(); }
+    void initTestCase() {
+        m_defaultFont = QApplication::font();
+        m_gallery = std::make_unique<WindowGallery>();
+    }
+    void cleanupTestCase() {
+        m_gallery.reset();
+        QApplication::setFont(m_defaultFont);
+    }
 
     // Each row: the kind of control, its text and size; whether the text fits.
     void measure_data() {
@@ -170,13 +176,32 @@ private Q_SLOTS:
         }
     }
 
+    // Each row: a view, in the font Qt picks or in a larger one, as on a desktop with larger
+    // text (the fitting happens at run time, with whatever font the machine has).
     void everyTextOfEveryWindowFits_data() {
+        QTest::addColumn<int>("fontPoints");
         QTest::addColumn<int>("view");
-        for (qsizetype k = 0; k < m_gallery->views().size(); ++k)
-            QTest::newRow(qPrintable(m_gallery->views().at(k).name)) << static_cast<int>(k);
+        for (int points : {0, 11}) {
+            for (qsizetype k = 0; k < m_gallery->views().size(); ++k) {
+                const QString font =
+                    points == 0 ? QStringLiteral("Qt's font") : QStringLiteral("%1 pt").arg(points);
+                QTest::addRow("%s, %s", qPrintable(m_gallery->views().at(k).name), qPrintable(font))
+                    << points << static_cast<int>(k);
+            }
+        }
     }
     void everyTextOfEveryWindowFits() {
+        QFETCH(int, fontPoints);
         QFETCH(int, view);
+        if (fontPoints != m_galleryPoints) {
+            m_gallery.reset();
+            QFont font = m_defaultFont;
+            if (fontPoints != 0)
+                font.setPointSize(fontPoints);
+            QApplication::setFont(font);
+            m_gallery = std::make_unique<WindowGallery>();
+            m_galleryPoints = fontPoints;
+        }
         const GalleryView& shown = m_gallery->views().at(view);
         QVERIFY(WindowGallery::show(shown));
         const QStringList cut = cutTexts(shown.window);
@@ -184,7 +209,9 @@ private Q_SLOTS:
     }
 
 private:
+    QFont m_defaultFont;
     std::unique_ptr<WindowGallery> m_gallery;
+    int m_galleryPoints = 0;
 };
 
 QTEST_MAIN(TestTextFit)
