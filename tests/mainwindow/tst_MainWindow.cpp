@@ -1034,10 +1034,12 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("savedAdded");
         QTest::addColumn<QString>("panel1");
 
+        // The other program saves once more while the question is open: what it saves then is
+        // kept too.
         QTest::newRow("apply both programs' changes")
             << QByteArray("a.ex\r\nt.ex\r\n") << QByteArray("t.ex\r\n") << int(PromptAnswer::Yes)
-            << QByteArray("a.ex\r\nt.ex\r\nn.ex\r\n") << QByteArray("t.ex\r\nn.ex\r\n")
-            << QString();
+            << QByteArray("a.ex\r\nt.ex\r\nu.ex\r\nn.ex\r\n")
+            << QByteArray("t.ex\r\nu.ex\r\nn.ex\r\n") << QString();
         QTest::newRow("overwrite")
             << QByteArray("a.ex\r\nt.ex\r\n") << QByteArray("t.ex\r\n") << int(PromptAnswer::No)
             << QByteArray("a.ex\r\nn.ex\r\n") << QByteArray("n.ex\r\n") << QString();
@@ -1066,6 +1068,14 @@ private Q_SLOTS:
             h.folder().write(kAddedFile, theirAdded);
         if (answer >= 0)
             h.prompter.answerNext(static_cast<PromptAnswer>(answer));
+        bool lockedWhileAsking = true;
+        h.prompter.whileNextQuestionIsOpen([&h, &lockedWhileAsking, answer] {
+            lockedWhileAsking = h.folder().exists(kMainFile + QStringLiteral(".lock"));
+            if (answer == int(PromptAnswer::Yes)) {
+                h.folder().write(kMainFile, "a.ex\r\nt.ex\r\nu.ex\r\n");
+                h.folder().write(kAddedFile, "t.ex\r\nu.ex\r\n");
+            }
+        });
         h.item("mnuFileSave")->trigger();
 
         QCOMPARE(h.folder().read(kMainFile), savedMain);
@@ -1075,6 +1085,7 @@ private Q_SLOTS:
             QVERIFY(h.prompter.log().isEmpty());
             return;
         }
+        QVERIFY(!lockedWhileAsking); // a question left open keeps no other writer waiting
         QCOMPARE(h.prompter.shown().size(), 1);
         QCOMPARE(h.prompter.shown()[0].buttons, PromptButtons::YesNoCancel);
         QCOMPARE(
@@ -1088,8 +1099,9 @@ private Q_SLOTS:
                 .arg(QDir::toNativeSeparators(h.folder().filePath(kAddedFile)),
                      QDir::toNativeSeparators(h.folder().filePath(kMainFile))));
         if (answer == int(PromptAnswer::Yes))
-            QCOMPARE(h.rows("List1"), (QStringList{QStringLiteral("a.ex"), QStringLiteral("t.ex"),
-                                                   QStringLiteral("n.ex")}));
+            QCOMPARE(h.rows("List1"),
+                     (QStringList{QStringLiteral("a.ex"), QStringLiteral("t.ex"),
+                                  QStringLiteral("u.ex"), QStringLiteral("n.ex")}));
         // Once saved, the files are what the window knows: the next save asks nothing.
         if (answer != int(PromptAnswer::Cancel)) {
             h.press("CommandSort");
