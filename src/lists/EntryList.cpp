@@ -1,5 +1,7 @@
 #include "EntryList.h"
 
+#include "LargeBuffers.h"
+
 #include <algorithm>
 #include <cstring>
 #include <utility>
@@ -85,7 +87,7 @@ void EntryList::reorder(std::vector<std::string_view> views) {
 
 std::vector<std::string_view> splitFileBytes(std::string_view bytes) {
     std::vector<std::string_view> pieces;
-    pieces.reserve(bytes.size() / 16 + 1);
+    reserveLarge(pieces, bytes.size() / 16 + 1);
     std::size_t start = 0;
     while (start <= bytes.size()) {
         const std::size_t end = bytes.find("\r\n", start);

@@ -2,9 +2,9 @@
 
 #include "EntryKeys.h"
 #include "FilePieces.h"
+#include "KeySort.h"
 #include "SideBySide.h"
-#include "SortInParts.h"
-#include "lists/SortList.h"
+#include "lists/LargeBuffers.h"
 
 #include <algorithm>
 #include <cstring>
@@ -44,7 +44,7 @@ struct ScannedMain {
 
 ScannedMain scanMain(const EntryList& main) {
     ScannedMain scanned;
-    scanned.run.reserve(main.size());
+    reserveLarge(scanned.run, main.size());
     std::size_t length = 0;
     for (EntryKey previous{}; length < main.size(); ++length) {
         const std::string_view entry = main[length];
@@ -66,89 +66,60 @@ std::size_t mostPieces(std::string_view bytes) {
     return static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\n')) + 1;
 }
 
-// The final walk over sorted sequences: the old Main list's ascending run and the sorted parts of
-// everything else. It yields each distinct entry once, in order, with the mark "was in the old
-// Main list" set when any of its copies was. One comparison per source and step finds both the
-// smallest head and every head equal to it.
+// The final walk over the two sorted sequences, the old Main list's ascending run and everything
+// else sorted. It yields each distinct entry once, in order, with the mark "was in the old Main
+// list" set when any of its copies was.
 class SortedUnion final {
     static constexpr std::size_t kPrefetchDistance = 16;
 
 public:
     SortedUnion(const EntryKeys& table, const std::vector<std::uint64_t>& mainRun,
-                std::vector<std::span<EntryKey>> parts)
+                std::span<const EntryKey> others)
         : m_table(table)
         , m_mainRun(mainRun)
-        , m_parts(std::move(parts))
-        , m_heads(m_parts.size() + 1)
-        , m_equal(m_parts.size() + 1) {
-        for (std::size_t source = 0; source < m_heads.size(); ++source)
-            load(source);
+        , m_others(others) {
+        loadMain();
     }
 
-    // False when every sequence is used up.
+    // False when both sequences are used up.
     bool next(EntryKey& out) {
-        const EntryKey* best = nullptr;
-        std::size_t equalCount = 0;
-        for (std::size_t source = 0; source < m_heads.size(); ++source) {
-            const EntryKey* head = m_heads[source];
-            if (!head)
-                continue;
-            const int order = best ? m_table.compare(*head, *best) : -1;
-            if (order < 0) {
-                best = head;
-                equalCount = 0;
-            }
-            if (order <= 0)
-                m_equal[equalCount++] = source;
-        }
-        if (!best)
+        const bool haveMain = m_mainNext < m_mainRun.size();
+        const bool haveOther = m_otherNext < m_others.size();
+        if (!haveMain && !haveOther)
             return false;
-        out = *best;
-        for (std::size_t k = 0; k < equalCount; ++k) {
-            const std::size_t source = m_equal[k];
-            do {
-                if (EntryKeys::fromMain(*m_heads[source]))
-                    EntryKeys::markFromMain(out);
-                advance(source);
-            } while (m_heads[source] && m_table.compare(*m_heads[source], out) == 0);
+        const int order =
+            !haveOther ? -1 : (!haveMain ? 1 : m_table.compare(m_mainHead, m_others[m_otherNext]));
+        if (order <= 0) {
+            // The run is strictly ascending: its next entry is greater.
+            out = m_mainHead;
+            ++m_mainNext;
+            loadMain();
+        } else {
+            out = m_others[m_otherNext];
+        }
+        for (; m_otherNext < m_others.size() && m_table.compare(m_others[m_otherNext], out) == 0;
+             ++m_otherNext) {
+            if (EntryKeys::fromMain(m_others[m_otherNext]))
+                EntryKeys::markFromMain(out);
+            // The entries lie scattered over the files' bytes: fetch a few ahead.
+            if (m_otherNext + kPrefetchDistance < m_others.size())
+                m_table.prefetch(m_others[m_otherNext + kPrefetchDistance]);
         }
         return true;
     }
 
 private:
-    // Source 0 is the Main run, the others are the parts.
-    void load(std::size_t source) {
-        if (source == 0) {
-            if (m_mainNext < m_mainRun.size()) {
-                m_mainHead = m_table.rekey(m_mainRun[m_mainNext]);
-                m_heads[0] = &m_mainHead;
-            } else {
-                m_heads[0] = nullptr;
-            }
-            return;
-        }
-        const std::span<EntryKey>& part = m_parts[source - 1];
-        m_heads[source] = part.empty() ? nullptr : &part.front();
-        // The parts' entries lie scattered over the files' bytes: fetch a few ahead.
-        if (part.size() > kPrefetchDistance)
-            m_table.prefetch(part[kPrefetchDistance]);
-    }
-
-    void advance(std::size_t source) {
-        if (source == 0)
-            ++m_mainNext;
-        else
-            m_parts[source - 1] = m_parts[source - 1].subspan(1);
-        load(source);
+    void loadMain() {
+        if (m_mainNext < m_mainRun.size())
+            m_mainHead = m_table.rekey(m_mainRun[m_mainNext]);
     }
 
     const EntryKeys& m_table;
     const std::vector<std::uint64_t>& m_mainRun;
-    std::vector<std::span<EntryKey>> m_parts;
+    std::span<const EntryKey> m_others;
     std::size_t m_mainNext = 0;
+    std::size_t m_otherNext = 0;
     EntryKey m_mainHead{};
-    std::vector<const EntryKey*> m_heads;
-    std::vector<std::size_t> m_equal;
 };
 
 } // namespace
@@ -168,7 +139,7 @@ MergeOutcome mergeFactoryList(EntryList main, std::optional<EntryList::Block> fa
         // are reserved for the worst case, an unsorted Main list; pages never written cost nothing.
         sideBySide(scanOldMain, [&] {
             report(progress, kMergeNewFileText);
-            others.reserve(mostPieces(**factoryBytes) + oldCount + added.size());
+            reserveLarge(others, mostPieces(**factoryBytes) + oldCount + added.size());
             forEachFilePiece(**factoryBytes, [&table, &others](std::string_view piece) {
                 others.push_back(table.make(piece, false));
             });
@@ -176,7 +147,7 @@ MergeOutcome mergeFactoryList(EntryList main, std::optional<EntryList::Block> fa
         blocks.push_back(std::move(*factoryBytes));
     } else {
         scanOldMain();
-        others.reserve(scanned.rest.size() + added.size());
+        reserveLarge(others, scanned.rest.size() + added.size());
     }
     main = EntryList();
     std::vector<std::uint64_t> mainRun = std::move(scanned.run);
@@ -198,49 +169,43 @@ MergeOutcome mergeFactoryList(EntryList main, std::optional<EntryList::Block> fa
     }
 
     report(progress, kMergeSortingText);
-    std::vector<std::span<EntryKey>> parts = sortInParts(others, table);
+    sortEntryKeys(others, table);
 
     report(progress, kMergeBuildingText);
     std::vector<EntryKey> removedKeys;
     removedKeys.reserve(removed.size());
     for (std::string_view entry : removed)
         removedKeys.push_back(table.make(entry, false));
-    sortList(std::span<EntryKey>(removedKeys),
-             [&table](const EntryKey& a, const EntryKey& b) { return table.less(a, b); });
+    sortEntryKeys(removedKeys, table);
 
-    // Every distinct entry once, in order; the rows equal to a Removed entry are noted for the
-    // next step. The list is free of repeats, so one match per Removed entry is every match.
-    std::vector<std::string_view> views;
-    views.reserve(mainRun.size() + others.size());
-    std::vector<std::size_t> removedRows;
+    // Every distinct entry once, in order, less those equal to a Removed entry: the list is free
+    // of repeats there, so one match per Removed entry is every match. The walk keeps eight-byte
+    // references; the views are made once the keys are released.
+    std::vector<std::uint64_t> kept;
+    reserveLarge(kept, mainRun.size() + others.size());
     std::size_t keptFromMain = 0;
     std::size_t nextRemoved = 0;
-    SortedUnion sorted(table, mainRun, std::move(parts));
+    SortedUnion sorted(table, mainRun, others);
     for (EntryKey key; sorted.next(key);) {
         int order = 1;
         while (nextRemoved < removedKeys.size() &&
                (order = table.compare(removedKeys[nextRemoved], key)) < 0)
             ++nextRemoved;
         if (nextRemoved < removedKeys.size() && order == 0)
-            removedRows.push_back(views.size());
-        else if (EntryKeys::fromMain(key))
-            ++keptFromMain;
-        views.push_back(table.view(key));
-    }
-
-    report(progress, kMergeRemovingText);
-    std::size_t kept = 0;
-    std::size_t nextRow = 0;
-    for (std::size_t row = 0; row < views.size(); ++row) {
-        if (nextRow < removedRows.size() && removedRows[nextRow] == row) {
-            ++nextRow;
             continue;
-        }
-        views[kept++] = views[row];
+        if (EntryKeys::fromMain(key))
+            ++keptFromMain;
+        kept.push_back(key.ref);
     }
-    views.resize(kept);
     std::vector<EntryKey>().swap(others);
     std::vector<std::uint64_t>().swap(mainRun);
+
+    report(progress, kMergeRemovingText);
+    std::vector<std::string_view> views;
+    reserveLarge(views, kept.size());
+    for (std::uint64_t ref : kept)
+        views.push_back(table.viewOf(ref));
+    std::vector<std::uint64_t>().swap(kept);
 
     MergeOutcome outcome;
     outcome.gained = views.size() - keptFromMain;
