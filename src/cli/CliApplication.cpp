@@ -118,7 +118,10 @@ int runCli(const QStringList& arguments) {
             return Usage;
     }
 
-    const LoadOutcome loaded = loadLists(context.lists, context.imailPath, context.dataPath);
+    const LoadOutcome loaded =
+        command->mainList == MainListUse::Loaded
+            ? loadLists(context.lists, context.imailPath, context.dataPath)
+            : loadTrackingLists(context.lists, context.imailPath, context.dataPath);
     if (!loaded.mainFound) {
         context.printError(QStringLiteral("The blacklist %1 does not exist.")
                                .arg(displayPath(mainListPath(context.imailPath))));
@@ -132,7 +135,11 @@ int runCli(const QStringList& arguments) {
 
     int status = command->run(context, positional);
     if (context.saveAfterwards && status != Usage) {
-        const QStringList errors = saveAll(context.lists, context.imailPath, context.dataPath);
+        // A Main list that was never loaded is never saved, whatever its flag says.
+        const QStringList errors =
+            command->mainList == MainListUse::Unused
+                ? saveMods(context.lists, context.dataPath)
+                : saveAll(context.lists, context.imailPath, context.dataPath);
         for (const QString& error : errors)
             context.printError(error);
         if (!errors.isEmpty())

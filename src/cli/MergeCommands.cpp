@@ -23,29 +23,39 @@ QString countLine(std::size_t count, const char* suffix) {
     return QString::number(count) + QLatin1String(suffix);
 }
 
-int mergeLists(CliContext& context, std::optional<EntryList::Block> factoryBytes) {
+int mergeLists(CliContext& context, EntryList::Block mainBytes,
+               std::optional<EntryList::Block> factoryBytes) {
     TrackedLists& lists = context.lists;
+    MergeOutcome outcome = mergeFactoryList(std::move(mainBytes), std::move(factoryBytes),
+                                            lists.added(), lists.removed());
     if (context.dryRun) {
         context.saveAfterwards = false;
-        const MergeOutcome outcome =
-            mergeFactoryList(lists.main(), std::move(factoryBytes), lists.added(), lists.removed());
         context.printLine(countLine(outcome.gained, " gained"));
         context.printLine(countLine(outcome.lost, " lost"));
         context.printLine(countLine(outcome.main.size(), " listed"));
         return Success;
     }
-    MergeOutcome outcome = mergeFactoryList(lists.take(ListId::Main), std::move(factoryBytes),
-                                            lists.added(), lists.removed());
     lists.replace(ListId::Main, std::move(outcome.main));
     lists.setModified(ListId::Main, true);
     context.printLine(QString::fromStdString(lists.countText(ListId::Main)));
     return Success;
 }
 
-// A merge that runs out of memory leaves the Main list unmarked, so nothing is saved.
-int runMerge(CliContext& context, std::optional<EntryList::Block> factoryBytes) {
+// The Main list is read as its file's bytes, which the merge takes without making the list's
+// views. A merge that runs out of memory leaves the Main list unmarked, so nothing is saved.
+int runMerge(CliContext& context, const QString& factoryPath) {
+    std::optional<EntryList::Block> mainBytes =
+        readChosenFile(context, mainListPath(context.imailPath));
+    if (!mainBytes)
+        return Failure;
+    std::optional<EntryList::Block> factoryBytes;
+    if (!factoryPath.isNull()) {
+        factoryBytes = readChosenFile(context, factoryPath);
+        if (!factoryBytes)
+            return Failure;
+    }
     try {
-        return mergeLists(context, std::move(factoryBytes));
+        return mergeLists(context, std::move(*mainBytes), std::move(factoryBytes));
     } catch (const std::bad_alloc&) {
         context.printError(
             QStringLiteral("Not enough memory to merge the lists; nothing was saved."));
@@ -54,14 +64,11 @@ int runMerge(CliContext& context, std::optional<EntryList::Block> factoryBytes) 
 }
 
 int merge(CliContext& context, const QStringList& arguments) {
-    std::optional<EntryList::Block> factoryBytes = readChosenFile(context, arguments.at(0));
-    if (!factoryBytes)
-        return Failure;
-    return runMerge(context, std::move(factoryBytes));
+    return runMerge(context, arguments.at(0));
 }
 
 int rebuild(CliContext& context, const QStringList&) {
-    return runMerge(context, std::nullopt);
+    return runMerge(context, QString());
 }
 
 int evaluate(CliContext& context, const QStringList& arguments) {
@@ -86,12 +93,12 @@ int evaluate(CliContext& context, const QStringList& arguments) {
 constexpr CliCommand kCommands[] = {
     {"merge", "FILE [--dry-run]",
      "merge a factory list, re-apply the added and removed lists, sort; prints \"N listed\"", 1, 1,
-     merge},
+     merge, MainListUse::ReadByCommand},
     {"rebuild", "[--dry-run]", "re-apply the added and removed lists and sort; prints \"N listed\"",
-     0, 0, rebuild},
+     0, 0, rebuild, MainListUse::ReadByCommand},
     {"evaluate", "FILE [--trim]",
      "print the added entries a release lacks and those it lists; --trim keeps only the first", 1,
-     1, evaluate},
+     1, evaluate, MainListUse::Unused},
 };
 
 } // namespace
