@@ -188,6 +188,12 @@ private Q_SLOTS:
             listOf(main), withFactory ? std::optional(blockOf(factory)) : std::nullopt,
             listOf(added), listOf(removed));
         QCOMPARE(entriesOf(outcome.main), expected);
+        // The Main list given as the bytes of its file.
+        const MergeOutcome fromFile =
+            mergeFactoryList(blockOf(main.join("\r\n")),
+                             withFactory ? std::optional(blockOf(factory)) : std::nullopt,
+                             listOf(added), listOf(removed));
+        QCOMPARE(entriesOf(fromFile.main), expected);
     }
 
     void entriesLongerThanAPackedLength() {
@@ -246,12 +252,12 @@ private Q_SLOTS:
     }
 
     // The fast merge against the steps told one by one, on inputs full of repeats, shared
-    // prefixes and line-break bytes, large enough to be sorted in several parts.
+    // prefixes and line-break bytes, some large enough for the sort to share out its buckets.
     void agreesWithTheStepByStepMerge() {
         std::mt19937 random(20240611);
         for (int round = 0; round < 12; ++round) {
             const bool small = round % 3 == 0;
-            const int count = small ? 30 : 6000;
+            const int count = small ? 30 : 12000;
             std::vector<std::string> main;
             for (int k = 0; k < count; ++k)
                 main.push_back(randomEntry(random, round % 2 == 0));
@@ -285,6 +291,24 @@ private Q_SLOTS:
             QVERIFY2(strings(outcome.main) == expected.main, qPrintable(QString::number(round)));
             QCOMPARE(outcome.gained, expected.gained);
             QCOMPARE(outcome.lost, expected.lost);
+
+            // The Main list as the bytes of its file: the same as the list loading them gives.
+            std::string mainBytes;
+            for (const std::string& entry : main)
+                mainBytes += entry + "\r\n";
+            const EntryList loaded =
+                EntryList::fromFileBytes(std::make_shared<const std::string>(mainBytes));
+            const Reference expectedFromFile =
+                referenceMerge(strings(loaded), withFactory ? &factory : nullptr, added, removed);
+            const MergeOutcome fromFile = mergeFactoryList(
+                std::make_shared<const std::string>(mainBytes),
+                withFactory ? std::optional(std::make_shared<const std::string>(factory))
+                            : std::nullopt,
+                listOf(added), listOf(removed));
+            QVERIFY2(strings(fromFile.main) == expectedFromFile.main,
+                     qPrintable(QString::number(round)));
+            QCOMPARE(fromFile.gained, expectedFromFile.gained);
+            QCOMPARE(fromFile.lost, expectedFromFile.lost);
         }
     }
 
