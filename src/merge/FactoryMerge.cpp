@@ -1,12 +1,13 @@
 #include "FactoryMerge.h"
 
 #include "EntryKeys.h"
-#include "lists/FilePieces.h"
 #include "KeySort.h"
 #include "SideBySide.h"
+#include "lists/FilePieces.h"
 #include "lists/LargeBuffers.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -36,39 +37,71 @@ std::size_t mostPieces(std::string_view bytes) {
     return static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\n')) + 1;
 }
 
+// Where the old Main list's run reaches an entry: its index in the run, its place in the list (an
+// index for a list, a byte offset for a file's bytes) and how many side entries the run's keys
+// took before it.
+struct RunMark {
+    std::size_t index = 0;
+    std::size_t place = 0;
+    std::uint64_t sides = 0;
+};
+
 // The old Main list as the merge reads it, twice. The entries at its start that are already in
 // their merged form (strictly ascending, none empty, none holding CR LF) are its run: the list is
 // this program's own output, sorted by the last merge, so the run is usually all of it but the
 // hand additions appended since. The first reading finds the run and keys the rest for the sort;
-// the final walk reads the run again, in place, so it costs no memory of its own.
+// the final walk reads the run again, in place, so it costs no memory of its own. The first reading
+// marks where the run's first byte changes, so that the walk can be split between two threads.
 struct ScannedMain {
     EntryKeys table;
-    std::size_t count = 0;     // entries of the old Main list
-    std::size_t runLength = 0; // entries in the run
+    std::size_t count = 0; // entries of the old Main list
+    // marks[b]: the run's first entry whose first byte is b or more; marks[256]: the run's end.
+    std::array<RunMark, 257> marks{};
     std::vector<EntryKey> rest;
 };
 
-// Tells whether each next entry still continues the run.
+unsigned firstByte(const EntryKey& key) {
+    return static_cast<unsigned>(key.head >> 56);
+}
+
+// Follows the run entry by entry, marking it, and tells where it ends.
 class RunFinder final {
 public:
-    explicit RunFinder(EntryKeys& table)
-        : m_table(table) {}
+    explicit RunFinder(ScannedMain& scanned)
+        : m_scanned(scanned) {}
 
-    bool continues(const EntryKey& key) {
-        if (m_ended || (m_length > 0 && !m_table.less(m_previous, key))) {
-            m_ended = true;
+    // The next entry of the list, at the given place; false once the run has ended.
+    bool continues(std::string_view entry, const EntryKey& key, std::size_t place) {
+        if (m_ended || (m_at.index > 0 && !m_scanned.table.less(m_previous, key))) {
+            end();
             return false;
         }
+        markUpTo(firstByte(key) + 1);
         m_previous = key;
-        ++m_length;
+        ++m_at.index;
+        m_at.place = place;
+        if (!EntryKeys::packs(entry))
+            ++m_at.sides;
         return true;
     }
-    std::size_t length() const { return m_length; }
+
+    // The run ends here (also when the list does), at the given place.
+    void end() {
+        m_ended = true;
+        markUpTo(257);
+    }
 
 private:
-    EntryKeys& m_table;
+    // The bytes below the given one are all behind: the marks up to it point at the next entry.
+    void markUpTo(unsigned byte) {
+        for (; m_marked < byte; ++m_marked)
+            m_scanned.marks[m_marked] = m_at;
+    }
+
+    ScannedMain& m_scanned;
+    RunMark m_at;
     EntryKey m_previous{};
-    std::size_t m_length = 0;
+    unsigned m_marked = 0;
     bool m_ended = false;
 };
 
@@ -84,15 +117,15 @@ public:
     ScannedMain scan() const {
         ScannedMain scanned;
         scanned.count = m_list.size();
-        RunFinder run(scanned.table);
+        RunFinder run(scanned);
         std::size_t k = 0;
         for (; k < m_list.size(); ++k) {
             const std::string_view entry = m_list[k];
             if (entry.empty() || holdsLineBreak(entry) ||
-                !run.continues(scanned.table.make(entry, true)))
+                !run.continues(entry, scanned.table.make(entry, true), k + 1))
                 break;
         }
-        scanned.runLength = run.length();
+        run.end();
         reserveLarge(scanned.rest, m_list.size() - k);
         for (; k < m_list.size(); ++k)
             addPieces(scanned.table, scanned.rest, m_list[k], true);
@@ -101,11 +134,12 @@ public:
 
     class Run final {
     public:
-        Run(const EntryList& list, std::size_t length)
+        Run(const EntryList& list, const RunMark& from, const RunMark& to)
             : m_list(list)
-            , m_length(length) {}
+            , m_next(from.place)
+            , m_end(to.place) {}
         bool next(std::string_view& entry) {
-            if (m_next == m_length)
+            if (m_next == m_end)
                 return false;
             entry = m_list[m_next++];
             return true;
@@ -113,10 +147,10 @@ public:
 
     private:
         const EntryList& m_list;
-        std::size_t m_length;
-        std::size_t m_next = 0;
+        std::size_t m_next;
+        std::size_t m_end;
     };
-    Run run(std::size_t length) const { return Run(m_list, length); }
+    Run run(const RunMark& from, const RunMark& to) const { return Run(m_list, from, to); }
 
 private:
     const EntryList& m_list;
@@ -134,28 +168,28 @@ public:
 
     ScannedMain scan() const {
         ScannedMain scanned;
-        RunFinder run(scanned.table);
-        FilePieceCursor pieces(*m_blocks.front());
+        RunFinder run(scanned);
         const std::string_view bytes = *m_blocks.front();
+        FilePieceCursor pieces(bytes);
         for (std::string_view piece; pieces.next(piece);) {
             ++scanned.count;
             const EntryKey key = scanned.table.make(piece, true);
-            if (run.continues(key))
+            const auto place = static_cast<std::size_t>(piece.data() - bytes.data());
+            if (run.continues(piece, key, place + piece.size()))
                 continue;
             if (scanned.rest.empty())
-                reserveLarge(scanned.rest, mostPieces(bytes.substr(static_cast<std::size_t>(
-                                               piece.data() - bytes.data()))));
+                reserveLarge(scanned.rest, mostPieces(bytes.substr(place)));
             scanned.rest.push_back(key);
         }
-        scanned.runLength = run.length();
+        run.end();
         return scanned;
     }
 
     class Run final {
     public:
-        Run(std::string_view bytes, std::size_t length)
-            : m_pieces(bytes)
-            , m_left(length) {}
+        Run(std::string_view bytes, const RunMark& from, const RunMark& to)
+            : m_pieces(bytes.substr(from.place))
+            , m_left(to.index - from.index) {}
         bool next(std::string_view& entry) {
             if (m_left == 0)
                 return false;
@@ -167,22 +201,26 @@ public:
         FilePieceCursor m_pieces;
         std::size_t m_left;
     };
-    Run run(std::size_t length) const { return Run(*m_blocks.front(), length); }
+    Run run(const RunMark& from, const RunMark& to) const {
+        return Run(*m_blocks.front(), from, to);
+    }
 
 private:
     std::vector<EntryList::Block> m_blocks;
 };
 
-// The final walk over the two sorted sequences, the old Main list's run and everything else
-// sorted. It yields each distinct entry once, in order, with the mark "was in the old Main list"
-// set when any of its copies was.
+// The final walk over the two sorted sequences, a stretch of the old Main list's run and the
+// sorted rest from the same range of entries. It yields each distinct entry once, in order, with
+// the mark "was in the old Main list" set when any of its copies was.
 template <typename Run> class SortedUnion final {
     static constexpr std::size_t kPrefetchDistance = 16;
 
 public:
-    SortedUnion(EntryKeys& table, Run run, std::span<const EntryKey> others)
+    SortedUnion(const EntryKeys& table, Run run, std::uint64_t runSides,
+                std::span<const EntryKey> others)
         : m_table(table)
         , m_run(std::move(run))
+        , m_runSides(runSides)
         , m_others(others) {
         loadMain();
     }
@@ -218,16 +256,93 @@ private:
         std::string_view entry;
         m_haveMain = m_run.next(entry);
         if (m_haveMain)
-            m_mainHead = m_table.make(entry, true);
+            m_mainHead = m_table.remake(entry, true, m_runSides);
     }
 
-    EntryKeys& m_table;
+    const EntryKeys& m_table;
     Run m_run;
+    std::uint64_t m_runSides;
     std::span<const EntryKey> m_others;
     std::size_t m_otherNext = 0;
     bool m_haveMain = false;
     EntryKey m_mainHead{};
 };
+
+// One stretch of the walk: the entries whose first byte lies in a range.
+struct WalkPart {
+    RunMark runFrom;
+    RunMark runTo;
+    std::span<const EntryKey> others;
+    std::span<const EntryKey> removed;
+};
+
+// What a stretch of the walk keeps: every distinct entry once, in order, less those equal to a
+// Removed entry (the list is free of repeats there, so one match per Removed entry is every
+// match), as eight-byte references; the views are made once the keys are freed.
+struct Kept {
+    std::vector<std::uint64_t> refs;
+    std::size_t fromMain = 0;
+};
+
+template <typename Main>
+Kept walk(const Main& main, const EntryKeys& table, std::uint64_t runSideOffset,
+          const WalkPart& part) {
+    Kept kept;
+    reserveLarge(kept.refs, part.runTo.index - part.runFrom.index + part.others.size());
+    std::size_t nextRemoved = 0;
+    SortedUnion sorted(table, main.run(part.runFrom, part.runTo),
+                       runSideOffset + part.runFrom.sides, part.others);
+    for (EntryKey key; sorted.next(key);) {
+        int order = 1;
+        while (nextRemoved < part.removed.size() &&
+               (order = table.compare(part.removed[nextRemoved], key)) < 0)
+            ++nextRemoved;
+        if (nextRemoved < part.removed.size() && order == 0)
+            continue;
+        if (EntryKeys::fromMain(key))
+            ++kept.fromMain;
+        kept.refs.push_back(key.ref);
+    }
+    return kept;
+}
+
+// The first of the sorted keys whose first byte is the given one or more.
+std::size_t firstWithByte(std::span<const EntryKey> keys, unsigned byte) {
+    return static_cast<std::size_t>(
+        std::partition_point(keys.begin(), keys.end(),
+                             [byte](const EntryKey& key) { return firstByte(key) < byte; }) -
+        keys.begin());
+}
+
+// Below this many entries the walk is not worth a second thread.
+constexpr std::size_t kMinWalkForTwoThreads = 65536;
+
+// The walk cut in two at the first byte that shares the entries most evenly, or left whole.
+std::vector<WalkPart> walkParts(const ScannedMain& scanned, std::span<const EntryKey> others,
+                                std::span<const EntryKey> removed) {
+    const RunMark& runEnd = scanned.marks[256];
+    const std::size_t total = runEnd.index + others.size();
+    unsigned split = 256;
+    std::size_t bestGap = total;
+    if (total >= kMinWalkForTwoThreads) {
+        for (unsigned byte = 1; byte < 256; ++byte) {
+            const std::size_t below = scanned.marks[byte].index + firstWithByte(others, byte);
+            const std::size_t gap = below > total / 2 ? below - total / 2 : total / 2 - below;
+            if (gap < bestGap) {
+                bestGap = gap;
+                split = byte;
+            }
+        }
+    }
+    if (split == 256)
+        return {WalkPart{RunMark{}, runEnd, others, removed}};
+    const std::size_t othersSplit = firstWithByte(others, split);
+    const std::size_t removedSplit = firstWithByte(removed, split);
+    return {WalkPart{RunMark{}, scanned.marks[split], others.first(othersSplit),
+                     removed.first(removedSplit)},
+            WalkPart{scanned.marks[split], runEnd, others.subspan(othersSplit),
+                     removed.subspan(removedSplit)}};
+}
 
 template <typename Main>
 MergeOutcome mergeInto(const Main& main, std::optional<EntryList::Block> factoryBytes,
@@ -254,11 +369,10 @@ MergeOutcome mergeInto(const Main& main, std::optional<EntryList::Block> factory
         scanOldMain();
         reserveLarge(others, scanned.rest.size() + added.size());
     }
-    if (scanned.table.hasSideEntries()) {
-        const std::uint64_t offset = table.adopt(scanned.table);
-        for (EntryKey& key : scanned.rest)
-            key.ref = EntryKeys::rebased(key.ref, offset);
-    }
+    // The scan's side entries, the run's first, follow the table's own.
+    const std::uint64_t runSideOffset = table.adopt(scanned.table);
+    for (EntryKey& key : scanned.rest)
+        key.ref = EntryKeys::rebased(key.ref, runSideOffset);
     others.insert(others.end(), scanned.rest.begin(), scanned.rest.end());
     std::vector<EntryKey>().swap(scanned.rest);
 
@@ -279,33 +393,31 @@ MergeOutcome mergeInto(const Main& main, std::optional<EntryList::Block> factory
         removedKeys.push_back(table.make(entry, false));
     sortEntryKeys(removedKeys, table);
 
-    // Every distinct entry once, in order, less those equal to a Removed entry: the list is free
-    // of repeats there, so one match per Removed entry is every match. The walk keeps eight-byte
-    // references; the views are made once the keys are released.
-    std::vector<std::uint64_t> kept;
-    reserveLarge(kept, scanned.runLength + others.size());
-    std::size_t keptFromMain = 0;
-    std::size_t nextRemoved = 0;
-    SortedUnion sorted(table, main.run(scanned.runLength), others);
-    for (EntryKey key; sorted.next(key);) {
-        int order = 1;
-        while (nextRemoved < removedKeys.size() &&
-               (order = table.compare(removedKeys[nextRemoved], key)) < 0)
-            ++nextRemoved;
-        if (nextRemoved < removedKeys.size() && order == 0)
-            continue;
-        if (EntryKeys::fromMain(key))
-            ++keptFromMain;
-        kept.push_back(key.ref);
-    }
+    // The two halves of the walk run side by side; the table is only read meanwhile.
+    const std::vector<WalkPart> parts = walkParts(scanned, others, removedKeys);
+    std::vector<Kept> kept(parts.size());
+    const auto walkPart = [&](std::size_t k) {
+        kept[k] = walk(main, table, runSideOffset, parts[k]);
+    };
+    if (parts.size() == 2)
+        sideBySide([&] { walkPart(1); }, [&] { walkPart(0); });
+    else
+        walkPart(0);
     std::vector<EntryKey>().swap(others);
 
     report(progress, kMergeRemovingText);
     std::vector<std::string_view> views;
-    reserveLarge(views, kept.size());
-    for (std::uint64_t ref : kept)
-        views.push_back(table.viewOf(ref));
-    std::vector<std::uint64_t>().swap(kept);
+    std::size_t keptFromMain = 0;
+    std::size_t keptCount = 0;
+    for (const Kept& part : kept)
+        keptCount += part.refs.size();
+    reserveLarge(views, keptCount);
+    for (Kept& part : kept) {
+        keptFromMain += part.fromMain;
+        for (std::uint64_t ref : part.refs)
+            views.push_back(table.viewOf(ref));
+        std::vector<std::uint64_t>().swap(part.refs);
+    }
 
     MergeOutcome outcome;
     outcome.gained = views.size() - keptFromMain;
