@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <memory>
 #include <random>
+#include <set>
 #include <string>
 
 using namespace quillmere;
@@ -204,6 +205,48 @@ private Q_SLOTS:
                              blockOf(QByteArray::fromStdString(longA + "\r\n" + longB + "\r\nc")),
                              EntryList(), listOf(std::vector<std::string>{"m"}));
         QCOMPARE(strings(outcome.main), (std::vector<std::string>{longA, longB, "c"}));
+    }
+
+    // Lists large enough for the walk to be split between two threads at a first byte, with
+    // entries too long for a packed reference on both sides of the split and in the run.
+    void largeMergeWithLongEntriesInBothHalves() {
+        std::set<std::string> mainSet;
+        std::string factory;
+        std::set<std::string> expected;
+        for (int k = 0; k < 90000; ++k) {
+            const std::string entry = std::string(1, static_cast<char>('a' + k % 26)) +
+                                      std::to_string(k * 7919 % 100003) + ".ex";
+            if (k % 3)
+                mainSet.insert(entry);
+            else
+                factory += entry + "\r\n";
+            expected.insert(entry);
+        }
+        for (char first : {'b', 'k', 'q', 'y'}) {
+            const std::string longEntry = std::string(1, first) + std::string(40000, 'l');
+            mainSet.insert(longEntry);
+            mainSet.insert(longEntry + "2");
+            factory += longEntry + "3\r\n";
+            expected.insert({longEntry, longEntry + "2", longEntry + "3"});
+        }
+        const std::vector<std::string> main(mainSet.begin(), mainSet.end());
+        const std::vector<std::string> removed{"b" + std::string(40000, 'l') + "2", main[1000],
+                                               main[50000]};
+        for (const std::string& entry : removed)
+            expected.erase(entry);
+        std::string mainBytes;
+        for (const std::string& entry : main)
+            mainBytes += entry + "\r\n";
+        const std::vector<std::string> wanted(expected.begin(), expected.end());
+
+        const MergeOutcome fromList =
+            mergeFactoryList(listOf(main), std::make_shared<const std::string>(factory),
+                             EntryList(), listOf(removed));
+        QVERIFY(strings(fromList.main) == wanted);
+        const MergeOutcome fromFile = mergeFactoryList(
+            std::make_shared<const std::string>(mainBytes),
+            std::make_shared<const std::string>(factory), EntryList(), listOf(removed));
+        QVERIFY(strings(fromFile.main) == wanted);
     }
 
     void gainedAndLost() {
