@@ -42,19 +42,20 @@ int mergeLists(CliContext& context, EntryList::Block mainBytes,
 }
 
 // The Main list is read as its file's bytes, which the merge takes without making the list's
-// views. A merge that runs out of memory leaves the Main list unmarked, so nothing is saved.
+// views. Running out of memory, in the reads or the merge, leaves the Main list unmarked, so
+// nothing is saved.
 int runMerge(CliContext& context, const QString& factoryPath) {
-    std::optional<EntryList::Block> mainBytes =
-        readChosenFile(context, mainListPath(context.imailPath));
-    if (!mainBytes)
-        return Failure;
-    std::optional<EntryList::Block> factoryBytes;
-    if (!factoryPath.isNull()) {
-        factoryBytes = readChosenFile(context, factoryPath);
-        if (!factoryBytes)
-            return Failure;
-    }
     try {
+        std::optional<EntryList::Block> mainBytes =
+            readChosenFile(context, mainListPath(context.imailPath));
+        if (!mainBytes)
+            return Failure;
+        std::optional<EntryList::Block> factoryBytes;
+        if (!factoryPath.isNull()) {
+            factoryBytes = readChosenFile(context, factoryPath);
+            if (!factoryBytes)
+                return Failure;
+        }
         return mergeLists(context, std::move(*mainBytes), std::move(factoryBytes));
     } catch (const std::bad_alloc&) {
         context.printError(
