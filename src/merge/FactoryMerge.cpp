@@ -85,7 +85,7 @@ public:
         return true;
     }
 
-    // The run ends here (also when the list does), at the given place.
+    // The run ends here (also when the list does).
     void end() {
         m_ended = true;
         markUpTo(257);
