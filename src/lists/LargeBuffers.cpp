@@ -18,9 +18,13 @@ constexpr std::uintptr_t kSmallPage = 4096;
 // Room for the allocator's own bookkeeping in front of a block.
 constexpr std::size_t kAllocatorHeader = 64;
 
-#if defined(__linux__) && !defined(MADV_COLLAPSE)
-// Linux 6.1 and later; older C library headers lack the name.
-constexpr int MADV_COLLAPSE = 25;
+#if defined(__linux__)
+#if defined(MADV_COLLAPSE)
+constexpr int kCollapse = MADV_COLLAPSE;
+#else
+// MADV_COLLAPSE, Linux 6.1 and later; older C library headers lack the name.
+constexpr int kCollapse = 25;
+#endif
 #endif
 
 // glibc serves a block from its heap once a block of that size has been freed, instead of
@@ -46,7 +50,7 @@ void adviseHugePages([[maybe_unused]] const void* data, [[maybe_unused]] std::si
     // A block that starts a 2 MiB page has had that page touched already, by the allocator's
     // header, so the kernel would fill it with 4 KiB pages: make it one huge page now.
     if (begin % kHugePage == 0 && end - begin >= kHugePage)
-        madvise(reinterpret_cast<void*>(begin), kHugePage, MADV_COLLAPSE);
+        madvise(reinterpret_cast<void*>(begin), kHugePage, kCollapse);
 #endif
 }
 
