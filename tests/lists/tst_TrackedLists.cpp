@@ -297,18 +297,6 @@ private Q_SLOTS:
         QVERIFY(lists.main().empty() && lists.added().empty() && lists.removed().empty());
         QVERIFY(!lists.anyModified());
     }
-
-    void takeMovesAListOutAndLeavesTheFlags() {
-        TrackedLists lists;
-        load(lists, QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"));
-        lists.add("d");
-        const EntryList taken = lists.take(ListId::Main);
-        QCOMPARE(joined(taken), QStringLiteral("a|d"));
-        QVERIFY(lists.main().empty());
-        QCOMPARE(joined(lists.added()), QStringLiteral("b|d"));
-        QCOMPARE(joined(lists.removed()), QStringLiteral("c"));
-        QCOMPARE(flags(lists), QStringLiteral("MA-"));
-    }
 };
 
 QTEST_GUILESS_MAIN(TestTrackedLists)
