@@ -14,7 +14,7 @@ d=$(lists_for "$n")
 for ((run = 1; run <= runs; run++)); do
     rm -rf "$d/sort" && mkdir -p "$d/sort/imail" "$d/sort/data"
     cp "$d/factory.txt" "$d/sort/imail/url-domain-bl.txt"
-    measure "$cli" --imail-root "$d/sort/imail" --data "$d/sort/data" sort main >>"$d/s.txt"
+    measure /dev/null "$cli" --imail-root "$d/sort/imail" --data "$d/sort/data" sort main >>"$d/s.txt"
 done
 tr -d '\r' <"$d/factory.txt" | grep -v '^$' | LC_ALL=C sort | sed 's/$/\r/' >"$d/sorted.txt"
 cmp -s "$d/sort/imail/url-domain-bl.txt" "$d/sorted.txt" || { echo "sort main: wrong order" >&2; exit 1; }

@@ -63,6 +63,12 @@ void StartupSequence::greetFirstRun(const std::optional<QString>& imailTopDir,
 
 StartupResult StartupSequence::run() {
     m_settings.regRoot = settingsKey();
+    // A store that cannot be read would look like a first run whose answers could not be kept.
+    if (const QString problem = m_registry.problem(); !problem.isEmpty()) {
+        m_prompter.inform(problem +
+                          QStringLiteral("\nThe program ends; the file is left as it is."));
+        return StartupResult::Ended;
+    }
 
     const std::optional<QString> imailTopDir = m_registry.read(imailTopDirName());
     QString imailVersion;

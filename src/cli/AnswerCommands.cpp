@@ -135,7 +135,7 @@ constexpr CliCommand kCommands[] = {
      "Prints the journal of hand edits, url-domain-log.txt in the data folder: one\n"
      "tab-separated line per saved edit (time in UTC, user, host, window or cli,\n"
      "action, domain). With DOMAIN, only the lines about that domain.",
-     0, 1, history},
+     0, 1, history, MainListUse::Unused},
 };
 
 } // namespace

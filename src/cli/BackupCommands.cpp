@@ -52,7 +52,7 @@ constexpr CliCommand kCommands[] = {
      "folder, oldest first, as \"NAME: N entries\". A save keeps the file it replaces\n"
      "there as url-domain-bl-YYYYMMDD-HHMMSS.txt (UTC); the newest ten are kept.\n"
      "Changes nothing.",
-     0, 0, backups},
+     0, 0, backups, MainListUse::Unused},
     {"restore", "NAME", "put a kept main list back (the current one is kept in turn)",
      "Makes the backup NAME (as \"backups\" lists it) the main list again and saves\n"
      "it, keeping the current main list as a backup in turn. The added and removed\n"

@@ -92,9 +92,9 @@ int reportMissingBlacklist(const CliContext& context, const CliCommand& command)
 
 // The lock keeps other instances of this tool out; a program that writes the files without it
 // (an editor, a copy) is caught by the change check and never overwritten.
-int save(CliContext& context, LoadedFiles& loadedFiles) {
+int save(CliContext& context) {
     const SaveOutcome outcome =
-        saveAll(context.lists, {context.imailPath, context.dataPath, &loadedFiles, false});
+        saveAll(context.lists, {context.imailPath, context.dataPath, &context.loadedFiles, false});
     for (const QString& warning : outcome.warnings)
         context.printError(warning);
     for (const QString& path : outcome.changedOnDisk)
@@ -129,9 +129,11 @@ bool refuseOptionsNotTaken(const CliContext& context, const QCommandLineParser& 
 }
 
 // Loads the lists and runs the command on them. A load that fails leaves nothing to save.
-int loadAndRun(CliContext& context, const CliCommand& command, const QStringList& arguments,
-               LoadedFiles& loadedFiles) {
-    const LoadOutcome loaded = loadLists(context.lists, context.imailPath, context.dataPath);
+int loadAndRun(CliContext& context, const CliCommand& command, const QStringList& arguments) {
+    const LoadOutcome loaded =
+        command.mainList == MainListUse::Loaded
+            ? loadLists(context.lists, context.imailPath, context.dataPath)
+            : loadTrackingLists(context.lists, context.imailPath, context.dataPath);
     if (!loaded.mainFound || !loaded.errors.isEmpty()) {
         context.saveAfterwards = false;
         if (!loaded.mainFound)
@@ -140,7 +142,7 @@ int loadAndRun(CliContext& context, const CliCommand& command, const QStringList
             context.printError(error);
         return failureStatus(command);
     }
-    loadedFiles = loaded.files;
+    context.loadedFiles = loaded.files;
     return command.run(context, arguments);
 }
 
@@ -274,10 +276,9 @@ int runCli(const QStringList& arguments) {
 
     // Running out of memory anywhere in the load or the command (a huge file, a sort, a merge)
     // ends it with nothing saved, rather than an abort.
-    LoadedFiles loadedFiles;
     int status = Failure;
     try {
-        status = loadAndRun(context, *command, positional, loadedFiles);
+        status = loadAndRun(context, *command, positional);
     } catch (const std::bad_alloc&) {
         context.printError(
             QStringLiteral("Not enough memory to run the command %1; nothing was saved.")
@@ -285,7 +286,7 @@ int runCli(const QStringList& arguments) {
         return failureStatus(*command);
     }
     if (context.saveAfterwards && status != Usage)
-        status = std::max(status, save(context, loadedFiles));
+        status = std::max(status, save(context));
     return status;
 }
 

@@ -11,6 +11,13 @@ class QCommandLineParser;
 
 namespace quillmere::cli {
 
+// What a command needs of the Main list before it runs.
+enum class MainListUse {
+    Loaded,        // loaded with the tracking lists
+    ReadByCommand, // only checked to exist: the command reads the file's bytes itself
+    Unused,        // only checked to exist; never saved
+};
+
 struct CliCommand {
     const char* name;
     const char* arguments;   // shown in the usage text
@@ -19,6 +26,7 @@ struct CliCommand {
     int minArguments;
     int maxArguments; // -1: any number
     int (*run)(CliContext& context, const QStringList& arguments);
+    MainListUse mainList = MainListUse::Loaded;
 };
 
 // Commands that work on the three lists, as the window's buttons do.

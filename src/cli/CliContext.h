@@ -1,5 +1,6 @@
 #pragma once
 
+#include "lists/FileSnapshot.h"
 #include "lists/TrackedLists.h"
 
 #include <QString>
@@ -16,6 +17,8 @@ enum ExitStatus { Success = 0, Failure = 1, Usage = 2 };
 class CliContext final {
 public:
     TrackedLists lists;
+    // What the list files were when the command read them, for the change check of its save.
+    LoadedFiles loadedFiles;
     QString imailPath;
     QString dataPath;
     // Set by commands that must not write any file.

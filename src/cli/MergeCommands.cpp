@@ -24,27 +24,25 @@ QString countLine(std::size_t count, const char* suffix) {
     return QString::number(count) + QLatin1String(suffix);
 }
 
-int mergeLists(CliContext& context, std::optional<EntryList::Block> factoryBytes,
-               const QString& path) {
+int mergeLists(CliContext& context, EntryList::Block mainBytes,
+               std::optional<EntryList::Block> factoryBytes, const QString& factoryPath) {
     TrackedLists& lists = context.lists;
+    MergeOutcome outcome = mergeFactoryList(std::move(mainBytes), std::move(factoryBytes),
+                                            lists.added(), lists.removed());
     if (context.dryRun) {
         context.saveAfterwards = false;
-        const MergeOutcome outcome =
-            mergeFactoryList(lists.main(), std::move(factoryBytes), lists.added(), lists.removed());
         context.printLine(countLine(outcome.gained, " gained"));
         context.printLine(countLine(outcome.lost, " lost"));
         context.printLine(countLine(outcome.main.size(), " listed"));
         return Success;
     }
-    MergeOutcome outcome = mergeFactoryList(lists.take(ListId::Main), std::move(factoryBytes),
-                                            lists.added(), lists.removed());
     lists.replace(ListId::Main, std::move(outcome.main));
     lists.setModified(ListId::Main, true);
-    if (path.isEmpty())
+    if (factoryPath.isEmpty())
         lists.edits().recordMainReplaced(EditAction::Rebuild, {}, outcome.gained, outcome.lost);
     else
         lists.edits().recordMainReplaced(EditAction::Merge,
-                                         QFileInfo(path).absoluteFilePath().toStdString(),
+                                         QFileInfo(factoryPath).absoluteFilePath().toStdString(),
                                          outcome.gained, outcome.lost);
     context.printLine(QString::fromStdString(lists.countText(ListId::Main)));
     return Success;
@@ -60,9 +58,17 @@ void warnOfMissingDataFolder(const CliContext& context) {
                 .arg(displayPath(context.dataPath)));
 }
 
-// A merge that runs out of memory leaves the Main list unmarked, so nothing is saved.
+// The Main list is read as its file's bytes, which the merge takes without making the list's
+// views. Running out of memory, in the reads or the merge, leaves the Main list unmarked, so
+// nothing is saved.
 int runMerge(CliContext& context, const std::optional<QString>& factoryPath) {
     try {
+        const QString mainPath = mainListPath(context.imailPath);
+        std::optional<EntryList::Block> mainBytes = readChosenFile(context, mainPath);
+        if (!mainBytes)
+            return Failure;
+        context.loadedFiles[static_cast<std::size_t>(ListId::Main)] =
+            FileSnapshot::read(mainPath, **mainBytes);
         std::optional<EntryList::Block> factoryBytes;
         if (factoryPath) {
             factoryBytes = readChosenFile(context, *factoryPath);
@@ -70,7 +76,8 @@ int runMerge(CliContext& context, const std::optional<QString>& factoryPath) {
                 return Failure;
         }
         warnOfMissingDataFolder(context);
-        return mergeLists(context, std::move(factoryBytes), factoryPath.value_or(QString()));
+        return mergeLists(context, std::move(*mainBytes), std::move(factoryBytes),
+                          factoryPath.value_or(QString()));
     } catch (const std::bad_alloc&) {
         context.saveAfterwards = false;
         context.printError(
@@ -127,7 +134,7 @@ constexpr CliCommand kCommands[] = {
      "           new one no longer holds: every copy of a removed domain, and every\n"
      "           extra copy of a duplicated domain, which stays listed once) and\n"
      "           \"N listed\"; the old count less lost plus gained is the new count.",
-     1, 1, merge},
+     1, 1, merge, MainListUse::ReadByCommand},
     {"rebuild", "[--dry-run]", "re-apply the added and removed lists and sort; prints \"N listed\"",
      "Re-applies the added and removed lists to the main list and sorts it, each\n"
      "entry once, as \"Rebuild\" does: a merge without a new file. Prints \"N listed\"\n"
@@ -135,7 +142,7 @@ constexpr CliCommand kCommands[] = {
      "\n"
      "--dry-run  save nothing; print \"N gained\", \"N lost\" and \"N listed\", as\n"
      "           merge --dry-run does.",
-     0, 0, rebuild},
+     0, 0, rebuild, MainListUse::ReadByCommand},
     {"evaluate", "FILE [--trim]",
      "print the added entries a release lacks and those it lists; --trim keeps only the first",
      "Evaluates the added list against the release FILE, as \"&Evaluate added\n"
@@ -147,7 +154,7 @@ constexpr CliCommand kCommands[] = {
      "        \"Trim added list\" does. With an empty added list it prints \"The Added\n"
      "        list is empty.\" on standard error, reads no file, changes nothing\n"
      "        and exits with status 0.",
-     1, 1, evaluate},
+     1, 1, evaluate, MainListUse::Unused},
 };
 
 } // namespace

@@ -1,10 +1,10 @@
 #include "AboutBox.h"
 
 #include "AboutPicture.h"
+#include "TextFit.h"
 #include "Twips.h"
 #include "app/Prompter.h"
 
-#include <QFontMetrics>
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
@@ -21,20 +21,6 @@ QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, QRect 
     label->setGeometry(place);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     return label;
-}
-
-// Each text has the fixed box of the design; with a wide system font the text gets smaller until
-// it fits its box.
-void fitText(QLabel* label) {
-    QFont font = label->font();
-    for (int pixels = 11; pixels >= 8; --pixels) {
-        font.setPixelSize(pixels);
-        const QRect needed = QFontMetrics(font).boundingRect(
-            QRect(0, 0, label->width(), 4 * label->height()), Qt::TextWordWrap, label->text());
-        if (needed.height() <= label->height())
-            break;
-    }
-    label->setFont(font);
 }
 
 // One line of the etched rule under the text.
@@ -70,7 +56,7 @@ AboutBox::AboutBox(QWidget* parent)
     QFont titleFont = title->font();
     titleFont.setBold(true);
     titleFont.setPixelSize(15);
-    title->setFont(titleFont);
+    fitFont(*title, titleFont);
     makeLabel(
         this, "lblVersion",
         versionLine(QUILLMERE_VERSION_MAJOR, QUILLMERE_VERSION_MINOR, QUILLMERE_VERSION_PATCH),
@@ -90,7 +76,7 @@ AboutBox::AboutBox(QWidget* parent)
                   twips(2160, 2640, 3135, 495));
     for (QLabel* label : {description, contact}) {
         label->setWordWrap(true);
-        fitText(label);
+        fitFont(*label, label->font());
     }
     makeRuleLine(this, QColor(0x80, 0x80, 0x80), 3225);
     makeRuleLine(this, Qt::white, 3240);
@@ -101,6 +87,7 @@ AboutBox::AboutBox(QWidget* parent)
     ok->setDefault(true);
     // Esc closes the dialog through reject(), which is the same as OK here.
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    fitEveryText(*this);
 }
 
 } // namespace quillmere

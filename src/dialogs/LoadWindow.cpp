@@ -1,5 +1,6 @@
 #include "LoadWindow.h"
 
+#include "TextFit.h"
 #include "Twips.h"
 #include "app/Prompter.h"
 
@@ -23,6 +24,7 @@ LoadWindow::LoadWindow(QWidget* parent)
     label->setFont(QFont(QStringLiteral("MS Sans Serif")));
     label->setAlignment(Qt::AlignCenter);
     placeInTwips(label, 120, 240, 2400, 495);
+    fitEveryText(*this);
 }
 
 } // namespace quillmere

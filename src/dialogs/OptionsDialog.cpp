@@ -1,6 +1,8 @@
 #include "OptionsDialog.h"
 
+#include "ClassicInput.h"
 #include "PathChooserDialog.h"
+#include "TextFit.h"
 #include "Twips.h"
 
 #include <QCheckBox>
@@ -20,9 +22,8 @@ namespace {
 QPushButton* makeButton(const QString& text, const char* name, QWidget* parent) {
     auto* button = new QPushButton(text, parent);
     button->setObjectName(QLatin1String(name));
-    // Neither OK nor Cancel answers Enter.
+    // No default button: Enter presses only the button that has the focus (keyPressEvent).
     button->setAutoDefault(false);
-    button->setDefault(false);
     return button;
 }
 
@@ -84,9 +85,15 @@ OptionsDialog::OptionsDialog(Module1& module, Registry& registry, Prompter& prom
     m_hintLabel->setWordWrap(true);
     m_hintLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     placeInTwips(m_hintLabel, 120, 3120, 4455, 1095);
+    QStringList hints;
+    for (HintControl control : {HintControl::Label1, HintControl::Label7, HintControl::Label2,
+                                HintControl::Label3, HintControl::Label4, HintControl::Label5})
+        hints << OptionsForm::hintText(control);
+    fitFontForTexts(*m_hintLabel, hints);
 
     buildButtons();
 
+    fitEveryText(*this);
     m_form.load();
     showForm();
 }
@@ -114,9 +121,13 @@ void OptionsDialog::buildPaths() {
         {PathField::DefaultImport, "Default import folder", "Label2", HintControl::Label2,
          "txtImportPath", "cmdImportChoose", "Choose folder", 960},
     };
+    QList<QWidget*> labels;
     for (const Row& row : rows) {
         QLabel* label = makeLabel(QLatin1String(row.label), row.labelName, frame);
         placeInTwips(label, 120, row.top + 30, 1455, 255);
+        // Up to the text box on its right.
+        fitLabel(*label, 1680 / 15);
+        labels << label;
         label->setMouseTracking(true);
         label->installEventFilter(this);
         m_hintControls.insert(label, row.hint);
@@ -137,6 +148,7 @@ void OptionsDialog::buildPaths() {
         connect(choose, &QPushButton::clicked, this,
                 [this, field = row.field] { chooseFolder(field); });
     }
+    shareSmallestFont(labels);
 }
 
 void OptionsDialog::buildSwitches() {
@@ -160,6 +172,7 @@ void OptionsDialog::buildSwitches() {
         int labelTop;
         int labelWidth;
     };
+    QList<QWidget*> labels;
     const Row rows[] = {
         {&m_checkSort, "CheckSort", HintControl::CheckSort, 240, 255, "  Sort main list on exit",
          "Label3", HintControl::Label3, 270, 2415},
@@ -177,6 +190,9 @@ void OptionsDialog::buildSwitches() {
         // The switch's text is a separate label: clicking it does not toggle the switch.
         QLabel* label = makeLabel(QLatin1String(row.label), row.labelName, frame);
         placeInTwips(label, 360, row.labelTop, row.labelWidth, 255);
+        // Up to the frame's right edge, keeping the frame's margin of the left side.
+        fitLabel(*label, frame->width() - 120 / 15);
+        labels << label;
 
         for (QWidget* control : {static_cast<QWidget*>(box), static_cast<QWidget*>(label)}) {
             control->setMouseTracking(true);
@@ -185,6 +201,7 @@ void OptionsDialog::buildSwitches() {
         m_hintControls.insert(box, row.boxHint);
         m_hintControls.insert(label, row.labelHint);
     }
+    shareSmallestFont(labels);
     connect(m_checkSort, &QCheckBox::clicked, this, [this](bool checked) {
         m_form.setSortSwitch(checkValue(checked));
         showForm();
@@ -235,8 +252,11 @@ void OptionsDialog::showForm() {
     for (PathField field :
          {PathField::ImailRoot, PathField::TrackingData, PathField::DefaultImport}) {
         QLineEdit* edit = m_pathEdits[static_cast<std::size_t>(field)];
-        if (edit->text() != m_form.pathText(field))
-            edit->setText(m_form.pathText(field));
+        if (edit->text() == m_form.pathText(field))
+            continue;
+        edit->setText(m_form.pathText(field));
+        // A long path shows its beginning, the drive and the first folders.
+        edit->setCursorPosition(0);
     }
     m_checkSort->setChecked(m_form.sortSwitch() == 1);
     m_checkSave->setChecked(m_form.saveSwitch() == 1);
@@ -270,8 +290,7 @@ bool OptionsDialog::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::FocusIn:
     case QEvent::FocusOut: {
         // Another window taking the keyboard (a message box, the chooser) moves no focus here.
-        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
-        if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason)
+        if (!focusMovedWithinWindow(*static_cast<QFocusEvent*>(event)))
             break;
         for (PathField field :
              {PathField::ImailRoot, PathField::TrackingData, PathField::DefaultImport}) {
@@ -297,6 +316,8 @@ void OptionsDialog::keyPressEvent(QKeyEvent* event) {
         event->accept();
         return;
     }
+    if (pressFocusedButton(*this, *event))
+        return;
     QDialog::keyPressEvent(event);
 }
 

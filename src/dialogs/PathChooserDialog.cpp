@@ -1,5 +1,7 @@
 #include "PathChooserDialog.h"
 
+#include "ClassicInput.h"
+#include "TextFit.h"
 #include "Twips.h"
 
 #include <QComboBox>
@@ -19,9 +21,8 @@ constexpr int folderPathRole = Qt::UserRole + 1;
 QPushButton* makeButton(const QString& text, const char* name, QWidget* parent) {
     auto* button = new QPushButton(text, parent);
     button->setObjectName(QLatin1String(name));
-    // Neither button answers Enter.
+    // No default button: Enter presses only the button that has the focus (keyPressEvent).
     button->setAutoDefault(false);
-    button->setDefault(false);
     return button;
 }
 
@@ -78,6 +79,7 @@ PathChooserDialog::PathChooserDialog(Module1& module, Drives& drives, Prompter& 
         reject();
     });
 
+    fitEveryText(*this);
     initData();
     m_directoryList->setFocus();
 }
@@ -108,6 +110,8 @@ void PathChooserDialog::keyPressEvent(QKeyEvent* event) {
         event->accept();
         return;
     }
+    if (pressFocusedButton(*this, *event))
+        return;
     QDialog::keyPressEvent(event);
 }
 

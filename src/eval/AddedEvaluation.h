@@ -21,9 +21,9 @@ struct AddedEvaluation {
 };
 
 // Classifies every Added entry by whether some line of the release equals it, byte for byte. The
-// release's lines are its bytes cut at every CR LF, empty lines kept (a final CR LF gives an empty
-// last line); no bytes give no line.
-// The release is scanned once against a hash set of the Added entries, which gives what a
+// release's lines are its bytes cut at every CR LF; an empty line could only equal an empty entry,
+// which neither group holds.
+// The release is scanned once against a hash table of the Added entries, which gives what a
 // first-match scan of the release per entry gives.
 AddedEvaluation evaluateAdded(const EntryList& added, std::string_view releaseBytes,
                               const std::function<void(std::string_view)>& progress = {});

@@ -1,6 +1,7 @@
 #include "EvaluationDialog.h"
 
 #include "app/AppSettings.h"
+#include "dialogs/TextFit.h"
 #include "mainwindow/EntryText.h"
 
 #include <QGroupBox>
@@ -62,6 +63,7 @@ EvaluationDialog::EvaluationDialog(Module1& module, QWidget* parent)
     QPushButton* cancel = makeButton(this, "Command2", "Cancel", QRect(200, 200, 89, 25));
     connect(trim, &QPushButton::clicked, this, &EvaluationDialog::trimClicked);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    fitEveryText(*this);
 }
 
 void EvaluationDialog::showEvent(QShowEvent* event) {

@@ -1,5 +1,8 @@
 #include "EntryList.h"
 
+#include "FilePieces.h"
+#include "LargeBuffers.h"
+
 #include <algorithm>
 #include <cstring>
 #include <utility>
@@ -85,17 +88,8 @@ void EntryList::reorder(std::vector<std::string_view> views) {
 
 std::vector<std::string_view> splitFileBytes(std::string_view bytes) {
     std::vector<std::string_view> pieces;
-    pieces.reserve(bytes.size() / 16 + 1);
-    std::size_t start = 0;
-    while (start <= bytes.size()) {
-        const std::size_t end = bytes.find("\r\n", start);
-        const std::size_t stop = end == std::string_view::npos ? bytes.size() : end;
-        if (stop > start)
-            pieces.push_back(bytes.substr(start, stop - start));
-        if (end == std::string_view::npos)
-            break;
-        start = end + 2;
-    }
+    reserveLarge(pieces, bytes.size() / 16 + 1);
+    forEachFilePiece(bytes, [&pieces](std::string_view piece) { pieces.push_back(piece); });
     return pieces;
 }
 

@@ -1,5 +1,7 @@
 #include "ListFiles.h"
 
+#include "LargeBuffers.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -94,7 +96,7 @@ ReadResult readFileBytes(const QString& path) {
     auto bytes = std::make_shared<std::string>();
     const qint64 size = file.size();
     if (size > 0) {
-        bytes->resize(static_cast<std::size_t>(size));
+        resizeForReading(*bytes, static_cast<std::size_t>(size));
         const qint64 got = file.read(bytes->data(), size);
         if (got != size)
             return {

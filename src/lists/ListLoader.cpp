@@ -20,18 +20,29 @@ bool loadOne(TrackedLists& lists, ListId id, const QString& path, LoadOutcome& o
     lists.replace(id, EntryList::fromFileBytes(std::move(*read.bytes)));
     return true;
 }
-} // namespace
 
-LoadOutcome loadLists(TrackedLists& lists, const QString& imailPath, const QString& dataPath) {
+LoadOutcome load(TrackedLists& lists, const QString& imailPath, const QString& dataPath,
+                 bool withMain) {
     LoadOutcome outcome;
     const QString mainPath = mainListPath(imailPath);
     if (checkFilePath(mainPath).kind == PathKind::Missing)
         return outcome;
     outcome.mainFound = true;
-    outcome.mainRead = loadOne(lists, ListId::Main, mainPath, outcome);
+    if (withMain)
+        outcome.mainRead = loadOne(lists, ListId::Main, mainPath, outcome);
     loadOne(lists, ListId::Added, addedListPath(dataPath), outcome);
     loadOne(lists, ListId::Removed, removedListPath(dataPath), outcome);
     return outcome;
+}
+} // namespace
+
+LoadOutcome loadLists(TrackedLists& lists, const QString& imailPath, const QString& dataPath) {
+    return load(lists, imailPath, dataPath, true);
+}
+
+LoadOutcome loadTrackingLists(TrackedLists& lists, const QString& imailPath,
+                              const QString& dataPath) {
+    return load(lists, imailPath, dataPath, false);
 }
 
 } // namespace quillmere

@@ -21,4 +21,9 @@ struct LoadOutcome {
 // the path: treating it as empty would wipe it at the next save.
 LoadOutcome loadLists(TrackedLists& lists, const QString& imailPath, const QString& dataPath);
 
+// The Added and Removed lists only, for commands that read the Main list file themselves or not
+// at all: the Main list file is only checked to exist (mainRead stays false).
+LoadOutcome loadTrackingLists(TrackedLists& lists, const QString& imailPath,
+                              const QString& dataPath);
+
 } // namespace quillmere

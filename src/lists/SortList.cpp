@@ -1,5 +1,7 @@
 #include "SortList.h"
 
+#include "LargeBuffers.h"
+
 #include <cstdint>
 #include <cstring>
 
@@ -33,7 +35,7 @@ bool keyLess(const SortKey& a, const SortKey& b) {
 
 void sortEntries(std::vector<std::string_view>& entries) {
     std::vector<SortKey> keys;
-    keys.reserve(entries.size());
+    reserveLarge(keys, entries.size());
     for (std::string_view entry : entries)
         keys.push_back({bigEndianPrefix(entry), entry});
     sortList(std::span<SortKey>(keys), keyLess);

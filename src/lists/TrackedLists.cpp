@@ -19,16 +19,6 @@ void TrackedLists::replace(ListId id, EntryList entries) {
         m_observer->endReset(id);
 }
 
-EntryList TrackedLists::take(ListId id) {
-    if (m_observer)
-        m_observer->beginReset(id);
-    EntryList taken = std::move(mutableList(id));
-    mutableList(id) = EntryList();
-    if (m_observer)
-        m_observer->endReset(id);
-    return taken;
-}
-
 void TrackedLists::discardAll() {
     for (ListId id : {ListId::Main, ListId::Added, ListId::Removed}) {
         replace(id, EntryList());

@@ -62,9 +62,6 @@ public:
 
     // Replaces a list's content; flags are the caller's (a load leaves them, a merge sets them).
     void replace(ListId id, EntryList entries);
-    // Moves a list's content out and leaves the list empty, so that a command rebuilding it (the
-    // merge) can release the old entries while it works; flags are the caller's.
-    EntryList take(ListId id);
     // Empties all three lists, clears the flags and forgets the edits, as a revert does before
     // reloading.
     void discardAll();

@@ -1,6 +1,9 @@
 #include "MainWindow.h"
 
+#include "EntryListView.h"
 #include "EntryText.h"
+#include "dialogs/ClassicInput.h"
+#include "dialogs/TextFit.h"
 #include "dialogs/Twips.h"
 #include "lists/EditJournal.h"
 #include "lists/ListLoader.h"
@@ -75,6 +78,7 @@ MainWindow::MainWindow(Module1& module, Prompter& prompter, QueueLauncher& launc
     buildMenus();
     buildPages(central);
     buildStatusBar();
+    fitEveryText(*this);
     connectCommands();
     // The design size is the window's only size: nothing moves or resizes the controls.
     layout()->setSizeConstraint(QLayout::SetFixedSize);
@@ -114,7 +118,7 @@ void MainWindow::buildPages(QWidget* central) {
         m_tabStrip->addTab(new QWidget(), QLatin1String(caption));
 
     auto makeList = [this](QWidget* frame, const char* name, ListId list, QRect place) {
-        auto* listView = new QListView(frame);
+        auto* listView = new EntryListView(frame);
         listView->setObjectName(QLatin1String(name));
         listView->setGeometry(place);
         // One row height for all, so millions of entries are laid out without measuring each.
@@ -122,6 +126,8 @@ void MainWindow::buildPages(QWidget* central) {
         listView->setSelectionMode(QAbstractItemView::SingleSelection);
         listView->setEditTriggers(QAbstractItemView::NoEditTriggers);
         listView->setModel(m_models.model(list));
+        connect(listView, &EntryListView::userSelected, this,
+                [this, list] { listSelectionChanged(list); });
         m_views[static_cast<std::size_t>(list)] = listView;
     };
 
@@ -191,13 +197,6 @@ void MainWindow::connectCommands() {
     for (ListId list : kLists) {
         connect(m_sortButtons[static_cast<std::size_t>(list)], &QPushButton::clicked, this,
                 [this, list] { sortList(list); });
-        // A click counts even on the entry already selected (say, by the find box's search).
-        connect(view(list), &QAbstractItemView::clicked, this,
-                [this, list] { listSelectionChanged(list, true); });
-        connect(view(list)->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-                [this, list](const QItemSelection& selected) {
-                    listSelectionChanged(list, m_windowSelecting == 0 && !selected.isEmpty());
-                });
     }
     connect(m_text1, &QLineEdit::textChanged, this,
             [this](const QString& text) { m_commandAdd->setEnabled(!text.isEmpty()); });
@@ -227,7 +226,10 @@ bool MainWindow::formLoad() {
     m_findBox.reset();
     if (!dataInit())
         return false;
+    // The focus reaches the find box only when the window becomes active, which does not count
+    // as a move between controls: its focus rules are applied here.
     m_text1->setFocus();
+    findBoxGotFocus();
     return true;
 }
 
@@ -262,7 +264,7 @@ bool MainWindow::dataInit() {
 
 void MainWindow::changeStatus() {
     const ChangeStatus status = m_lists.changeStatus();
-    m_panel1->setText(latin1(status.summary));
+    setPanelText(m_panel1, latin1(status.summary));
     if (status.enableRevert)
         m_mnuFileRevert->setEnabled(true);
     if (status.evaluationEnabled)
@@ -274,11 +276,21 @@ void MainWindow::changeStatus() {
 }
 
 void MainWindow::showCount(ListId list) {
-    m_panel3->setText(latin1(m_lists.countText(list)));
+    setPanelText(m_panel3, latin1(m_lists.countText(list)));
+}
+
+void MainWindow::setPanelText(QLabel* panel, const QString& text) {
+    panel->setText(text);
+    // The bar keeps the height of the design, lower than a line of today's fonts.
+    fitFont(*panel, statusBar()->font());
+}
+
+void MainWindow::showShownListCount() {
+    showCount(kLists[static_cast<std::size_t>(m_tabStrip->currentIndex())]);
 }
 
 void MainWindow::showProgress(std::string_view text) {
-    m_panel1->setText(entryToText(text));
+    setPanelText(m_panel1, entryToText(text));
     m_panel1->repaint();
 }
 
@@ -335,12 +347,15 @@ void MainWindow::commandAddClicked() {
         return;
     }
     changeStatus();
+    showShownListCount();
     m_text1->clear();
 }
 
 void MainWindow::commandRemClicked() {
-    if (m_lists.removeFromMain(selectedRow(ListId::Main)))
-        changeStatus();
+    if (!m_lists.removeFromMain(selectedRow(ListId::Main)))
+        return;
+    changeStatus();
+    showShownListCount();
 }
 
 void MainWindow::commandRemAddedClicked() {
@@ -368,6 +383,7 @@ void MainWindow::addedClearClicked() {
         return;
     m_lists.clearAdded();
     changeStatus();
+    showShownListCount();
 }
 
 void MainWindow::mnuFileOpenClicked() {
@@ -408,9 +424,8 @@ void MainWindow::exitNoSaveTriggered() {
 }
 
 void MainWindow::tabStripClicked() {
-    const int tab = m_tabStrip->currentIndex() + 1;
-    showFrame(tab);
-    showCount(kLists[static_cast<std::size_t>(tab - 1)]);
+    showFrame(m_tabStrip->currentIndex() + 1);
+    showShownListCount();
 }
 
 void MainWindow::findBoxKeyReleased(int key) {
@@ -442,9 +457,7 @@ void MainWindow::findBoxGotFocus() {
     setDefaultButton(m_commandAdd);
 }
 
-void MainWindow::listSelectionChanged(ListId list, bool userSelected) {
-    if (!userSelected)
-        return;
+void MainWindow::listSelectionChanged(ListId list) {
     switch (list) {
     case ListId::Main:
         m_commandRem->setEnabled(true);
@@ -466,18 +479,14 @@ std::optional<std::size_t> MainWindow::selectedRow(ListId list) const {
 }
 
 void MainWindow::selectMainRow(std::size_t row) {
-    ++m_windowSelecting;
     QListView* list = view(ListId::Main);
     const QModelIndex index = list->model()->index(static_cast<int>(row), 0);
     list->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
     list->scrollTo(index);
-    --m_windowSelecting;
 }
 
 void MainWindow::clearMainSelection() {
-    ++m_windowSelecting;
     view(ListId::Main)->selectionModel()->clear();
-    --m_windowSelecting;
 }
 
 void MainWindow::setDefaultButton(QPushButton* button) {
@@ -489,7 +498,8 @@ void MainWindow::setDefaultButton(QPushButton* button) {
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_text1) {
-        if (event->type() == QEvent::FocusIn) {
+        if (event->type() == QEvent::FocusIn &&
+            focusMovedWithinWindow(*static_cast<QFocusEvent*>(event))) {
             findBoxGotFocus();
         } else if (event->type() == QEvent::KeyRelease) {
             const auto* key = static_cast<QKeyEvent*>(event);
@@ -505,13 +515,12 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
 
 void MainWindow::keyPressEvent(QKeyEvent* event) {
     // Enter that no control took: a focused button is pressed, otherwise the default button.
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        auto* focused = qobject_cast<QPushButton*>(focusWidget());
-        QPushButton* button = focused ? focused : m_defaultButton;
-        if (button && button->isEnabled() && button->isVisibleTo(this)) {
-            button->click();
-            return;
-        }
+    if (pressFocusedButton(*this, *event))
+        return;
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && m_defaultButton &&
+        m_defaultButton->isEnabled() && m_defaultButton->isVisibleTo(this)) {
+        m_defaultButton->click();
+        return;
     }
     QMainWindow::keyPressEvent(event);
 }

@@ -63,6 +63,9 @@ private:
     bool dataInit();
     void changeStatus() override;
     void showCount(ListId list) override;
+    // The count panel after a command: the true count of the list whose tab is shown.
+    void showShownListCount();
+    void setPanelText(QLabel* panel, const QString& text);
     void showProgress(std::string_view text) override;
     void setMainListShown(bool shown) override;
     int selectedTab() const override;
@@ -84,7 +87,8 @@ private:
     void tabStripClicked();
     void findBoxKeyReleased(int key);
     void findBoxGotFocus();
-    void listSelectionChanged(ListId list, bool userSelected);
+    // The user selected an entry of that list (List1_Click and its siblings).
+    void listSelectionChanged(ListId list);
     void closeOtherWindows();
 
     std::optional<std::size_t> selectedRow(ListId list) const;
@@ -110,8 +114,6 @@ private:
     std::function<void()> m_loadFinished;
     bool m_exitNoSave = false;
     bool m_endingAtOnce = false;
-    // Selections the window makes itself (search, Escape, focus) are no click on a list.
-    int m_windowSelecting = 0;
     QPushButton* m_defaultButton = nullptr;
 
     QTabWidget* m_tabStrip = nullptr;

@@ -74,22 +74,30 @@ bool SaveAllFlow::reapplyToFilesOnDisk(TrackedLists& lists, ListsAsLoaded& loade
 bool SaveAllFlow::run(TrackedLists& lists, ListsAsLoaded& loaded) {
     if (!lists.anyModified())
         return true;
-    ListLock lock(m_settings.imailPath);
-    if (!lock.acquire(kLockWait)) {
-        m_prompter.inform(lock.error() + QStringLiteral("\nNo list file was changed."));
-        return false;
-    }
     SaveRequest request{m_settings.imailPath, m_settings.dataPath, &loaded.files, false};
-    SaveOutcome outcome = saveAll(lists, request);
-    if (!outcome.changedOnDisk.isEmpty()) {
+    bool reapply = false;
+    SaveOutcome outcome;
+    for (;;) {
+        {
+            ListLock lock(m_settings.imailPath);
+            if (!lock.acquire(kLockWait)) {
+                m_prompter.inform(lock.error() + QStringLiteral("\nNo list file was changed."));
+                return false;
+            }
+            if (reapply && !reapplyToFilesOnDisk(lists, loaded))
+                return false;
+            outcome = saveAll(lists, request);
+        }
+        if (outcome.changedOnDisk.isEmpty())
+            break;
+        // Asked with the lock released: a question left open must not keep the command-line
+        // tool waiting. The files are checked again under the lock after the answer.
         const PromptAnswer answer =
             askAboutChangedFiles(outcome.changedOnDisk, !loaded.mergedSince);
         if (answer == PromptAnswer::Cancel)
             return false;
-        if (answer == PromptAnswer::Yes && !reapplyToFilesOnDisk(lists, loaded))
-            return false;
+        reapply = answer == PromptAnswer::Yes;
         request.overwriteChanged = answer == PromptAnswer::No;
-        outcome = saveAll(lists, request);
     }
     if (!outcome.errors.isEmpty())
         m_prompter.inform(outcome.errors.join(QLatin1Char('\n')));

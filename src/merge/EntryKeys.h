@@ -25,8 +25,12 @@ class EntryKeys final {
 public:
     // The entry's bytes must outlive every key made of it.
     EntryKey make(std::string_view entry, bool fromMain);
-    // The key of a reference taken from an earlier key.
-    EntryKey rekey(std::uint64_t ref) const;
+    // True when make() packs the entry's reference into its key, false when it takes a side entry.
+    static bool packs(std::string_view entry);
+    // The key make() gave the entry earlier, made again without touching the table: an entry that
+    // took a side entry then is told which (the side entries of a run of makes are numbered one
+    // after the other, from the number the table had before them).
+    EntryKey remake(std::string_view entry, bool fromMain, std::uint64_t& nextSide) const;
 
     std::string_view view(const EntryKey& key) const { return viewOf(key.ref); }
     std::string_view viewOf(std::uint64_t ref) const;
@@ -41,7 +45,6 @@ public:
     // Takes over the side entries of a table that worked on its own, for instance on another
     // thread; that table's references must then pass through rebased() with the returned offset.
     std::uint64_t adopt(EntryKeys& other);
-    bool hasSideEntries() const { return !m_sideTable.empty(); }
     static std::uint64_t rebased(std::uint64_t ref, std::uint64_t offset) {
         return ((ref >> kLengthShift) & kLengthMask) == kInSideTable ? ref + offset : ref;
     }
@@ -88,10 +91,26 @@ inline std::uint64_t bigEndianWord(std::string_view entry, std::size_t offset) {
 
 } // namespace detail
 
+inline bool EntryKeys::packs(std::string_view entry) {
+    const auto address = static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(entry.data()));
+    return entry.size() < kInSideTable && (address & ~kAddressMask) == 0;
+}
+
+inline EntryKey EntryKeys::remake(std::string_view entry, bool fromMain,
+                                  std::uint64_t& nextSide) const {
+    std::uint64_t ref =
+        packs(entry) ? static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(entry.data())) |
+                           (std::uint64_t{entry.size()} << kLengthShift)
+                     : nextSide++ | (kInSideTable << kLengthShift);
+    if (fromMain)
+        ref |= kFromMain;
+    return {detail::bigEndianWord(entry, 0), detail::bigEndianWord(entry, 8), ref};
+}
+
 inline EntryKey EntryKeys::make(std::string_view entry, bool fromMain) {
     const auto address = static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(entry.data()));
     std::uint64_t ref;
-    if (entry.size() < kInSideTable && (address & ~kAddressMask) == 0) {
+    if (packs(entry)) {
         ref = address | (std::uint64_t{entry.size()} << kLengthShift);
     } else {
         ref = std::uint64_t{m_sideTable.size()} | (kInSideTable << kLengthShift);
@@ -99,11 +118,6 @@ inline EntryKey EntryKeys::make(std::string_view entry, bool fromMain) {
     }
     if (fromMain)
         ref |= kFromMain;
-    return {detail::bigEndianWord(entry, 0), detail::bigEndianWord(entry, 8), ref};
-}
-
-inline EntryKey EntryKeys::rekey(std::uint64_t ref) const {
-    const std::string_view entry = viewOf(ref);
     return {detail::bigEndianWord(entry, 0), detail::bigEndianWord(entry, 8), ref};
 }
 

@@ -26,13 +26,20 @@ struct MergeOutcome {
 // "&Merge new factory list..." (with the factory file's bytes) and "Rebuild" (without): the new
 // Main list is the union of the old Main list, the factory file's pieces (cut at each CR LF) and
 // the Added list, sorted by byte value, each entry once, no empty entry, and no entry equal to a
-// Removed entry. The Added and Removed lists are only read.
+// Removed entry. The three lists are only read, so a merge that runs out of memory
+// (std::bad_alloc) leaves them as they were.
 //
-// The old Main list is taken by value so that its views can be released while the merge runs;
-// its blocks, the factory block and the Added list's blocks are shared by the result, not copied,
-// unless they hold much more than the result needs (see compactEntries).
-MergeOutcome mergeFactoryList(EntryList main, std::optional<EntryList::Block> factoryBytes,
+// The result shares the blocks of the old Main list, the factory file and the Added list rather
+// than copying their entries, unless they hold much more than it needs (see compactEntries).
+MergeOutcome mergeFactoryList(const EntryList& main, std::optional<EntryList::Block> factoryBytes,
                               const EntryList& added, const EntryList& removed,
+                              const std::function<void(std::string_view)>& progress = {});
+
+// The same merge with the old Main list given as its file's bytes: the list that loading them
+// gives, without its views ever being made.
+MergeOutcome mergeFactoryList(EntryList::Block mainBytes,
+                              std::optional<EntryList::Block> factoryBytes, const EntryList& added,
+                              const EntryList& removed,
                               const std::function<void(std::string_view)>& progress = {});
 
 // A list of the views over the blocks. When the blocks hold more than three times the bytes of

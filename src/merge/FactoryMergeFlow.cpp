@@ -35,8 +35,8 @@ void FactoryMergeFlow::run(bool mergeNewFile) {
             }
             factoryBytes = std::move(read.bytes);
         }
-        // The merge works on a copy of the Main list, so that the list is still whole should it
-        // run out of memory.
+        // The merge only reads the Main list, so the list is still whole should it run out of
+        // memory.
         MergeOutcome outcome =
             mergeFactoryList(m_lists.main(), std::move(factoryBytes), m_lists.added(),
                              m_lists.removed(), [this](std::string_view text) { showPhase(text); });

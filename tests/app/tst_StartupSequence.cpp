@@ -149,6 +149,24 @@ private Q_SLOTS:
         QCOMPARE(start.windows.shown, QStringList());
     }
 
+    // A settings file that cannot be read is not taken for a first run, which would store answers
+    // over it.
+    void unreadableSettingsStoreEndsTheProgram() {
+        Start start;
+        start.registry.set(settingName(valueName::imailPath), start.imailRootWithList());
+        start.registry.setProblem(
+            QStringLiteral("Cannot read the settings file /x/registry.ini: line 3 is neither a "
+                           "[section] nor a name=value line"));
+        QCOMPARE(start.run(), StartupResult::Ended);
+        QCOMPARE(start.prompter.log(),
+                 QStringList{QStringLiteral(
+                     "Cannot read the settings file /x/registry.ini: line 3 is neither a "
+                     "[section] nor a name=value line\nThe program ends; the file is left as it "
+                     "is.")});
+        QCOMPARE(start.windows.shown, QStringList());
+        QCOMPARE(start.registry.changes(), QStringList());
+    }
+
     void missingDataPathBecomesTheInstallFoldersUrlData() {
         Start start;
         start.registry.set(settingName(valueName::installPath),

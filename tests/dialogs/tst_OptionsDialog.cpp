@@ -239,10 +239,70 @@ private Q_SLOTS:
         OptionsDialog dialog(fixture.module, fixture.registry, fixture.prompter, fixture.drives);
         dialog.show();
         QVERIFY(QTest::qWaitForWindowActive(&dialog));
-        QTest::keyClick(&dialog, Qt::Key_Escape);
-        QTest::keyClick(&dialog, Qt::Key_Return);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
         QVERIFY(dialog.isVisible());
         QCOMPARE(fixture.registry.changes(), QStringList());
+    }
+
+    // Each row: the control that has the focus when Enter is pressed; whether the dialog stays
+    // open, and whether the settings were stored.
+    void enterPressesTheFocusedButtonOnly_data() {
+        QTest::addColumn<QByteArray>("focused");
+        QTest::addColumn<bool>("open");
+        QTest::addColumn<bool>("stored");
+        QTest::newRow("OK") << QByteArray("cmdOK") << false << true;
+        QTest::newRow("Cancel") << QByteArray("cmdCancel") << false << false;
+        QTest::newRow("text box") << QByteArray("txtImailPath") << true << false;
+        QTest::newRow("check box") << QByteArray("CheckSort") << true << false;
+    }
+    void enterPressesTheFocusedButtonOnly() {
+        QFETCH(QByteArray, focused);
+        QFETCH(bool, open);
+        QFETCH(bool, stored);
+        Fixture fixture;
+        OptionsDialog dialog(fixture.module, fixture.registry, fixture.prompter, fixture.drives);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        auto* control = dialog.findChild<QWidget*>(QLatin1String(focused));
+        QVERIFY(control);
+        control->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(control, Qt::Key_Return);
+        QCOMPARE(dialog.isVisible(), open);
+        QCOMPARE(!fixture.registry.changes().isEmpty(), stored);
+        QCOMPARE(fixture.module.modalFlag, focused == "cmdCancel");
+    }
+
+    void enterOnAChooseButtonOpensTheChooser() {
+        Fixture fixture;
+        OptionsDialog dialog(fixture.module, fixture.registry, fixture.prompter, fixture.drives);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        auto* choose = control<QPushButton>(dialog, "cmdDataChoose");
+        choose->setFocus(Qt::TabFocusReason);
+        QString caption;
+        whenModal([&caption](QWidget* chooser) {
+            caption = chooser->windowTitle();
+            QTest::mouseClick(control<QPushButton>(*chooser, "cmdCancel"), Qt::LeftButton);
+        });
+        QTest::keyClick(choose, Qt::Key_Return);
+        QCOMPARE(caption, QStringLiteral("Tracking data folder"));
+        QVERIFY(dialog.isVisible());
+    }
+
+    void longPathsShowTheirBeginning() {
+        Fixture fixture;
+        const QString tail = QStringLiteral("/a-rather-long-folder-name/deeper/still/URLdata");
+        fixture.module.settings.imailPath += tail;
+        fixture.module.settings.dataPath += tail;
+        fixture.module.settings.importPath = fixture.folder.path() + tail;
+        OptionsDialog dialog(fixture.module, fixture.registry, fixture.prompter, fixture.drives);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        for (const char* name : {"txtImailPath", "txtDataPath", "txtImportPath"}) {
+            auto* edit = control<QLineEdit>(dialog, name);
+            QVERIFY2(edit->text().endsWith(tail), name);
+            QVERIFY2(edit->cursorPosition() == 0, name);
+        }
     }
 
     void folderChosenInTheChooserFillsTheField() {
@@ -271,6 +331,7 @@ private Q_SLOTS:
         QVERIFY(checked);
         QCOMPARE(control<QLineEdit>(dialog, "txtDataPath")->text(),
                  QDir::toNativeSeparators(target));
+        QCOMPARE(control<QLineEdit>(dialog, "txtDataPath")->cursorPosition(), 0);
         QCOMPARE(fixture.module.settings.dataPath, fixture.folder.filePath(QStringLiteral("data")));
     }
 

@@ -83,6 +83,34 @@ private Q_SLOTS:
         QCOMPARE(fixture.module.chosenPath, QDir::toNativeSeparators(fixture.start));
     }
 
+    // Each row: the control that has the focus when Enter is pressed; whether the chooser stays
+    // open, and the answer it leaves in chosenPath ("start": the start folder).
+    void enterPressesTheFocusedButtonOnly_data() {
+        QTest::addColumn<QByteArray>("focused");
+        QTest::addColumn<bool>("open");
+        QTest::addColumn<QString>("answer");
+        QTest::newRow("OK") << QByteArray("cmdOK") << false << QStringLiteral("start");
+        QTest::newRow("Cancel") << QByteArray("cmdCancel") << false << QString();
+        QTest::newRow("directory list") << QByteArray("Dir1") << true << QStringLiteral("start");
+    }
+    void enterPressesTheFocusedButtonOnly() {
+        QFETCH(QByteArray, focused);
+        QFETCH(bool, open);
+        QFETCH(QString, answer);
+        Fixture fixture;
+        PathChooserDialog chooser(fixture.module, fixture.drives, fixture.prompter);
+        chooser.show();
+        QVERIFY(QTest::qWaitForWindowActive(&chooser));
+        auto* control = chooser.findChild<QWidget*>(QLatin1String(focused));
+        QVERIFY(control);
+        control->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(control, Qt::Key_Return);
+        QCOMPARE(chooser.isVisible(), open);
+        QCOMPARE(fixture.module.chosenPath, answer == QStringLiteral("start")
+                                                ? QDir::toNativeSeparators(fixture.start)
+                                                : answer);
+    }
+
     void cancelEmptiesTheAnswerAndTheFrameKeepsIt() {
         Fixture fixture;
         {

@@ -96,24 +96,44 @@ private Q_SLOTS:
         QCOMPARE(lists.changeStatus().evaluationEnabled, std::optional(!remaining.isEmpty()));
     }
 
-    // Hash lookups against the first-match scan of the release for every entry.
+    // Hash lookups against the first-match scan of the release for every entry, on entries of
+    // every length up to thirty bytes with NUL, high and line-break bytes, Added lists large
+    // enough for many collisions of the hash table's slots.
     void agreesWithTheScans() {
+        static const char alphabet[] = {'d', 'e', '.', '\r', '\n', '\0', '\xe9'};
         std::mt19937 random(7);
-        std::uniform_int_distribution<int> pick(0, 40);
-        const auto entry = [&random, &pick] { return "d" + std::to_string(pick(random)) + ".ex"; };
+        std::uniform_int_distribution<int> pickLength(0, 30);
+        std::uniform_int_distribution<int> pickCommon(0, 5);
+        std::uniform_int_distribution<std::size_t> pickByte(0, sizeof alphabet - 1);
+        std::vector<std::string> pool;
+        for (int k = 0; k < 400; ++k) {
+            std::string entry(static_cast<std::size_t>(pickLength(random)), 'd');
+            for (char& c : entry) {
+                if (pickCommon(random) == 0)
+                    c = alphabet[pickByte(random)];
+            }
+            pool.push_back(entry);
+        }
+        std::uniform_int_distribution<std::size_t> pickEntry(0, pool.size() - 1);
         for (int round = 0; round < 20; ++round) {
             QByteArrayList added;
-            for (int k = 0; k < 30; ++k)
-                added << QByteArray::fromStdString(entry());
-            std::vector<std::string> lines;
+            for (int k = 0; k < round * 15 + 1; ++k)
+                added << QByteArray::fromStdString(pool[pickEntry(random)]);
             std::string release;
-            for (int k = 0; k < round * 3; ++k) {
-                lines.push_back(entry());
-                release += lines.back() + "\r\n";
-            }
+            for (int k = 0; k < round * 10; ++k)
+                release += pool[pickEntry(random)] + (k % 9 ? "\r\n" : "\n");
+            std::vector<std::string> lines;
+            std::size_t start = 0;
+            for (std::size_t at; (at = release.find("\r\n", start)) != std::string::npos;
+                 start = at + 2)
+                lines.push_back(release.substr(start, at - start));
+            if (!release.empty())
+                lines.push_back(release.substr(start));
             QByteArrayList unique;
             QByteArrayList listed;
             for (const QByteArray& candidate : added) {
+                if (candidate.isEmpty())
+                    continue;
                 const bool found =
                     std::find(lines.begin(), lines.end(), candidate.toStdString()) != lines.end();
                 (found ? listed : unique) << candidate;

@@ -15,6 +15,8 @@ PromptAnswer FakePrompter::ask(const QString& text, PromptButtons buttons, const
                      __LINE__);
         return PromptAnswer::Cancel;
     }
+    if (!m_questionUsers.isEmpty())
+        m_questionUsers.takeFirst()();
     return m_answers.takeFirst();
 }
 

@@ -20,6 +20,10 @@ public:
     };
 
     void answerNext(PromptAnswer answer) { m_answers.append(answer); }
+    // What happens while the next question is open, before it is answered.
+    void whileNextQuestionIsOpen(std::function<void()> user) {
+        m_questionUsers.append(std::move(user));
+    }
     void chooseNextFile(const QString& path) { m_files.append(path); }
     // What the user does in the next Options dialog (press Cancel, change settings, ...).
     void onNextOptionsDialog(std::function<void()> user) { m_optionsUsers.append(std::move(user)); }
@@ -43,8 +47,8 @@ public:
     QStringList shownTexts() const;
     const QList<OpenFileRequest>& fileRequests() const { return m_fileRequests; }
     bool allAnswersUsed() const {
-        return m_answers.isEmpty() && m_files.isEmpty() && m_optionsUsers.isEmpty() &&
-               m_evaluationUsers.isEmpty();
+        return m_answers.isEmpty() && m_files.isEmpty() && m_questionUsers.isEmpty() &&
+               m_optionsUsers.isEmpty() && m_evaluationUsers.isEmpty();
     }
 
 private:
@@ -52,6 +56,7 @@ private:
     QStringList m_files;
     QList<Shown> m_shown;
     QList<OpenFileRequest> m_fileRequests;
+    QList<std::function<void()>> m_questionUsers;
     QList<std::function<void()>> m_optionsUsers;
     QList<std::function<void()>> m_evaluationUsers;
     QStringList m_log;

@@ -17,10 +17,13 @@ public:
     void failWriteOf(const QString& fullName) { m_failingWrites.insert(fullName); }
     // Every write and removal after the next `count` ones fails.
     void failChangesAfter(int count) { m_changesLeft = count; }
+    // What problem() reports: a store that cannot be read as a whole.
+    void setProblem(const QString& problem) { m_problem = problem; }
 
     std::optional<QString> read(const QString& fullName) override;
     bool write(const QString& fullName, const QString& value) override;
     bool remove(const QString& fullName) override;
+    QString problem() override { return m_problem; }
 
     const QMap<QString, QString>& values() const { return m_values; }
     // "name=value" for each write and "-name" for each removal, successful or not, in order.
@@ -34,6 +37,7 @@ private:
     QSet<QString> m_failingWrites;
     QStringList m_changes;
     int m_changesLeft = -1; // -1: no limit
+    QString m_problem;
 };
 
 } // namespace quillmere::test

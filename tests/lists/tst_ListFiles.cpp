@@ -1,3 +1,4 @@
+#include "fakes/EntryBytes.h"
 #include "fakes/TempFolder.h"
 #include "lists/ListFiles.h"
 #include "lists/ListLoader.h"
@@ -14,6 +15,7 @@
 #include <thread>
 
 using namespace quillmere;
+using quillmere::test::joined;
 using quillmere::test::TempFolder;
 
 class TestListFiles : public QObject {
@@ -172,14 +174,61 @@ private Q_SLOTS:
         QCOMPARE(outcome.mainRead, !name.startsWith(QLatin1String("imail")));
     }
 
+    void missingMainFileLoadsNothing_data() {
+        QTest::addColumn<bool>("trackingOnly");
+        QTest::newRow("all three lists") << false;
+        QTest::newRow("the tracking lists") << true;
+    }
     void missingMainFileLoadsNothing() {
+        QFETCH(bool, trackingOnly);
         TempFolder folder;
         folder.write(QStringLiteral("data/url-domain-add.txt"), "a.ex\r\n");
         TrackedLists lists;
-        const LoadOutcome outcome = loadLists(lists, folder.subfolder(QStringLiteral("imail")),
-                                              folder.filePath(QStringLiteral("data")));
+        const QString root = folder.subfolder(QStringLiteral("imail"));
+        const QString data = folder.filePath(QStringLiteral("data"));
+        const LoadOutcome outcome =
+            trackingOnly ? loadTrackingLists(lists, root, data) : loadLists(lists, root, data);
         QVERIFY(!outcome.mainFound);
         QVERIFY(lists.added().empty());
+    }
+
+    void trackingListsLoadWithoutTheMainList() {
+        TempFolder folder;
+        folder.write(QStringLiteral("imail/url-domain-bl.txt"), "m.ex\r\n");
+        folder.write(QStringLiteral("data/url-domain-add.txt"), "a.ex\r\nb.ex\r\n");
+        folder.write(QStringLiteral("data/url-domain-rem.txt"), "r.ex\r\n");
+        TrackedLists lists;
+        const LoadOutcome outcome =
+            loadTrackingLists(lists, folder.filePath(QStringLiteral("imail")),
+                              folder.filePath(QStringLiteral("data")));
+        QVERIFY(outcome.mainFound);
+        QVERIFY(!outcome.mainRead);
+        QCOMPARE(outcome.errors, QStringList());
+        QVERIFY(lists.main().empty());
+        QCOMPARE(joined(lists.added()), QStringLiteral("a.ex|b.ex"));
+        QCOMPARE(joined(lists.removed()), QStringLiteral("r.ex"));
+    }
+
+    // Large files are read into buffers sized in whole 2 MiB pages: every byte, and no more.
+    void readsLargeFilesWhole_data() {
+        QTest::addColumn<int>("size");
+        const int hugePage = 2 << 20;
+        QTest::newRow("a byte short of 2 MiB") << hugePage - 1;
+        QTest::newRow("2 MiB") << hugePage;
+        QTest::newRow("4 MiB less the allocator's room") << 2 * hugePage - 64;
+        QTest::newRow("over 10 MiB") << 5 * hugePage + 7;
+    }
+    void readsLargeFilesWhole() {
+        QFETCH(int, size);
+        QByteArray bytes(size, Qt::Uninitialized);
+        for (int k = 0; k < size; ++k)
+            bytes[k] = static_cast<char>(k % 251);
+        TempFolder folder;
+        folder.write(QStringLiteral("big.txt"), bytes);
+        const ReadResult read = readFileBytes(folder.filePath(QStringLiteral("big.txt")));
+        QVERIFY(read.bytes);
+        QCOMPARE((*read.bytes)->size(), static_cast<std::size_t>(size));
+        QVERIFY(**read.bytes == bytes.toStdString());
     }
 };
 

@@ -333,18 +333,6 @@ private Q_SLOTS:
         QVERIFY(!lists.anyModified());
         QVERIFY(lists.edits().empty()); // a reverted edit is never journaled
     }
-
-    void takeMovesAListOutAndLeavesTheFlags() {
-        TrackedLists lists;
-        load(lists, QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"));
-        lists.add("d");
-        const EntryList taken = lists.take(ListId::Main);
-        QCOMPARE(joined(taken), QStringLiteral("a|d"));
-        QVERIFY(lists.main().empty());
-        QCOMPARE(joined(lists.added()), QStringLiteral("b|d"));
-        QCOMPARE(joined(lists.removed()), QStringLiteral("c"));
-        QCOMPARE(flags(lists), QStringLiteral("MA-"));
-    }
 };
 
 QTEST_GUILESS_MAIN(TestTrackedLists)

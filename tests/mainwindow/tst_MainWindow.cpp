@@ -317,7 +317,7 @@ private Q_SLOTS:
         QVERIFY(h.item("mnuFileSave")->isEnabled());
         QVERIFY(h.item("mnuFileRevert")->isEnabled());
         QCOMPARE(h.findBox()->text(), QString());
-        QCOMPARE(h.panel(3), QStringLiteral("2 listed")); // add leaves the count panel alone
+        QCOMPARE(h.panel(3), QStringLiteral("3 listed"));
 
         h.prompter.answerNext(PromptAnswer::Yes);
         h.prompter.answerNext(PromptAnswer::Yes);
@@ -745,7 +745,7 @@ private Q_SLOTS:
         QCOMPARE(h.rows("List1"), (QStringList{QStringLiteral("a.ex"), QStringLiteral("c.ex")}));
         QCOMPARE(h.rows("List3"), QStringList{QStringLiteral("b.ex")});
         QCOMPARE(h.panel(1), QStringLiteral("modified: main, removed"));
-        QCOMPARE(h.panel(3), QStringLiteral("3 listed"));
+        QCOMPARE(h.panel(3), QStringLiteral("2 listed"));
         QVERIFY(h.button("CommandRem")->isEnabled()); // never disabled again
 
         // A hand addition removed again leaves no trace.
@@ -761,6 +761,144 @@ private Q_SLOTS:
         QTest::mouseClick(h.findBox(), Qt::LeftButton);
         h.press("CommandRem");
         QCOMPARE(h.rows("List1"), QStringList{QStringLiteral("a.ex")});
+    }
+
+    // The Enter that removed the clicked entry must not remove its neighbour as well.
+    void enterTwiceRemovesOnlyTheClickedEntry() {
+        Harness h({QStringLiteral("a.ex"), QStringLiteral("b.ex"), QStringLiteral("c.ex"),
+                   QStringLiteral("d.ex")},
+                  {}, {});
+        QVERIFY(h.open());
+        h.clickRow("List1", 1);
+        QTest::keyClick(h.list("List1"), Qt::Key_Return);
+        QTest::keyClick(h.list("List1"), Qt::Key_Return);
+        QCOMPARE(h.rows("List1"), (QStringList{QStringLiteral("a.ex"), QStringLiteral("c.ex"),
+                                               QStringLiteral("d.ex")}));
+        QCOMPARE(h.rows("List3"), QStringList{QStringLiteral("b.ex")});
+        QCOMPARE(h.selected("List1"), -1);
+        QCOMPARE(h.panel(3), QStringLiteral("3 listed"));
+    }
+
+    // Each row: the tab and the list whose entry is clicked, the command that takes it out
+    // (a button, Enter in the Main list, or "add" of the clicked text through the find box), the
+    // count panel after it, and the button that is pressed once more while nothing is selected.
+    void noEntryStaysSelectedAfterARemoval_data() {
+        QTest::addColumn<int>("tab");
+        QTest::addColumn<QByteArray>("list");
+        QTest::addColumn<QByteArray>("command");
+        QTest::addColumn<QString>("count");
+        QTest::addColumn<QByteArray>("again");
+        QTest::newRow("Main remove by Enter")
+            << 0 << QByteArray("List1") << QByteArray("Enter") << QStringLiteral("3 listed")
+            << QByteArray("CommandRem");
+        QTest::newRow("Main remove by click")
+            << 0 << QByteArray("List1") << QByteArray("CommandRem") << QStringLiteral("3 listed")
+            << QByteArray("CommandRem");
+        QTest::newRow("Added remove") << 1 << QByteArray("List2") << QByteArray("CommandRemAdded")
+                                      << QStringLiteral("2 added") << QByteArray("CommandRemAdded");
+        QTest::newRow("re-activate")
+            << 2 << QByteArray("List3") << QByteArray("CommandRemRemoved")
+            << QStringLiteral("2 removed") << QByteArray("CommandRemRemoved");
+        QTest::newRow("add takes the entry out of the Removed list")
+            << 2 << QByteArray("List3") << QByteArray("add") << QStringLiteral("5 listed")
+            << QByteArray("CommandRemRemoved");
+    }
+    void noEntryStaysSelectedAfterARemoval() {
+        QFETCH(int, tab);
+        QFETCH(QByteArray, list);
+        QFETCH(QByteArray, command);
+        QFETCH(QString, count);
+        QFETCH(QByteArray, again);
+        Harness h({QStringLiteral("a.ex"), QStringLiteral("n.ex"), QStringLiteral("b.ex"),
+                   QStringLiteral("c.ex")},
+                  {QStringLiteral("k.ex"), QStringLiteral("m.ex"), QStringLiteral("o.ex")},
+                  {QStringLiteral("r.ex"), QStringLiteral("s.ex"), QStringLiteral("t.ex")});
+        QVERIFY(h.open());
+        h.showTab(tab);
+        const int clicked = tab == 0 ? 1 : 0;
+        const QString text = h.rows(list.constData()).at(clicked);
+        h.clickRow(list.constData(), clicked);
+
+        if (command == "Enter") {
+            QTest::keyClick(h.list(list.constData()), Qt::Key_Return);
+        } else if (command == "add") {
+            h.showTab(0);
+            QTest::mouseClick(h.findBox(), Qt::LeftButton);
+            h.type(text);
+            QTest::keyClick(h.findBox(), Qt::Key_Return);
+        } else {
+            h.press(command.constData());
+        }
+        QVERIFY(!h.rows(list.constData()).contains(text));
+        QCOMPARE(h.selected(list.constData()), -1);
+        QCOMPARE(h.panel(3), count);
+
+        const QStringList main = h.rows("List1");
+        const QStringList added = h.rows("List2");
+        const QStringList removed = h.rows("List3");
+        h.showTab(tab);
+        h.press(again.constData());
+        QCOMPARE(h.rows("List1"), main);
+        QCOMPARE(h.rows("List2"), added);
+        QCOMPARE(h.rows("List3"), removed);
+    }
+
+    // The find box's search selects a Main entry; when another command then takes that entry out,
+    // no entry is selected and no remove button comes on by itself.
+    void aSelectionTheProgramMadeIsNoClick() {
+        Harness h({QStringLiteral("a.ex"), QStringLiteral("n.ex"), QStringLiteral("b.ex")},
+                  {QStringLiteral("n.ex")}, {});
+        QVERIFY(h.open());
+        h.type(QStringLiteral("n"));
+        QCOMPARE(h.selected("List1"), 1);
+        QVERIFY(!h.button("CommandRem")->isEnabled());
+        h.showTab(1);
+        h.clickRow("List2", 0);
+        h.press("CommandRemAdded");
+        QCOMPARE(h.rows("List1"), (QStringList{QStringLiteral("a.ex"), QStringLiteral("b.ex")}));
+        QCOMPARE(h.selected("List1"), -1);
+        QVERIFY(!h.button("CommandRem")->isEnabled());
+    }
+
+    // Each row: the keys typed quickly into the Main list, the entry then selected (-1: none).
+    void typeAheadTakesOneLetterAtATime_data() {
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<int>("selected");
+        QTest::newRow("first match") << QStringLiteral("b") << 0;
+        QTest::newRow("same letter, other case, goes to the next") << QStringLiteral("bB") << 2;
+        QTest::newRow("another letter after the selected entry") << QStringLiteral("bBa") << 3;
+        QTest::newRow("wraps to the top") << QStringLiteral("bbb") << 0;
+        QTest::newRow("letters are not combined") << QStringLiteral("ab") << 2;
+        QTest::newRow("no entry begins with it") << QStringLiteral("x") << -1;
+    }
+    void typeAheadTakesOneLetterAtATime() {
+        QFETCH(QString, keys);
+        QFETCH(int, selected);
+        Harness h({QStringLiteral("b1.ex"), QStringLiteral("A1.ex"), QStringLiteral("b2.ex"),
+                   QStringLiteral("a2.ex")},
+                  {}, {});
+        QVERIFY(h.open());
+        h.list("List1")->setFocus(Qt::TabFocusReason);
+        QTest::keyClicks(h.list("List1"), keys);
+        QCOMPARE(h.selected("List1"), selected);
+        // A selection by keyboard is the user's.
+        QCOMPARE(h.button("CommandRem")->isEnabled(), selected != -1);
+    }
+
+    void findBoxKeepsTheSelectionWhenTheWindowComesBack() {
+        Harness h(findList(), {}, {});
+        QVERIFY(h.open());
+        h.type(QStringLiteral("abx"));
+        QCOMPARE(h.selected("List1"), 30);
+        QWidget other;
+        other.show();
+        other.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&other));
+        h.window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(h.window.get()));
+        QCOMPARE(QApplication::focusWidget(), h.findBox());
+        QCOMPARE(h.selected("List1"), 30);
+        QVERIFY(h.button("CommandAdd")->isDefault());
     }
 
     void defaultButtonFollowsTheFocus() {
@@ -814,7 +952,7 @@ private Q_SLOTS:
         QCOMPARE(h.rows("List2"), QStringList());
         QCOMPARE(h.rows("List1"), QStringList{QStringLiteral("a.ex")});
         QCOMPARE(h.panel(1), QStringLiteral("modified: added"));
-        QCOMPARE(h.panel(3), QStringLiteral("1 added"));
+        QCOMPARE(h.panel(3), QStringLiteral("0 added"));
         QVERIFY(!h.item("mnuToolsEval")->isEnabled());
         QVERIFY(!h.item("mnuFileRevert")->isEnabled());
         QCOMPARE(h.prompter.shown().size(), 2);
@@ -922,10 +1060,12 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("savedAdded");
         QTest::addColumn<QString>("panel1");
 
+        // The other program saves once more while the question is open: what it saves then is
+        // kept too.
         QTest::newRow("apply both programs' changes")
             << QByteArray("a.ex\r\nt.ex\r\n") << QByteArray("t.ex\r\n") << int(PromptAnswer::Yes)
-            << QByteArray("a.ex\r\nt.ex\r\nn.ex\r\n") << QByteArray("t.ex\r\nn.ex\r\n")
-            << QString();
+            << QByteArray("a.ex\r\nt.ex\r\nu.ex\r\nn.ex\r\n")
+            << QByteArray("t.ex\r\nu.ex\r\nn.ex\r\n") << QString();
         QTest::newRow("overwrite")
             << QByteArray("a.ex\r\nt.ex\r\n") << QByteArray("t.ex\r\n") << int(PromptAnswer::No)
             << QByteArray("a.ex\r\nn.ex\r\n") << QByteArray("n.ex\r\n") << QString();
@@ -954,6 +1094,14 @@ private Q_SLOTS:
             h.folder().write(kAddedFile, theirAdded);
         if (answer >= 0)
             h.prompter.answerNext(static_cast<PromptAnswer>(answer));
+        bool lockedWhileAsking = true;
+        h.prompter.whileNextQuestionIsOpen([&h, &lockedWhileAsking, answer] {
+            lockedWhileAsking = h.folder().exists(kMainFile + QStringLiteral(".lock"));
+            if (answer == int(PromptAnswer::Yes)) {
+                h.folder().write(kMainFile, "a.ex\r\nt.ex\r\nu.ex\r\n");
+                h.folder().write(kAddedFile, "t.ex\r\nu.ex\r\n");
+            }
+        });
         h.item("mnuFileSave")->trigger();
 
         QCOMPARE(h.folder().read(kMainFile), savedMain);
@@ -963,6 +1111,7 @@ private Q_SLOTS:
             QVERIFY(h.prompter.log().isEmpty());
             return;
         }
+        QVERIFY(!lockedWhileAsking); // a question left open keeps no other writer waiting
         QCOMPARE(h.prompter.shown().size(), 1);
         QCOMPARE(h.prompter.shown()[0].buttons, PromptButtons::YesNoCancel);
         QCOMPARE(
@@ -976,8 +1125,9 @@ private Q_SLOTS:
                 .arg(QDir::toNativeSeparators(h.folder().filePath(kAddedFile)),
                      QDir::toNativeSeparators(h.folder().filePath(kMainFile))));
         if (answer == int(PromptAnswer::Yes))
-            QCOMPARE(h.rows("List1"), (QStringList{QStringLiteral("a.ex"), QStringLiteral("t.ex"),
-                                                   QStringLiteral("n.ex")}));
+            QCOMPARE(h.rows("List1"),
+                     (QStringList{QStringLiteral("a.ex"), QStringLiteral("t.ex"),
+                                  QStringLiteral("u.ex"), QStringLiteral("n.ex")}));
         // Once saved, the files are what the window knows: the next save asks nothing.
         if (answer != int(PromptAnswer::Cancel)) {
             h.press("CommandSort");

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <memory>
 #include <random>
+#include <set>
 #include <string>
 
 using namespace quillmere;
@@ -188,6 +189,12 @@ private Q_SLOTS:
             listOf(main), withFactory ? std::optional(blockOf(factory)) : std::nullopt,
             listOf(added), listOf(removed));
         QCOMPARE(entriesOf(outcome.main), expected);
+        // The Main list given as the bytes of its file.
+        const MergeOutcome fromFile =
+            mergeFactoryList(blockOf(main.join("\r\n")),
+                             withFactory ? std::optional(blockOf(factory)) : std::nullopt,
+                             listOf(added), listOf(removed));
+        QCOMPARE(entriesOf(fromFile.main), expected);
     }
 
     void entriesLongerThanAPackedLength() {
@@ -198,6 +205,48 @@ private Q_SLOTS:
                              blockOf(QByteArray::fromStdString(longA + "\r\n" + longB + "\r\nc")),
                              EntryList(), listOf(std::vector<std::string>{"m"}));
         QCOMPARE(strings(outcome.main), (std::vector<std::string>{longA, longB, "c"}));
+    }
+
+    // Lists large enough for the walk to be split between two threads at a first byte, with
+    // entries too long for a packed reference on both sides of the split and in the run.
+    void largeMergeWithLongEntriesInBothHalves() {
+        std::set<std::string> mainSet;
+        std::string factory;
+        std::set<std::string> expected;
+        for (int k = 0; k < 90000; ++k) {
+            const std::string entry = std::string(1, static_cast<char>('a' + k % 26)) +
+                                      std::to_string(k * 7919 % 100003) + ".ex";
+            if (k % 3)
+                mainSet.insert(entry);
+            else
+                factory += entry + "\r\n";
+            expected.insert(entry);
+        }
+        for (char first : {'b', 'k', 'q', 'y'}) {
+            const std::string longEntry = std::string(1, first) + std::string(40000, 'l');
+            mainSet.insert(longEntry);
+            mainSet.insert(longEntry + "2");
+            factory += longEntry + "3\r\n";
+            expected.insert({longEntry, longEntry + "2", longEntry + "3"});
+        }
+        const std::vector<std::string> main(mainSet.begin(), mainSet.end());
+        const std::vector<std::string> removed{"b" + std::string(40000, 'l') + "2", main[1000],
+                                               main[50000]};
+        for (const std::string& entry : removed)
+            expected.erase(entry);
+        std::string mainBytes;
+        for (const std::string& entry : main)
+            mainBytes += entry + "\r\n";
+        const std::vector<std::string> wanted(expected.begin(), expected.end());
+
+        const MergeOutcome fromList =
+            mergeFactoryList(listOf(main), std::make_shared<const std::string>(factory),
+                             EntryList(), listOf(removed));
+        QVERIFY(strings(fromList.main) == wanted);
+        const MergeOutcome fromFile = mergeFactoryList(
+            std::make_shared<const std::string>(mainBytes),
+            std::make_shared<const std::string>(factory), EntryList(), listOf(removed));
+        QVERIFY(strings(fromFile.main) == wanted);
     }
 
     void gainedAndLost() {
@@ -246,12 +295,12 @@ private Q_SLOTS:
     }
 
     // The fast merge against the steps told one by one, on inputs full of repeats, shared
-    // prefixes and line-break bytes, large enough to be sorted in several parts.
+    // prefixes and line-break bytes, some large enough for the sort to share out its buckets.
     void agreesWithTheStepByStepMerge() {
         std::mt19937 random(20240611);
         for (int round = 0; round < 12; ++round) {
             const bool small = round % 3 == 0;
-            const int count = small ? 30 : 6000;
+            const int count = small ? 30 : 12000;
             std::vector<std::string> main;
             for (int k = 0; k < count; ++k)
                 main.push_back(randomEntry(random, round % 2 == 0));
@@ -285,6 +334,24 @@ private Q_SLOTS:
             QVERIFY2(strings(outcome.main) == expected.main, qPrintable(QString::number(round)));
             QCOMPARE(outcome.gained, expected.gained);
             QCOMPARE(outcome.lost, expected.lost);
+
+            // The Main list as the bytes of its file: the same as the list loading them gives.
+            std::string mainBytes;
+            for (const std::string& entry : main)
+                mainBytes += entry + "\r\n";
+            const EntryList loaded =
+                EntryList::fromFileBytes(std::make_shared<const std::string>(mainBytes));
+            const Reference expectedFromFile =
+                referenceMerge(strings(loaded), withFactory ? &factory : nullptr, added, removed);
+            const MergeOutcome fromFile = mergeFactoryList(
+                std::make_shared<const std::string>(mainBytes),
+                withFactory ? std::optional(std::make_shared<const std::string>(factory))
+                            : std::nullopt,
+                listOf(added), listOf(removed));
+            QVERIFY2(strings(fromFile.main) == expectedFromFile.main,
+                     qPrintable(QString::number(round)));
+            QCOMPARE(fromFile.gained, expectedFromFile.gained);
+            QCOMPARE(fromFile.lost, expectedFromFile.lost);
         }
     }
 
