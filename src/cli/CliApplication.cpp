@@ -132,8 +132,8 @@ bool refuseOptionsNotTaken(const CliContext& context, const QCommandLineParser& 
 int loadAndRun(CliContext& context, const CliCommand& command, const QStringList& arguments) {
     const LoadOutcome loaded =
         command.mainList == MainListUse::Loaded
-            ? loadLists(context.lists, context.imailPath, context.dataPath)
-            : loadTrackingLists(context.lists, context.imailPath, context.dataPath);
+            ? loadLists(context.lists, context.imailPath, context.dataPath, kChangeCheck)
+            : loadTrackingLists(context.lists, context.imailPath, context.dataPath, kChangeCheck);
     if (!loaded.mainFound || !loaded.errors.isEmpty()) {
         context.saveAfterwards = false;
         if (!loaded.mainFound)

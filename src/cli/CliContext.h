@@ -10,6 +10,9 @@
 
 namespace quillmere::cli {
 
+// The tool holds the list lock from its load to its save: size and time tell a change there.
+constexpr ChangeCheck kChangeCheck = ChangeCheck::SizeAndTime;
+
 enum ExitStatus { Success = 0, Failure = 1, Usage = 2 };
 
 // What a command works on: the loaded lists, the folders they came from, and the two output

@@ -68,7 +68,7 @@ int runMerge(CliContext& context, const std::optional<QString>& factoryPath) {
         if (!mainBytes)
             return Failure;
         context.loadedFiles[static_cast<std::size_t>(ListId::Main)] =
-            FileSnapshot::read(mainPath, **mainBytes);
+            FileSnapshot::read(mainPath, **mainBytes, kChangeCheck);
         std::optional<EntryList::Block> factoryBytes;
         if (factoryPath) {
             factoryBytes = readChosenFile(context, *factoryPath);

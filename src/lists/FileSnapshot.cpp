@@ -20,12 +20,16 @@ FileSnapshot FileSnapshot::unreadable(const QString& path) {
     return snapshot;
 }
 
-FileSnapshot FileSnapshot::read(const QString& path, std::string_view bytes) {
+FileSnapshot FileSnapshot::read(const QString& path, std::string_view bytes, ChangeCheck check) {
     FileSnapshot snapshot;
     snapshot.path = path;
     snapshot.state = State::Read;
     snapshot.size = static_cast<qint64>(bytes.size());
-    snapshot.hash = hashContent(bytes);
+    snapshot.check = check;
+    if (check == ChangeCheck::Content)
+        snapshot.hash = hashContent(bytes);
+    else
+        snapshot.modified = QFileInfo(path).lastModified();
     return snapshot;
 }
 
@@ -44,6 +48,8 @@ bool FileSnapshot::changedOnDisk() const {
         return info.exists();
     if (!info.exists() || info.size() != size)
         return true;
+    if (check == ChangeCheck::SizeAndTime)
+        return info.lastModified() != modified;
     const ReadResult current = readFileBytes(path);
     return !current.bytes || hashContent(**current.bytes) != hash;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QString>
 #include <array>
 #include <cstdint>
@@ -7,25 +8,33 @@
 
 namespace quillmere {
 
+// How a save tells a changed file. The window, which holds no lock while the user edits, compares
+// the bytes: the modification time is not trusted alone, as a copy keeps it and a quick rewrite
+// may not move it. The command-line tool holds the lock from its load to its save, so only a
+// program that ignores the lock can change a file meanwhile; the size and time suffice there and
+// spare reading and hashing a large file twice.
+enum class ChangeCheck { Content, SizeAndTime };
+
 // What a list file was when the lists were read from it, so that a save can tell whether another
-// program changed the file since: its size and a hash of its bytes. The modification time is not
-// trusted alone: a copy keeps it, and a quick rewrite may not move it.
+// program changed the file since.
 struct FileSnapshot {
     enum class State { Missing, Read, Unreadable };
 
     QString path;
     State state = State::Missing;
     qint64 size = 0;
-    std::uint64_t hash = 0;
+    ChangeCheck check = ChangeCheck::Content;
+    std::uint64_t hash = 0; // ChangeCheck::Content
+    QDateTime modified;     // ChangeCheck::SizeAndTime
 
     static FileSnapshot missing(const QString& path);
     static FileSnapshot unreadable(const QString& path);
-    static FileSnapshot read(const QString& path, std::string_view bytes);
+    static FileSnapshot read(const QString& path, std::string_view bytes, ChangeCheck check);
     // A file this program has just written.
     static FileSnapshot written(const QString& path, qint64 size, std::uint64_t hash);
 
     // True when the file at the path differs from a Missing or Read snapshot: created, removed, or
-    // other bytes (a file touched without a change of its bytes is the same file).
+    // other bytes (by content, a file touched without a change of its bytes is the same file).
     bool changedOnDisk() const;
 };
 

@@ -5,7 +5,8 @@
 namespace quillmere {
 
 namespace {
-bool loadOne(TrackedLists& lists, ListId id, const QString& path, LoadOutcome& outcome) {
+bool loadOne(TrackedLists& lists, ListId id, const QString& path, ChangeCheck check,
+             LoadOutcome& outcome) {
     FileSnapshot& snapshot = outcome.files[static_cast<std::size_t>(id)];
     snapshot = FileSnapshot::missing(path);
     if (checkFilePath(path).kind == PathKind::Missing)
@@ -16,33 +17,34 @@ bool loadOne(TrackedLists& lists, ListId id, const QString& path, LoadOutcome& o
         snapshot = FileSnapshot::unreadable(path);
         return false;
     }
-    snapshot = FileSnapshot::read(path, **read.bytes);
+    snapshot = FileSnapshot::read(path, **read.bytes, check);
     lists.replace(id, EntryList::fromFileBytes(std::move(*read.bytes)));
     return true;
 }
 
 LoadOutcome load(TrackedLists& lists, const QString& imailPath, const QString& dataPath,
-                 bool withMain) {
+                 bool withMain, ChangeCheck check) {
     LoadOutcome outcome;
     const QString mainPath = mainListPath(imailPath);
     if (checkFilePath(mainPath).kind == PathKind::Missing)
         return outcome;
     outcome.mainFound = true;
     if (withMain)
-        outcome.mainRead = loadOne(lists, ListId::Main, mainPath, outcome);
-    loadOne(lists, ListId::Added, addedListPath(dataPath), outcome);
-    loadOne(lists, ListId::Removed, removedListPath(dataPath), outcome);
+        outcome.mainRead = loadOne(lists, ListId::Main, mainPath, check, outcome);
+    loadOne(lists, ListId::Added, addedListPath(dataPath), check, outcome);
+    loadOne(lists, ListId::Removed, removedListPath(dataPath), check, outcome);
     return outcome;
 }
 } // namespace
 
-LoadOutcome loadLists(TrackedLists& lists, const QString& imailPath, const QString& dataPath) {
-    return load(lists, imailPath, dataPath, true);
+LoadOutcome loadLists(TrackedLists& lists, const QString& imailPath, const QString& dataPath,
+                      ChangeCheck check) {
+    return load(lists, imailPath, dataPath, true, check);
 }
 
 LoadOutcome loadTrackingLists(TrackedLists& lists, const QString& imailPath,
-                              const QString& dataPath) {
-    return load(lists, imailPath, dataPath, false);
+                              const QString& dataPath, ChangeCheck check) {
+    return load(lists, imailPath, dataPath, false, check);
 }
 
 } // namespace quillmere

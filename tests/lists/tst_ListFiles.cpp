@@ -1,10 +1,11 @@
 #include "fakes/EntryBytes.h"
 #include "fakes/TempFolder.h"
+#include "lists/ContentHash.h"
+#include "lists/FileSnapshot.h"
 #include "lists/ListFiles.h"
 #include "lists/ListLoader.h"
 #include "lists/ListSaver.h"
 #include "lists/ReplacementFile.h"
-#include "lists/ContentHash.h"
 
 #include <QDir>
 #include <QFile>
@@ -42,6 +43,52 @@ private Q_SLOTS:
         QCOMPARE(file.commit(), QString());
         QVERIFY(folder.exists(QStringLiteral("l.txt")));
         QCOMPARE(folder.read(QStringLiteral("l.txt")), QByteArray());
+    }
+
+    // How each kind of snapshot tells a file another program wrote since it was read.
+    void snapshotTellsAChangedFile_data() {
+        QTest::addColumn<int>("check");
+        QTest::addColumn<QByteArray>("rewritten"); // null: the file is removed
+        QTest::addColumn<bool>("newTime");
+        QTest::addColumn<bool>("changed");
+        const int content = int(ChangeCheck::Content);
+        const int sizeAndTime = int(ChangeCheck::SizeAndTime);
+        QTest::newRow("content: same bytes again")
+            << content << QByteArray("a.ex\r\n") << true << false;
+        QTest::newRow("content: other bytes, same size, same time")
+            << content << QByteArray("b.ex\r\n") << false << true;
+        QTest::newRow("content: removed") << content << QByteArray() << false << true;
+        QTest::newRow("size and time: untouched")
+            << sizeAndTime << QByteArray("a.ex\r\n") << false << false;
+        QTest::newRow("size and time: other bytes, new time")
+            << sizeAndTime << QByteArray("b.ex\r\n") << true << true;
+        QTest::newRow("size and time: longer")
+            << sizeAndTime << QByteArray("ab.ex\r\n") << false << true;
+    }
+    void snapshotTellsAChangedFile() {
+        QFETCH(int, check);
+        QFETCH(QByteArray, rewritten);
+        QFETCH(bool, newTime);
+        QFETCH(bool, changed);
+        TempFolder folder;
+        const QString path = folder.filePath(QStringLiteral("l.txt"));
+        folder.write(QStringLiteral("l.txt"), "a.ex\r\n");
+        const QDateTime then = QDateTime::currentDateTime().addSecs(-60);
+        auto setTime = [&path](const QDateTime& time) {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            QVERIFY(file.setFileTime(time, QFileDevice::FileModificationTime));
+        };
+        setTime(then);
+        const FileSnapshot snapshot =
+            FileSnapshot::read(path, "a.ex\r\n", static_cast<ChangeCheck>(check));
+        if (rewritten.isNull()) {
+            QVERIFY(QFile::remove(path));
+        } else {
+            folder.write(QStringLiteral("l.txt"), rewritten);
+            setTime(newTime ? then.addSecs(5) : then);
+        }
+        QCOMPARE(snapshot.changedOnDisk(), changed);
     }
 
     void uncommittedReplacementLeavesNothing() {
