@@ -26,17 +26,20 @@ if [ "$expected" != "$got" ]; then
     exit 1
 fi
 
+print_machine
+echo "$runs runs of each, alternately; times in seconds and memory in MB as min/median/max"
 : >"$d/query.txt"
 : >"$d/grep.txt"
 for ((run = 1; run <= runs; run++)); do
-    measure "$cli" --imail-root "$d/imail" --data "$d/data" query --ignore-case "${domains[@]}" \
-        >>"$d/query.txt" || true
-    measure bash -c "printf '%s\r\n' ${domains[*]} | LC_ALL=C grep -nxF -f - '$main'" >>"$d/grep.txt" || true
+    measure /dev/null "$cli" --imail-root "$d/imail" --data "$d/data" query --ignore-case \
+        "${domains[@]}" >>"$d/query.txt" || true
+    measure /dev/null bash -c "printf '%s\r\n' ${domains[*]} | LC_ALL=C grep -nxF -f - '$main'" \
+        >>"$d/grep.txt" || true
 done
-echo "machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //')"
+echo
+echo "Main list of $n entries, domains: ${domains[*]}"
 for what in query grep; do
-    times=$(cut -d' ' -f1 "$d/$what.txt" | sort -n)
-    printf '%-6s N=%s runs=%s median %ss (min %s, max %s), median peak %s kB\n' "$what" "$n" "$runs" \
-        "$(echo "$times" | median)" "$(echo "$times" | head -1)" "$(echo "$times" | tail -1)" \
-        "$(cut -d' ' -f2 "$d/$what.txt" | median)"
+    echo "  $what: $(cut -d' ' -f1 "$d/$what.txt" | spread) s," \
+        "$(cut -d' ' -f2 "$d/$what.txt" | awk '{ printf "%.1f\n", $1 * 1024 / 1e6 }' | spread) MB"
 done
+print_load
