@@ -2,6 +2,8 @@
 #include "lists/ListFiles.h"
 #include "lists/MainListBackups.h"
 
+#include <QFileInfo>
+
 namespace quillmere::cli {
 
 namespace {
@@ -34,6 +36,10 @@ int restore(CliContext& context, const QStringList& arguments) {
         context.printError(error);
         return Failure;
     }
+    const ReplacementCount count = countReplacement(context.lists.main(), *entries);
+    context.lists.edits().recordMainReplaced(EditAction::Restore,
+                                             QFileInfo(path).absoluteFilePath().toStdString(),
+                                             count.gained, count.lost);
     context.lists.replace(ListId::Main, std::move(*entries));
     context.lists.setModified(ListId::Main, true);
     context.printLine(QString::fromStdString(context.lists.countText(ListId::Main)));

@@ -3,6 +3,7 @@
 #include "CliCommand.h"
 #include "SettingsCommands.h"
 #include "app/CommandLineText.h"
+#include "lists/EditJournal.h"
 #include "lists/ListFiles.h"
 #include "lists/ListLoader.h"
 #include "lists/ListLock.h"
@@ -26,6 +27,8 @@ std::vector<CliCommand> allCommands() {
     for (const CliCommand& command : mergeCommands())
         commands.push_back(command);
     for (const CliCommand& command : backupCommands())
+        commands.push_back(command);
+    for (const CliCommand& command : answerCommands())
         commands.push_back(command);
     return commands;
 }
@@ -63,7 +66,7 @@ QString commandHelp(const CliCommand& command) {
 bool mayChangeLists(const CliCommand& command, const CliContext& context) {
     const QLatin1String name(command.name);
     if (name == QLatin1String("show") || name == QLatin1String("count") ||
-        name == QLatin1String("backups"))
+        name == QLatin1String("backups") || changesNothing(command))
         return false;
     if (takesDryRun(command))
         return !context.dryRun;
@@ -81,10 +84,10 @@ const CliCommand* findCommand(const QString& name) {
     return nullptr;
 }
 
-int reportMissingBlacklist(const CliContext& context) {
+int reportMissingBlacklist(const CliContext& context, const CliCommand& command) {
     context.printError(QStringLiteral("The blacklist %1 does not exist.")
                            .arg(displayPath(mainListPath(context.imailPath))));
-    return Failure;
+    return failureStatus(command);
 }
 
 // The lock keeps other instances of this tool out; a program that writes the files without it
@@ -101,7 +104,14 @@ int save(CliContext& context) {
         context.printError(QStringLiteral("No list file was changed."));
     for (const QString& error : outcome.errors)
         context.printError(error);
-    return outcome.saved() ? Success : Failure;
+    if (!outcome.saved())
+        return Failure;
+    const QString journalError =
+        journalSavedEdits(context.lists, context.dataPath, JournalProgram::Cli);
+    if (journalError.isEmpty())
+        return Success;
+    context.printError(journalError);
+    return Failure;
 }
 
 // Options a command does not take are wrong usage rather than silently ignored. Reports the
@@ -127,10 +137,10 @@ int loadAndRun(CliContext& context, const CliCommand& command, const QStringList
     if (!loaded.mainFound || !loaded.errors.isEmpty()) {
         context.saveAfterwards = false;
         if (!loaded.mainFound)
-            return reportMissingBlacklist(context);
+            return reportMissingBlacklist(context, command);
         for (const QString& error : loaded.errors)
             context.printError(error);
-        return Failure;
+        return failureStatus(command);
     }
     context.loadedFiles = loaded.files;
     return command.run(context, arguments);
@@ -187,6 +197,7 @@ int runCli(const QStringList& arguments) {
     parser.addOption(waitOption);
     parser.addOption(dryRunOption);
     parser.addOption(trimOption);
+    parser.addOptions(answerOptions());
     parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("What to do."));
 
     if (!parser.parse(arguments)) {
@@ -208,7 +219,9 @@ int runCli(const QStringList& arguments) {
     const QString name = positional.takeFirst();
     if (isSettingsCommand(name)) {
         if (refuseOptionsNotTaken(context, parser, name,
-                                  {imailOption, dataOption, dryRunOption, trimOption, waitOption}))
+                                  QList<QCommandLineOption>{imailOption, dataOption, dryRunOption,
+                                                            trimOption, waitOption} +
+                                      answerOptions()))
             return Usage;
         return runSettingsCommand(*openSystemRegistry(parser.value(registryFileOption)), context,
                                   positional);
@@ -229,7 +242,8 @@ int runCli(const QStringList& arguments) {
         notTaken << dryRunOption;
     if (!takesTrim(*command))
         notTaken << trimOption;
-    if (refuseOptionsNotTaken(context, parser, name, notTaken))
+    if (refuseOptionsNotTaken(context, parser, name, notTaken) ||
+        !takeAnswerOptions(parser, *command, context))
         return Usage;
     context.dryRun = parser.isSet(dryRunOption);
     context.trim = parser.isSet(trimOption);
@@ -253,7 +267,7 @@ int runCli(const QStringList& arguments) {
     // Nothing to lock in a folder without a blacklist; a folder or FIFO in its place is the
     // load's to report.
     if (checkFilePath(mainListPath(context.imailPath)).kind == PathKind::Missing)
-        return reportMissingBlacklist(context);
+        return reportMissingBlacklist(context, *command);
     ListLock lock(context.imailPath);
     if (mayChangeLists(*command, context) && !lock.acquire(std::chrono::seconds(waitSeconds))) {
         context.printError(lock.error());
@@ -269,7 +283,7 @@ int runCli(const QStringList& arguments) {
         context.printError(
             QStringLiteral("Not enough memory to run the command %1; nothing was saved.")
                 .arg(name));
-        return Failure;
+        return failureStatus(*command);
     }
     if (context.saveAfterwards && status != Usage)
         status = std::max(status, save(context));

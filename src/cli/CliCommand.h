@@ -2,8 +2,12 @@
 
 #include "CliContext.h"
 
+#include <QCommandLineOption>
+#include <QList>
 #include <QStringList>
 #include <span>
+
+class QCommandLineParser;
 
 namespace quillmere::cli {
 
@@ -36,5 +40,17 @@ std::span<const CliCommand> backupCommands();
 // The options only some commands take.
 bool takesDryRun(const CliCommand& command);
 bool takesTrim(const CliCommand& command);
+
+// Commands that answer questions about the lists and their journal; they change nothing.
+std::span<const CliCommand> answerCommands();
+// Their options (--ignore-case, --list), and the check that a command given one takes it.
+QList<QCommandLineOption> answerOptions();
+bool takeAnswerOptions(const QCommandLineParser& parser, const CliCommand& command,
+                       CliContext& context);
+// query, check and history read the lists and take no lock.
+bool changesNothing(const CliCommand& command);
+// The exit status when the lists cannot be loaded: 2 for query and check, whose 1 answers the
+// question, as grep's does; 1 for the others.
+int failureStatus(const CliCommand& command);
 
 } // namespace quillmere::cli

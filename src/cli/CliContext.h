@@ -29,6 +29,9 @@ public:
     // --dry-run (merge, rebuild) and --trim (evaluate).
     bool dryRun = false;
     bool trim = false;
+    // --ignore-case (query) and --list (check).
+    bool ignoreCase = false;
+    QString checkedList;
 
     void printEntry(std::string_view entry) const;
     void printLine(const QString& text) const;

@@ -25,7 +25,7 @@ QString countLine(std::size_t count, const char* suffix) {
 }
 
 int mergeLists(CliContext& context, EntryList::Block mainBytes,
-               std::optional<EntryList::Block> factoryBytes) {
+               std::optional<EntryList::Block> factoryBytes, const QString& factoryPath) {
     TrackedLists& lists = context.lists;
     MergeOutcome outcome = mergeFactoryList(std::move(mainBytes), std::move(factoryBytes),
                                             lists.added(), lists.removed());
@@ -38,6 +38,12 @@ int mergeLists(CliContext& context, EntryList::Block mainBytes,
     }
     lists.replace(ListId::Main, std::move(outcome.main));
     lists.setModified(ListId::Main, true);
+    if (factoryPath.isEmpty())
+        lists.edits().recordMainReplaced(EditAction::Rebuild, {}, outcome.gained, outcome.lost);
+    else
+        lists.edits().recordMainReplaced(EditAction::Merge,
+                                         QFileInfo(factoryPath).absoluteFilePath().toStdString(),
+                                         outcome.gained, outcome.lost);
     context.printLine(QString::fromStdString(lists.countText(ListId::Main)));
     return Success;
 }
@@ -70,7 +76,8 @@ int runMerge(CliContext& context, const std::optional<QString>& factoryPath) {
                 return Failure;
         }
         warnOfMissingDataFolder(context);
-        return mergeLists(context, std::move(*mainBytes), std::move(factoryBytes));
+        return mergeLists(context, std::move(*mainBytes), std::move(factoryBytes),
+                          factoryPath.value_or(QString()));
     } catch (const std::bad_alloc&) {
         context.saveAfterwards = false;
         context.printError(

@@ -111,6 +111,8 @@ AddedEvaluation evaluateAdded(const EntryList& added, std::string_view releaseBy
 }
 
 void trimAdded(TrackedLists& lists, const AddedEvaluation& evaluation) {
+    for (std::string_view entry : evaluation.listed)
+        lists.edits().recordDomain(EditAction::Trim, entry);
     lists.replace(ListId::Added, evaluation.unique);
     lists.setModified(ListId::Added, true);
 }

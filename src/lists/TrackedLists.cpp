@@ -6,6 +6,11 @@
 
 namespace quillmere {
 
+std::string_view listName(ListId id) {
+    static constexpr std::string_view kNames[] = {"main", "added", "removed"};
+    return kNames[static_cast<std::size_t>(id)];
+}
+
 void TrackedLists::replace(ListId id, EntryList entries) {
     if (m_observer)
         m_observer->beginReset(id);
@@ -19,6 +24,7 @@ void TrackedLists::discardAll() {
         replace(id, EntryList());
         setModified(id, false);
     }
+    m_edits.clear();
 }
 
 void TrackedLists::appendTo(ListId id, std::string_view entry) {
@@ -56,6 +62,7 @@ AddOutcome TrackedLists::add(std::string_view text) {
     appendTo(ListId::Added, entry);
     setModified(ListId::Main, true);
     setModified(ListId::Added, true);
+    m_edits.recordDomain(EditAction::Add, entry);
     return AddOutcome::Added;
 }
 
@@ -69,6 +76,7 @@ bool TrackedLists::removeFromMain(std::optional<std::size_t> selected) {
         setModified(ListId::Removed, true);
     }
     setModified(ListId::Main, true);
+    m_edits.recordDomain(EditAction::Remove, entry);
     return true;
 }
 
@@ -79,6 +87,7 @@ bool TrackedLists::removeFromAdded(std::optional<std::size_t> selected) {
     removeFrom(ListId::Added, *selected);
     setModified(ListId::Added, true);
     removeFirst(ListId::Main, entry);
+    m_edits.recordDomain(EditAction::Unadd, entry);
     return true;
 }
 
@@ -90,10 +99,13 @@ bool TrackedLists::reactivate(std::optional<std::size_t> selected) {
     setModified(ListId::Removed, true);
     appendTo(ListId::Main, entry);
     setModified(ListId::Main, true);
+    m_edits.recordDomain(EditAction::Reactivate, entry);
     return true;
 }
 
 void TrackedLists::clearAdded() {
+    for (std::string_view entry : added())
+        m_edits.recordDomain(EditAction::Clear, entry);
     replace(ListId::Added, EntryList());
     setModified(ListId::Added, true);
 }
@@ -105,6 +117,7 @@ void TrackedLists::sort(ListId id) {
     sorted.reorder(std::move(views));
     replace(id, std::move(sorted));
     setModified(id, true);
+    m_edits.recordSort(id);
 }
 
 ChangeStatus TrackedLists::changeStatus() const {

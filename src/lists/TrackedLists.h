@@ -1,5 +1,6 @@
 #pragma once
 
+#include "EditRecord.h"
 #include "EntryList.h"
 
 #include <array>
@@ -11,6 +12,9 @@
 namespace quillmere {
 
 enum class ListId { Main = 0, Added = 1, Removed = 2 };
+
+// The list's name where the command line and its reports name it: "main", "added", "removed".
+std::string_view listName(ListId id);
 
 // Told about every change to the three lists, so that views over them (the window's list models)
 // can follow without a copy of their own.
@@ -58,8 +62,14 @@ public:
 
     // Replaces a list's content; flags are the caller's (a load leaves them, a merge sets them).
     void replace(ListId id, EntryList entries);
-    // Empties all three lists and clears the flags, as a revert does before reloading.
+    // Empties all three lists, clears the flags and forgets the edits, as a revert does before
+    // reloading.
     void discardAll();
+
+    // The edits since the load or the last save. The commands below record themselves; a merge,
+    // which replaces the Main list through replace(), is recorded by its caller.
+    const EditRecord& edits() const { return m_edits; }
+    EditRecord& edits() { return m_edits; }
 
     // The find box's text typed in and "add" pressed.
     AddOutcome add(std::string_view text);
@@ -88,6 +98,7 @@ private:
     std::array<EntryList, 3> m_lists;
     std::array<bool, 3> m_modified{};
     ListObserver* m_observer = nullptr;
+    EditRecord m_edits;
 };
 
 } // namespace quillmere

@@ -5,6 +5,7 @@
 #include "dialogs/ClassicInput.h"
 #include "dialogs/TextFit.h"
 #include "dialogs/Twips.h"
+#include "lists/EditJournal.h"
 #include "lists/ListLoader.h"
 
 #include <QAction>
@@ -308,6 +309,12 @@ void MainWindow::showFrame(int tab) {
 
 bool MainWindow::saveAll() {
     const bool saved = m_saveAllFlow.run(m_lists, m_listsAsLoaded);
+    if (saved) {
+        const QString journalError =
+            journalSavedEdits(m_lists, m_module.settings.dataPath, JournalProgram::Window);
+        if (!journalError.isEmpty())
+            m_prompter.inform(journalError);
+    }
     changeStatus();
     return saved;
 }

@@ -15,6 +15,20 @@ QString flags(const TrackedLists& lists) {
     return out;
 }
 
+// The recorded edits as "add c.ex|sort main".
+QString editsText(const EditRecord& record) {
+    QStringList out;
+    for (const Edit& edit : record.edits()) {
+        const std::string_view action = editActionName(edit.action);
+        const std::string_view object =
+            edit.action == EditAction::Sort ? listName(edit.list) : std::string_view(edit.domain);
+        out << QString::fromLatin1(action.data(), static_cast<qsizetype>(action.size())) +
+                   QLatin1Char(' ') +
+                   QString::fromLatin1(object.data(), static_cast<qsizetype>(object.size()));
+    }
+    return out.join(QLatin1Char('|'));
+}
+
 void load(TrackedLists& lists, const QString& main, const QString& added, const QString& removed) {
     lists.replace(ListId::Main, split(main));
     lists.replace(ListId::Added, split(added));
@@ -38,6 +52,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("addedAfter");
         QTest::addColumn<QString>("removedAfter");
         QTest::addColumn<QString>("flagsAfter");
+        QTest::addColumn<QString>("edits");
 
         QTest::newRow("add appends to main and added") << "b.ex|a.ex"
                                                        << "q.ex"
@@ -47,7 +62,8 @@ private Q_SLOTS:
                                                        << "b.ex|a.ex|c.ex"
                                                        << "q.ex|c.ex"
                                                        << ""
-                                                       << "MA-";
+                                                       << "MA-"
+                                                       << "add c.ex";
         QTest::newRow("add differing in case is a new domain") << "a.ex"
                                                                << ""
                                                                << ""
@@ -56,7 +72,8 @@ private Q_SLOTS:
                                                                << "a.ex|A.ex"
                                                                << "A.ex"
                                                                << ""
-                                                               << "MA-";
+                                                               << "MA-"
+                                                               << "add A.ex";
         QTest::newRow("add keeps blanks") << "a.ex"
                                           << ""
                                           << ""
@@ -65,7 +82,8 @@ private Q_SLOTS:
                                           << "a.ex| a.ex "
                                           << " a.ex "
                                           << ""
-                                          << "MA-";
+                                          << "MA-"
+                                          << "add  a.ex ";
         QTest::newRow("add a duplicate changes nothing") << "a.ex|b.ex"
                                                          << ""
                                                          << "r.ex"
@@ -74,7 +92,8 @@ private Q_SLOTS:
                                                          << "a.ex|b.ex"
                                                          << ""
                                                          << "r.ex"
-                                                         << "---";
+                                                         << "---"
+                                                         << "";
         QTest::newRow("add takes one copy out of removed") << "a.ex"
                                                            << ""
                                                            << "c.ex|x.ex|c.ex"
@@ -83,7 +102,8 @@ private Q_SLOTS:
                                                            << "a.ex|c.ex"
                                                            << "c.ex"
                                                            << "x.ex|c.ex"
-                                                           << "MAR";
+                                                           << "MAR"
+                                                           << "add c.ex";
         QTest::newRow("add does not search added") << "a.ex"
                                                    << "c.ex"
                                                    << ""
@@ -92,7 +112,8 @@ private Q_SLOTS:
                                                    << "a.ex|c.ex"
                                                    << "c.ex|c.ex"
                                                    << ""
-                                                   << "MA-";
+                                                   << "MA-"
+                                                   << "add c.ex";
         QTest::newRow("remove a hand addition leaves no trace") << "a.ex|c.ex|d.ex"
                                                                 << "x.ex|c.ex|c.ex"
                                                                 << "r.ex"
@@ -101,7 +122,8 @@ private Q_SLOTS:
                                                                 << "a.ex|d.ex"
                                                                 << "x.ex|c.ex"
                                                                 << "r.ex"
-                                                                << "MA-";
+                                                                << "MA-"
+                                                                << "remove c.ex";
         QTest::newRow("remove a factory entry records it, even twice") << "a.ex|c.ex"
                                                                        << ""
                                                                        << "c.ex"
@@ -110,7 +132,8 @@ private Q_SLOTS:
                                                                        << "a.ex"
                                                                        << ""
                                                                        << "c.ex|c.ex"
-                                                                       << "M-R";
+                                                                       << "M-R"
+                                                                       << "remove c.ex";
         QTest::newRow("remove with nothing selected") << "a.ex"
                                                       << ""
                                                       << ""
@@ -119,7 +142,8 @@ private Q_SLOTS:
                                                       << "a.ex"
                                                       << ""
                                                       << ""
-                                                      << "---";
+                                                      << "---"
+                                                      << "";
         QTest::newRow("unadd takes the first main copy") << "a.ex|c.ex|c.ex"
                                                          << "c.ex|d.ex"
                                                          << "r.ex"
@@ -128,7 +152,8 @@ private Q_SLOTS:
                                                          << "a.ex|c.ex"
                                                          << "d.ex"
                                                          << "r.ex"
-                                                         << "MA-";
+                                                         << "MA-"
+                                                         << "unadd c.ex";
         QTest::newRow("unadd of a domain not in main") << "a.ex"
                                                        << "c.ex"
                                                        << ""
@@ -137,7 +162,8 @@ private Q_SLOTS:
                                                        << "a.ex"
                                                        << ""
                                                        << ""
-                                                       << "-A-";
+                                                       << "-A-"
+                                                       << "unadd c.ex";
         QTest::newRow("unadd with nothing selected") << "a.ex"
                                                      << "c.ex"
                                                      << ""
@@ -146,7 +172,8 @@ private Q_SLOTS:
                                                      << "a.ex"
                                                      << "c.ex"
                                                      << ""
-                                                     << "---";
+                                                     << "---"
+                                                     << "";
         QTest::newRow("reactivate appends without checking") << "a.ex|c.ex"
                                                              << "x.ex"
                                                              << "b.ex|c.ex"
@@ -155,7 +182,8 @@ private Q_SLOTS:
                                                              << "a.ex|c.ex|c.ex"
                                                              << "x.ex"
                                                              << "b.ex"
-                                                             << "M-R";
+                                                             << "M-R"
+                                                             << "reactivate c.ex";
         QTest::newRow("reactivate with nothing selected") << "a.ex"
                                                           << ""
                                                           << "c.ex"
@@ -164,16 +192,18 @@ private Q_SLOTS:
                                                           << "a.ex"
                                                           << ""
                                                           << "c.ex"
-                                                          << "---";
+                                                          << "---"
+                                                          << "";
         QTest::newRow("clear empties added only") << "a.ex|c.ex"
-                                                  << "c.ex"
+                                                  << "c.ex|q.ex"
                                                   << "r.ex"
                                                   << "clear"
                                                   << ""
                                                   << "a.ex|c.ex"
                                                   << ""
                                                   << "r.ex"
-                                                  << "-A-";
+                                                  << "-A-"
+                                                  << "clear c.ex|clear q.ex";
         QTest::newRow("sort removed") << "b|a"
                                       << "d|c"
                                       << "z|y|Z"
@@ -182,7 +212,8 @@ private Q_SLOTS:
                                       << "b|a"
                                       << "d|c"
                                       << "Z|y|z"
-                                      << "--R";
+                                      << "--R"
+                                      << "sort removed";
         QTest::newRow("sort an empty main list still marks it") << ""
                                                                 << ""
                                                                 << ""
@@ -191,7 +222,8 @@ private Q_SLOTS:
                                                                 << ""
                                                                 << ""
                                                                 << ""
-                                                                << "M--";
+                                                                << "M--"
+                                                                << "sort main";
         QTest::newRow("sort a sorted added list still marks it") << ""
                                                                  << "a|b"
                                                                  << ""
@@ -200,7 +232,8 @@ private Q_SLOTS:
                                                                  << ""
                                                                  << "a|b"
                                                                  << ""
-                                                                 << "-A-";
+                                                                 << "-A-"
+                                                                 << "sort added";
     }
     void commands() {
         QFETCH(QString, main);
@@ -234,6 +267,7 @@ private Q_SLOTS:
         QTEST(joined(lists.added()), "addedAfter");
         QTEST(joined(lists.removed()), "removedAfter");
         QTEST(flags(lists), "flagsAfter");
+        QTEST(editsText(lists.edits()), "edits");
     }
 
     void addReportsADuplicate() {
@@ -293,9 +327,11 @@ private Q_SLOTS:
         TrackedLists lists;
         load(lists, QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"));
         lists.add("d");
+        QVERIFY(!lists.edits().empty());
         lists.discardAll();
         QVERIFY(lists.main().empty() && lists.added().empty() && lists.removed().empty());
         QVERIFY(!lists.anyModified());
+        QVERIFY(lists.edits().empty()); // a reverted edit is never journaled
     }
 };
 

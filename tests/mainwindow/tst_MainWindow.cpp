@@ -27,6 +27,7 @@ namespace {
 const QString kMainFile = QStringLiteral("imail/url-domain-bl.txt");
 const QString kAddedFile = QStringLiteral("data/url-domain-add.txt");
 const QString kRemovedFile = QStringLiteral("data/url-domain-rem.txt");
+const QString kJournalFile = QStringLiteral("data/url-domain-log.txt");
 const QString kInstall = QStringLiteral("/opt/quillmere");
 
 // A list file's bytes: every entry followed by CR LF.
@@ -988,6 +989,31 @@ private Q_SLOTS:
         QVERIFY(h.item("mnuFileRevert")->isEnabled());
         QVERIFY(h.prompter.log().isEmpty());
         QVERIFY(h.window->close()); // nothing left to ask about
+    }
+
+    void journalHoldsTheSavedEditsAndNoRevertedOne() {
+        Harness h({QStringLiteral("a.ex"), QStringLiteral("b.ex")}, {}, {});
+        QVERIFY(h.open());
+        h.type(QStringLiteral("reverted.ex"));
+        h.press("CommandAdd");
+        h.prompter.answerNext(PromptAnswer::Ok);
+        h.item("mnuFileRevert")->trigger();
+        h.type(QStringLiteral("n.ex"));
+        h.press("CommandAdd");
+        h.clickRow("List1", 0);
+        h.press("CommandRem");
+        h.item("mnuFileRebuild")->trigger();
+        h.item("mnuFileSave")->trigger();
+        h.item("mnuFileSave")->trigger(); // nothing new: nothing more in the journal
+
+        const QList<QByteArray> lines = h.folder().read(kJournalFile).split('\n');
+        QCOMPARE(lines.size(), 4);
+        QVERIFY(lines[3].isEmpty());
+        const QByteArrayList tails = {"\twindow\tadd\tn.ex\r", "\twindow\tremove\ta.ex\r",
+                                      "\twindow\trebuild\t0\t0\t\r"};
+        for (int k = 0; k < 3; ++k)
+            QVERIFY2(lines[k].endsWith(tails[k]), lines[k].constData());
+        QVERIFY(h.prompter.shown().size() == 1); // the revert's question only
     }
 
     void failedSaveIsReportedAndKeepsTheFlag() {
