@@ -1,6 +1,6 @@
 #include "CliCommand.h"
-#include "inspect/DomainQuery.h"
-#include "inspect/ListCheck.h"
+#include "audit/DomainQuery.h"
+#include "audit/ListCheck.h"
 #include "lists/EditJournal.h"
 #include "lists/JournalFormat.h"
 #include "lists/ListFiles.h"

@@ -1,5 +1,5 @@
 #include "fakes/EntryBytes.h"
-#include "inspect/ListCheck.h"
+#include "audit/ListCheck.h"
 
 #include <QTest>
 #include <random>

@@ -1,5 +1,5 @@
 #include "fakes/EntryBytes.h"
-#include "inspect/DomainQuery.h"
+#include "audit/DomainQuery.h"
 
 #include <QTest>
 
