@@ -1,5 +1,5 @@
-#include "fakes/EntryBytes.h"
 #include "audit/DomainQuery.h"
+#include "fakes/EntryBytes.h"
 
 #include <QTest>
 
@@ -7,18 +7,6 @@ using namespace quillmere;
 using namespace quillmere::test;
 
 namespace {
-
-// Test texts as a list of strings, each byte one character.
-QStringList lines(std::initializer_list<const char*> texts) {
-    QStringList out;
-    for (const char* text : texts)
-        out << QString::fromLatin1(text);
-    return out;
-}
-
-QString text(std::string_view bytes) {
-    return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
-}
 
 QString kindText(MatchKind kind) {
     switch (kind) {

@@ -1,5 +1,5 @@
-#include "fakes/EntryBytes.h"
 #include "audit/ListCheck.h"
+#include "fakes/EntryBytes.h"
 
 #include <QTest>
 #include <random>
@@ -9,18 +9,6 @@ using namespace quillmere;
 using namespace quillmere::test;
 
 namespace {
-
-// Test texts as a list of strings, each byte one character.
-QStringList lines(std::initializer_list<const char*> texts) {
-    QStringList out;
-    for (const char* text : texts)
-        out << QString::fromLatin1(text);
-    return out;
-}
-
-QString text(std::string_view bytes) {
-    return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
-}
 
 QByteArray repeated(int count, char c) {
     return QByteArray(count, c);

@@ -1,10 +1,17 @@
 #include "CliRunner.h"
 
+#include "fakes/TempFolder.h"
+
 #include <QProcessEnvironment>
 #include <csignal>
 #include <sys/resource.h>
 
 namespace quillmere::test {
+
+QStringList listFolders(const TempFolder& folder, const QString& data) {
+    return {QStringLiteral("--imail-root"), folder.filePath(QStringLiteral("imail")),
+            QStringLiteral("--data"), folder.filePath(data)};
+}
 
 void startCli(QProcess& process, const QStringList& arguments, const CliConditions& conditions) {
     QProcessEnvironment variables = QProcessEnvironment::systemEnvironment();

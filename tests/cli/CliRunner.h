@@ -7,6 +7,16 @@
 
 namespace quillmere::test {
 
+class TempFolder;
+
+// Where the command-line tests keep the lists in their temporary folder.
+inline const QString kMain = QStringLiteral("imail/url-domain-bl.txt");
+inline const QString kAdded = QStringLiteral("data/url-domain-add.txt");
+inline const QString kRemoved = QStringLiteral("data/url-domain-rem.txt");
+
+// "--imail-root FOLDER/imail --data FOLDER/DATA".
+QStringList listFolders(const TempFolder& folder, const QString& data = QStringLiteral("data"));
+
 struct CliRun {
     int exitCode = -1;
     QByteArray out;

@@ -8,13 +8,14 @@
 #include <thread>
 
 using quillmere::test::CliRun;
+using quillmere::test::kAdded;
+using quillmere::test::kMain;
+using quillmere::test::kRemoved;
+using quillmere::test::listFolders;
 using quillmere::test::runCli;
 using quillmere::test::TempFolder;
 
 namespace {
-const QString kMain = QStringLiteral("imail/url-domain-bl.txt");
-const QString kAdded = QStringLiteral("data/url-domain-add.txt");
-const QString kRemoved = QStringLiteral("data/url-domain-rem.txt");
 
 // A set of list files in a temporary folder and the tool run on them.
 class Lists {
@@ -27,12 +28,7 @@ public:
         if (!removed.isNull())
             m_folder.write(kRemoved, removed);
     }
-    CliRun run(const QStringList& command) const {
-        return runCli(
-            QStringList{QStringLiteral("--imail-root"), m_folder.filePath(QStringLiteral("imail")),
-                        QStringLiteral("--data"), m_folder.filePath(QStringLiteral("data"))} +
-            command);
-    }
+    CliRun run(const QStringList& command) const { return runCli(listFolders(m_folder) + command); }
     QByteArray read(const QString& name) const { return m_folder.read(name); }
     bool exists(const QString& name) const { return m_folder.exists(name); }
     QString path(const QString& name) const { return m_folder.filePath(name); }

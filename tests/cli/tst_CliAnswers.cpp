@@ -1,4 +1,5 @@
 #include "cli/CliRunner.h"
+#include "fakes/EntryBytes.h"
 #include "fakes/TempFolder.h"
 
 #include <QDir>
@@ -7,21 +8,16 @@
 #include <QTest>
 
 using quillmere::test::CliRun;
+using quillmere::test::kAdded;
+using quillmere::test::kMain;
+using quillmere::test::kRemoved;
+using quillmere::test::lines;
+using quillmere::test::listFolders;
 using quillmere::test::runCli;
 using quillmere::test::TempFolder;
 
 namespace {
 
-// Test texts as a list of strings, each byte one character.
-QStringList lines(std::initializer_list<const char*> texts) {
-    QStringList out;
-    for (const char* text : texts)
-        out << QString::fromLatin1(text);
-    return out;
-}
-const QString kMain = QStringLiteral("imail/url-domain-bl.txt");
-const QString kAdded = QStringLiteral("data/url-domain-add.txt");
-const QString kRemoved = QStringLiteral("data/url-domain-rem.txt");
 const QString kJournal = QStringLiteral("data/url-domain-log.txt");
 
 // List files in a temporary folder and the tool run on them.
@@ -35,11 +31,7 @@ public:
     }
     CliRun run(const QStringList& command,
                const quillmere::test::CliConditions& limits = {}) const {
-        return runCli(
-            QStringList{QStringLiteral("--imail-root"), m_folder.filePath(QStringLiteral("imail")),
-                        QStringLiteral("--data"), m_folder.filePath(QStringLiteral("data"))} +
-                command,
-            limits);
+        return runCli(listFolders(m_folder) + command, limits);
     }
     TempFolder& folder() { return m_folder; }
 

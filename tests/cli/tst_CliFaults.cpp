@@ -16,25 +16,21 @@
 using quillmere::test::CliConditions;
 using quillmere::test::CliRun;
 using quillmere::test::finishCli;
+using quillmere::test::kAdded;
+using quillmere::test::kMain;
+using quillmere::test::kRemoved;
+using quillmere::test::listFolders;
 using quillmere::test::runCli;
 using quillmere::test::startCli;
 using quillmere::test::TempFolder;
 
 namespace {
-const QString kMain = QStringLiteral("imail/url-domain-bl.txt");
-const QString kAdded = QStringLiteral("data/url-domain-add.txt");
-const QString kRemoved = QStringLiteral("data/url-domain-rem.txt");
 
 QByteArray numberedEntries(int count, const char* pattern) {
     QByteArray bytes;
     for (int i = 0; i < count; ++i)
         bytes += QByteArray(pattern).replace('#', QByteArray::number(i)) + "\r\n";
     return bytes;
-}
-
-QStringList folders(const TempFolder& folder, const QString& data = QStringLiteral("data")) {
-    return {QStringLiteral("--imail-root"), folder.filePath(QStringLiteral("imail")),
-            QStringLiteral("--data"), folder.filePath(data)};
 }
 
 QString native(const TempFolder& folder, const QString& name) {
@@ -93,7 +89,7 @@ private Q_SLOTS:
         folder.write(QStringLiteral("blocker"), "not a folder");
 
         const CliRun run =
-            runCli(folders(folder, dataFolder) + command, CliConditions{fileSizeLimit, {}});
+            runCli(listFolders(folder, dataFolder) + command, CliConditions{fileSizeLimit, {}});
         const QString firstLine =
             failingPath.isEmpty()
                 ? QStringLiteral("Cannot create the tracking data folder %1")
@@ -120,7 +116,7 @@ private Q_SLOTS:
             expected.insert(domain.toLatin1());
             processes.push_back(std::make_unique<QProcess>());
             startCli(*processes.back(),
-                     folders(folder) + QStringList{QStringLiteral("add"), domain});
+                     listFolders(folder) + QStringList{QStringLiteral("add"), domain});
         }
         for (auto& process : processes) {
             const CliRun run = finishCli(*process);
@@ -137,11 +133,11 @@ private Q_SLOTS:
         folder.write(QStringLiteral("factory.txt"), numberedEntries(200000, "new-#.example"));
         QProcess merge;
         startCli(merge,
-                 folders(folder) + QStringList{QStringLiteral("merge"),
-                                               folder.filePath(QStringLiteral("factory.txt"))});
+                 listFolders(folder) + QStringList{QStringLiteral("merge"),
+                                                   folder.filePath(QStringLiteral("factory.txt"))});
         QVERIFY(merge.waitForStarted());
-        const CliRun add =
-            runCli(folders(folder) + QStringList{QStringLiteral("add"), QStringLiteral("late.ex")});
+        const CliRun add = runCli(listFolders(folder) +
+                                  QStringList{QStringLiteral("add"), QStringLiteral("late.ex")});
         QCOMPARE(add.exitCode, 0);
         QCOMPARE(finishCli(merge).exitCode, 0);
         QVERIFY(lines(folder.read(kMain)).contains("late.ex"));
@@ -153,9 +149,9 @@ private Q_SLOTS:
         folder.write(kMain, "a.ex\r\n");
         QLockFile lock(folder.filePath(QStringLiteral("imail/url-domain-bl.txt.lock")));
         QVERIFY(lock.tryLock(0));
-        const CliRun run =
-            runCli(folders(folder) + QStringList{QStringLiteral("--wait"), QStringLiteral("0"),
-                                                 QStringLiteral("add"), QStringLiteral("n.ex")});
+        const CliRun run = runCli(listFolders(folder) +
+                                  QStringList{QStringLiteral("--wait"), QStringLiteral("0"),
+                                              QStringLiteral("add"), QStringLiteral("n.ex")});
         QCOMPARE(run.exitCode, 1);
         QCOMPARE(QString::fromUtf8(run.err),
                  QStringLiteral("The lists are in use by %1 (process %2 on %3), which holds %4; "
@@ -186,9 +182,9 @@ private Q_SLOTS:
         QVERIFY(gone.waitForFinished());
         folder.write(QStringLiteral("imail/url-domain-bl.txt.lock"),
                      QByteArray::number(deadPid) + lockBytes.mid(lockBytes.indexOf('\n')));
-        const CliRun run =
-            runCli(folders(folder) + QStringList{QStringLiteral("--wait"), QStringLiteral("0"),
-                                                 QStringLiteral("add"), QStringLiteral("n.ex")});
+        const CliRun run = runCli(listFolders(folder) +
+                                  QStringList{QStringLiteral("--wait"), QStringLiteral("0"),
+                                              QStringLiteral("add"), QStringLiteral("n.ex")});
         QCOMPARE(run.err, QByteArray());
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(folder.read(kMain), QByteArray("a.ex\r\nn.ex\r\n"));
@@ -198,9 +194,9 @@ private Q_SLOTS:
     void waitMustBeASecondCount() {
         TempFolder folder;
         folder.write(kMain, "a.ex\r\n");
-        const CliRun run =
-            runCli(folders(folder) + QStringList{QStringLiteral("--wait"), QStringLiteral("soon"),
-                                                 QStringLiteral("add"), QStringLiteral("n.ex")});
+        const CliRun run = runCli(listFolders(folder) +
+                                  QStringList{QStringLiteral("--wait"), QStringLiteral("soon"),
+                                              QStringLiteral("add"), QStringLiteral("n.ex")});
         QCOMPARE(run.exitCode, 2);
         QCOMPARE(run.err, QByteArray("--wait takes a whole number of seconds, not \"soon\".\n"));
         QCOMPARE(folder.read(kMain), QByteArray("a.ex\r\n"));
@@ -215,7 +211,7 @@ private Q_SLOTS:
         QCOMPARE(chown(path.constData(), 65534, 65534), 0);
         QCOMPARE(chmod(path.constData(), 0640), 0);
         QCOMPARE(
-            runCli(folders(folder) + QStringList{QStringLiteral("add"), QStringLiteral("n.ex")})
+            runCli(listFolders(folder) + QStringList{QStringLiteral("add"), QStringLiteral("n.ex")})
                 .exitCode,
             0);
         struct stat after {};

@@ -9,14 +9,15 @@
 #include <unistd.h>
 
 using quillmere::test::CliRun;
+using quillmere::test::kAdded;
+using quillmere::test::kMain;
+using quillmere::test::kRemoved;
+using quillmere::test::listFolders;
 using quillmere::test::runCli;
 using quillmere::test::TempFolder;
 
 namespace {
 
-const QString kMain = QStringLiteral("imail/url-domain-bl.txt");
-const QString kAdded = QStringLiteral("data/url-domain-add.txt");
-const QString kRemoved = QStringLiteral("data/url-domain-rem.txt");
 const QByteArray kMainBytes = "b.ex\r\na.ex\r\n";
 const QByteArray kAddedBytes = "n.ex\r\n";
 const QByteArray kRemovedBytes = "r.ex\r\n";
@@ -67,10 +68,7 @@ public:
 
     CliRun run(QStringList arguments, const QStringList& environment = {}) const {
         arguments.replaceInStrings(QStringLiteral("{root}"), m_folder.path());
-        return runCli(QStringList{QStringLiteral("--imail-root"), path(QStringLiteral("imail")),
-                                  QStringLiteral("--data"), path(QStringLiteral("data"))} +
-                          arguments,
-                      {-1, environment});
+        return runCli(listFolders(m_folder) + arguments, {-1, environment});
     }
 
     QByteArray withRoot(QByteArray text) const {
@@ -228,10 +226,8 @@ private Q_SLOTS:
         lists.m_folder.write(QStringLiteral("factory.txt"), "f.ex\r\n");
         QVERIFY(QDir(lists.path(QStringLiteral("data"))).removeRecursively());
         arguments.replaceInStrings(QStringLiteral("{root}"), lists.m_folder.path());
-        const CliRun run = runCli(
-            QStringList{QStringLiteral("--imail-root"), lists.path(QStringLiteral("imail")),
-                        QStringLiteral("--data"), lists.path(QStringLiteral("data/deeper"))} +
-            arguments);
+        const CliRun run =
+            runCli(listFolders(lists.m_folder, QStringLiteral("data/deeper")) + arguments);
         QCOMPARE(run.err, lists.withRoot("{root}/data/deeper does not exist: no hand additions "
                                          "or removals are applied\n"));
         QCOMPARE(run.exitCode, 0);

@@ -6,6 +6,7 @@
 #include <QByteArrayList>
 #include <QString>
 #include <QStringList>
+#include <initializer_list>
 #include <string_view>
 
 namespace quillmere::test {
@@ -40,10 +41,22 @@ inline EntryList split(const QString& text) {
     return list;
 }
 
+// Test texts as a list of strings, each byte one character.
+inline QStringList lines(std::initializer_list<const char*> texts) {
+    QStringList out;
+    for (const char* text : texts)
+        out << QString::fromLatin1(text);
+    return out;
+}
+
+inline QString text(std::string_view bytes) {
+    return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
+}
+
 inline QString joined(const EntryList& list) {
     QStringList out;
     for (std::string_view entry : list)
-        out << QString::fromLatin1(entry.data(), static_cast<qsizetype>(entry.size()));
+        out << text(entry);
     return out.join(QLatin1Char('|'));
 }
 

@@ -1,25 +1,15 @@
+#include "fakes/EntryBytes.h"
 #include "lists/ReapplyChanges.h"
 
 #include <QTest>
 
 using namespace quillmere;
+using namespace quillmere::test;
 
 namespace {
-// A list written as its entries separated by blanks, "" for none.
-EntryList listOf(const char* words) {
-    EntryList list;
-    for (const QByteArray& word : QByteArray(words).split(' ')) {
-        if (!word.isEmpty())
-            list.append(std::string_view(word.constData(), static_cast<std::size_t>(word.size())));
-    }
-    return list;
-}
-
-QByteArray wordsOf(const EntryList& list) {
-    QByteArrayList words;
-    for (std::string_view entry : list)
-        words << QByteArray(entry.data(), static_cast<qsizetype>(entry.size()));
-    return words.join(' ');
+// Lists written as their entries separated by blanks, "" for none.
+QString bars(QByteArray words) {
+    return QString::fromLatin1(words.simplified().replace(' ', '|'));
 }
 } // namespace
 
@@ -70,16 +60,17 @@ private Q_SLOTS:
         QFETCH(QByteArray, theirs);
         QFETCH(bool, sorted);
         QFETCH(QByteArray, expected);
-        const EntryList result = reapplyChanges(listOf(base.constData()), listOf(mine.constData()),
-                                                listOf(theirs.constData()), sorted);
-        QCOMPARE(wordsOf(result), expected);
+        const EntryList result =
+            reapplyChanges(split(bars(base)), split(bars(mine)), split(bars(theirs)), sorted);
+        QCOMPARE(joined(result), bars(expected));
     }
 
     // Re-applying to an unchanged file gives exactly the list edited here.
     void unchangedTheirsGivesMine() {
-        const EntryList base = listOf("d a c a b");
-        const EntryList mine = listOf("c a b x y x"); // d and the first a removed, three appended
-        QCOMPARE(wordsOf(reapplyChanges(base, mine, base, false)), wordsOf(mine));
+        const EntryList base = split(QStringLiteral("d|a|c|a|b"));
+        // d and the first a removed, three appended
+        const EntryList mine = split(QStringLiteral("c|a|b|x|y|x"));
+        QCOMPARE(joined(reapplyChanges(base, mine, base, false)), joined(mine));
     }
 };
 
