@@ -122,9 +122,10 @@ SaveOutcome saveAll(TrackedLists& lists, const SaveRequest& request) {
             // Only a folder that vanished or turned read-only since the files were written can
             // get here; say exactly what is new and what is not.
             outcome.errors << error;
-            outcome.errors << (replaced.isEmpty() ? QStringLiteral("No list file was changed.")
-                                                  : QStringLiteral("Already saved: %1")
-                                                        .arg(replaced.join(QStringLiteral(", "))));
+            if (replaced.isEmpty())
+                return failed(std::move(outcome));
+            outcome.errors
+                << QStringLiteral("Already saved: %1").arg(replaced.join(QStringLiteral(", ")));
             return outcome;
         }
         lists.setModified(target.id, false);

@@ -1030,6 +1030,35 @@ private Q_SLOTS:
         QVERIFY(!h.folder().exists(kAddedFile));
     }
 
+    // After a merge the window's Main list is a new whole: overwrite or save nothing.
+    void saveAfterAnotherWriterFollowingAMerge_data() {
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<QByteArray>("savedMain");
+        QTest::newRow("overwrite") << int(PromptAnswer::Ok) << QByteArray("a.ex\r\nb.ex\r\n");
+        QTest::newRow("save nothing")
+            << int(PromptAnswer::Cancel) << QByteArray("b.ex\r\nt.ex\r\n");
+    }
+    void saveAfterAnotherWriterFollowingAMerge() {
+        QFETCH(int, answer);
+        QFETCH(QByteArray, savedMain);
+        Harness h({QStringLiteral("b.ex"), QStringLiteral("a.ex")}, {}, {});
+        QVERIFY(h.open());
+        h.item("mnuFileRebuild")->trigger();
+        h.folder().write(kMainFile, "b.ex\r\nt.ex\r\n");
+        h.prompter.answerNext(static_cast<PromptAnswer>(answer));
+        h.item("mnuFileSave")->trigger();
+        QCOMPARE(h.prompter.shown().size(), 1);
+        QCOMPARE(h.prompter.shown()[0].buttons, PromptButtons::OkCancel);
+        QCOMPARE(h.prompter.shown()[0].text,
+                 QStringLiteral("Changed by another program since the lists were loaded:\n%1\n\n"
+                                "The merge made here cannot be applied to them again.\n"
+                                "OK: overwrite them with the lists shown here; the other program's "
+                                "changes are lost.\n"
+                                "Cancel: save nothing; Revert loads the files as they are now.")
+                     .arg(QDir::toNativeSeparators(h.folder().filePath(kMainFile))));
+        QCOMPARE(h.folder().read(kMainFile), savedMain);
+    }
+
     // A tracking list that could not be read at the load is shown empty; saving it would wipe it.
     void unreadableTrackingListIsNeverWrittenOver() {
         Harness h({QStringLiteral("a.ex")}, {}, {});
