@@ -50,7 +50,9 @@ constexpr CliCommand kCommands[] = {
     {"backups", "", "list the kept earlier main lists with their entry counts",
      "Lists the earlier main lists kept in the tracking data folder's backups\n"
      "folder, oldest first, as \"NAME: N entries\". A save keeps the file it replaces\n"
-     "there as url-domain-bl-YYYYMMDD-HHMMSS.txt (UTC); the newest ten are kept.\n"
+     "there as url-domain-bl-NNNNNN-YYYYMMDD-HHMMSS.txt: a number one above the\n"
+     "newest backup's, which orders them, and the time of the save (UTC). The\n"
+     "newest ten are kept.\n"
      "Changes nothing.",
      0, 0, backups, MainListUse::Unused},
     {"restore", "NAME", "put a kept main list back (the current one is kept in turn)",

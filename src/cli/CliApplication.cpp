@@ -108,10 +108,10 @@ int save(CliContext& context) {
         return Failure;
     const QString journalError =
         journalSavedEdits(context.lists, context.dataPath, JournalProgram::Cli);
-    if (journalError.isEmpty())
-        return Success;
-    context.printError(journalError);
-    return Failure;
+    if (!journalError.isEmpty())
+        context.printError(journalError);
+    // The lists stand, but what should have been kept beside them was not.
+    return journalError.isEmpty() && outcome.warnings.isEmpty() ? Success : Failure;
 }
 
 // Options a command does not take are wrong usage rather than silently ignored. Reports the

@@ -6,6 +6,7 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <memory>
 #include <vector>
@@ -104,14 +105,19 @@ SaveOutcome saveAll(TrackedLists& lists, const SaveRequest& request) {
     const QString mainPath = mainListPath(request.imailPath);
     MainListBackups backups(request.dataPath);
     // The backups live in the tracking data folder; one that does not exist yet (no hand edit
-    // saved so far, or a mistyped folder) is not made for them.
+    // saved so far, or a mistyped folder) is not made for them. The old file is linked before it
+    // is replaced, and the link is dropped again when it is not replaced after all: a backup is
+    // only ever of a list that a save really replaced.
     const bool backUpMain =
         lists.isModified(ListId::Main) && fileExists(mainPath) && QDir(request.dataPath).exists();
-    if (backUpMain) {
-        const QString error = backups.keep(mainPath, QDateTime::currentDateTimeUtc());
-        if (!error.isEmpty())
-            outcome.warnings << error;
-    }
+    MainListBackups::Kept backup;
+    if (backUpMain)
+        backup = backups.keep(mainPath, request.time.isValid() ? request.time
+                                                               : QDateTime::currentDateTimeUtc());
+    const auto dropBackup = [&backup] {
+        if (!backup.path.isEmpty())
+            QFile::remove(backup.path);
+    };
 
     QStringList replaced;
     for (Target& target : targets) {
@@ -122,6 +128,7 @@ SaveOutcome saveAll(TrackedLists& lists, const SaveRequest& request) {
             // Only a folder that vanished or turned read-only since the files were written can
             // get here; say exactly what is new and what is not.
             outcome.errors << error;
+            dropBackup();
             if (replaced.isEmpty())
                 return failed(std::move(outcome));
             outcome.errors
@@ -135,7 +142,10 @@ SaveOutcome saveAll(TrackedLists& lists, const SaveRequest& request) {
                 target.file->path(), target.file->size(), target.file->hash());
     }
     syncFolder(QFileInfo(targets.back().file->path()).absolutePath());
-    if (backUpMain)
+    if (!backup.error.isEmpty())
+        outcome.warnings << backup.error + QStringLiteral(" %1 was saved without a backup.")
+                                               .arg(displayPath(mainPath));
+    if (!backup.path.isEmpty())
         backups.prune();
     return outcome;
 }

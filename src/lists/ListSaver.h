@@ -3,6 +3,7 @@
 #include "FileSnapshot.h"
 #include "TrackedLists.h"
 
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 
@@ -17,6 +18,8 @@ struct SaveRequest {
     LoadedFiles* loaded = nullptr;
     // Overwrite files that changed on disk since the load (the user said so).
     bool overwriteChanged = false;
+    // The time of the save, which names the backup of the Main list; now when not set.
+    QDateTime time = {};
 };
 
 struct SaveOutcome {
@@ -26,7 +29,8 @@ struct SaveOutcome {
     // Files (as the user knows their paths) that another program changed since the load. Nothing
     // was written; the caller may ask and save again with overwriteChanged.
     QStringList changedOnDisk;
-    // The save succeeded but something beside it did not (the backup of the Main list).
+    // The save succeeded but something beside it did not (the backup of the Main list): the
+    // caller reports it as a failure, though the lists were saved.
     QStringList warnings;
 
     bool saved() const { return errors.isEmpty() && changedOnDisk.isEmpty(); }

@@ -14,16 +14,35 @@ namespace quillmere {
 
 namespace {
 
-const QRegularExpression& backupName() {
+const QRegularExpression& numberedName() {
+    static const QRegularExpression pattern(
+        QStringLiteral("^url-domain-bl-(\\d{6,18})-\\d{8}-\\d{6}\\.txt$"));
+    return pattern;
+}
+
+// The names earlier versions gave, ordered by their time and number within the second.
+const QRegularExpression& timedName() {
     static const QRegularExpression pattern(
         QStringLiteral("^url-domain-bl-(\\d{8}-\\d{6})(?:-(\\d+))?\\.txt$"));
     return pattern;
 }
 
-// Names sort by their time, then by their number within the second ("-2" after none).
+bool isBackupName(const QString& name) {
+    return numberedName().match(name).hasMatch() || timedName().match(name).hasMatch();
+}
+
+// 0 for a name of an earlier version.
+qulonglong sequenceOf(const QString& name) {
+    return numberedName().match(name).captured(1).toULongLong();
+}
+
 bool olderThan(const QString& a, const QString& b) {
-    const QRegularExpressionMatch ma = backupName().match(a);
-    const QRegularExpressionMatch mb = backupName().match(b);
+    const qulonglong sa = sequenceOf(a);
+    const qulonglong sb = sequenceOf(b);
+    if (sa != 0 || sb != 0)
+        return sa < sb;
+    const QRegularExpressionMatch ma = timedName().match(a);
+    const QRegularExpressionMatch mb = timedName().match(b);
     if (ma.captured(1) != mb.captured(1))
         return ma.captured(1) < mb.captured(1);
     return ma.captured(2).toInt() < mb.captured(2).toInt();
@@ -34,24 +53,24 @@ bool olderThan(const QString& a, const QString& b) {
 MainListBackups::MainListBackups(const QString& dataPath)
     : m_folder(dataPath + QStringLiteral("/backups")) {}
 
-QString MainListBackups::keep(const QString& mainPath, const QDateTime& when) {
+MainListBackups::Kept MainListBackups::keep(const QString& mainPath, const QDateTime& when) {
     if (!QDir().mkpath(m_folder))
-        return QStringLiteral("Cannot keep a backup of %1: the folder %2 cannot be created.")
-            .arg(displayPath(mainPath), displayPath(m_folder));
-    const QString stamp = when.toUTC().toString(QStringLiteral("yyyyMMdd-HHmmss"));
-    QString name = QStringLiteral("url-domain-bl-%1.txt").arg(stamp);
-    for (int n = 2; QFileInfo::exists(m_folder + QLatin1Char('/') + name); ++n)
-        name = QStringLiteral("url-domain-bl-%1-%2.txt").arg(stamp).arg(n);
+        return {QString(),
+                QStringLiteral("Cannot keep a backup of %1: the folder %2 cannot be created.")
+                    .arg(displayPath(mainPath), displayPath(m_folder))};
+    const QStringList kept = names();
+    const qulonglong sequence = kept.isEmpty() ? 1 : sequenceOf(kept.last()) + 1;
+    const QString name = QStringLiteral("url-domain-bl-%1-%2.txt")
+                             .arg(sequence, 6, 10, QLatin1Char('0'))
+                             .arg(when.toUTC().toString(QStringLiteral("yyyyMMdd-HHmmss")));
     const QString backup = m_folder + QLatin1Char('/') + name;
 
     std::error_code error;
     std::filesystem::create_hard_link(nativePath(mainPath), nativePath(backup), error);
-    if (!error)
-        return QString();
-    if (QFile::copy(mainPath, backup))
-        return QString();
-    return QStringLiteral("Cannot keep a backup of %1 as %2.")
-        .arg(displayPath(mainPath), displayPath(backup));
+    if (!error || QFile::copy(mainPath, backup))
+        return {backup, QString()};
+    return {QString(), QStringLiteral("Cannot keep a backup of %1 as %2.")
+                           .arg(displayPath(mainPath), displayPath(backup))};
 }
 
 void MainListBackups::prune() const {
@@ -64,7 +83,7 @@ QStringList MainListBackups::names() const {
     QStringList found;
     const QStringList files = QDir(m_folder).entryList(QDir::Files);
     for (const QString& file : files) {
-        if (backupName().match(file).hasMatch())
+        if (isBackupName(file))
             found << file;
     }
     std::sort(found.begin(), found.end(), olderThan);
@@ -72,7 +91,7 @@ QStringList MainListBackups::names() const {
 }
 
 QString MainListBackups::pathOf(const QString& name) const {
-    if (!backupName().match(name).hasMatch())
+    if (!isBackupName(name))
         return QString();
     const QString path = m_folder + QLatin1Char('/') + name;
     return QFileInfo(path).isFile() ? path : QString();

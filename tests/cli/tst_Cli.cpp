@@ -264,7 +264,7 @@ private Q_SLOTS:
             QCOMPARE(lists.run({QStringLiteral("add"), QStringLiteral("b%1.ex").arg(k)}).exitCode,
                      0);
         const QRegularExpression line(
-            QStringLiteral("^(url-domain-bl-\\d{8}-\\d{6}(?:-\\d+)?\\.txt): (\\d+) entries$"));
+            QStringLiteral("^(url-domain-bl-\\d{6}-\\d{8}-\\d{6}\\.txt): (\\d+) entries$"));
         auto listed = [&lists, &line] {
             QStringList names;
             QList<int> counts;
