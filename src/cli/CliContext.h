@@ -10,7 +10,8 @@
 
 namespace quillmere::cli {
 
-// The tool holds the list lock from its load to its save: size and time tell a change there.
+// The tool holds the list lock from its load to its save: size and time tell a change of the Main
+// list there (the tracking lists are always compared by content).
 constexpr ChangeCheck kChangeCheck = ChangeCheck::SizeAndTime;
 
 enum ExitStatus { Success = 0, Failure = 1, Usage = 2 };

@@ -2,10 +2,10 @@
 
 #include "JournalFormat.h"
 #include "ListFiles.h"
+#include "NativeFile.h"
 
 #include <QDateTime>
 #include <QDir>
-#include <QFile>
 #include <QSysInfo>
 #include <algorithm>
 
@@ -67,23 +67,31 @@ QString appendToJournal(const QString& dataPath, const std::vector<Edit>& edits,
         edit.file = latin1(QString::fromUtf8(edit.file));
     std::string text = journalText(journaled, stampNow(program));
 
-    QFile file(path);
-    if (!file.open(QIODevice::ReadWrite | QIODevice::Append | QIODevice::Unbuffered))
-        return journalError(path, file.errorString());
-    if (file.size() > 0) {
+    // A link in the journal's place is not followed (it could name any file), and a FIFO or
+    // folder is refused at once rather than waited on.
+    QString reason;
+    std::optional<NativeFile> file = NativeFile::openForAppend(path, reason);
+    if (!file)
+        return journalError(path, reason);
+    const qint64 size = file->size();
+    if (size < 0)
+        return journalError(path, file->reason());
+    if (size > 0) {
         char last[2] = {};
-        const qint64 tail = std::min<qint64>(file.size(), 2);
-        if (!file.seek(file.size() - tail) || file.read(last, tail) != tail)
-            return journalError(path, file.errorString());
+        const qint64 tail = std::min<qint64>(size, 2);
+        if (file->readAt(size - tail, last, tail) != tail)
+            return journalError(path, file->reason());
         if (tail < 2 || last[0] != '\r' || last[1] != '\n')
             text.insert(0, "\r\n");
     }
-    const auto size = static_cast<qint64>(text.size());
-    if (file.write(text.data(), size) != size)
-        return journalError(path, file.errorString());
-    file.close();
-    if (file.error() != QFileDevice::NoError)
-        return journalError(path, file.errorString());
+    if (!file->writeAll(text)) {
+        // A line cut short by a full disk is taken back, so that no torn line stays.
+        const QString error = journalError(path, file->reason());
+        file->truncate(size);
+        return error;
+    }
+    if (!file->close())
+        return journalError(path, file->reason());
     return QString();
 }
 

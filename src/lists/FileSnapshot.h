@@ -8,11 +8,11 @@
 
 namespace quillmere {
 
-// How a save tells a changed file. The window, which holds no lock while the user edits, compares
-// the bytes: the modification time is not trusted alone, as a copy keeps it and a quick rewrite
-// may not move it. The command-line tool holds the lock from its load to its save, so only a
-// program that ignores the lock can change a file meanwhile; the size and time suffice there and
-// spare reading and hashing a large file twice.
+// How a save tells a changed file. By content: the modification time is not trusted alone, as a
+// copy keeps it and a rewrite within the file system's time resolution does not move it. The
+// command-line tool holds the lock from its load to its save, so only a program that ignores the
+// lock can change a file meanwhile; for the Main list, which may hold millions of entries, it
+// takes the size and the time instead and spares reading and hashing the file once more.
 enum class ChangeCheck { Content, SizeAndTime };
 
 // What a list file was when the lists were read from it, so that a save can tell whether another

@@ -45,6 +45,18 @@ QString removedListPath(const QString& dataPath) {
     return inFolder(dataPath, "url-domain-rem.txt");
 }
 
+QString resolvedListPath(const QString& path) {
+    QString current = path;
+    // As many links as the system itself follows before it calls it a loop.
+    for (int depth = 0; depth < 40; ++depth) {
+        const QFileInfo info(current);
+        if (!info.isSymbolicLink())
+            break;
+        current = info.symLinkTarget();
+    }
+    return current;
+}
+
 QString displayPath(const QString& path) {
     return QDir::toNativeSeparators(path);
 }

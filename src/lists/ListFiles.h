@@ -14,6 +14,10 @@ QString mainListPath(const QString& imailPath);
 QString addedListPath(const QString& dataPath);
 QString removedListPath(const QString& dataPath);
 
+// The file a list's path names: the path itself, or where its symbolic links lead, so that a save
+// replaces that file and the link stays.
+QString resolvedListPath(const QString& path);
+
 // A path as the administrator knows it, with the platform's own separators.
 QString displayPath(const QString& path);
 

@@ -23,16 +23,17 @@ bool loadOne(TrackedLists& lists, ListId id, const QString& path, ChangeCheck ch
 }
 
 LoadOutcome load(TrackedLists& lists, const QString& imailPath, const QString& dataPath,
-                 bool withMain, ChangeCheck check) {
+                 bool withMain, ChangeCheck mainCheck) {
     LoadOutcome outcome;
     const QString mainPath = mainListPath(imailPath);
     if (checkFilePath(mainPath).kind == PathKind::Missing)
         return outcome;
     outcome.mainFound = true;
     if (withMain)
-        outcome.mainRead = loadOne(lists, ListId::Main, mainPath, check, outcome);
-    loadOne(lists, ListId::Added, addedListPath(dataPath), check, outcome);
-    loadOne(lists, ListId::Removed, removedListPath(dataPath), check, outcome);
+        outcome.mainRead = loadOne(lists, ListId::Main, mainPath, mainCheck, outcome);
+    // The tracking lists are small enough to be compared by their bytes whoever saves them.
+    loadOne(lists, ListId::Added, addedListPath(dataPath), ChangeCheck::Content, outcome);
+    loadOne(lists, ListId::Removed, removedListPath(dataPath), ChangeCheck::Content, outcome);
     return outcome;
 }
 } // namespace

@@ -16,15 +16,17 @@ struct LoadOutcome {
     LoadedFiles files;      // what each file was, for the change check of the next save
 };
 
-// A missing tracking file is an empty list and no error. Anything else at a list's path that
+// A missing tracking file is an empty list and no error. The Main list's snapshot is taken as the
+// check asks; the tracking lists' always by content. Anything else at a list's path that
 // cannot be read (a folder, FIFO or device, a file without read permission) is an error naming
 // the path: treating it as empty would wipe it at the next save.
 LoadOutcome loadLists(TrackedLists& lists, const QString& imailPath, const QString& dataPath,
-                      ChangeCheck check = ChangeCheck::Content);
+                      ChangeCheck mainCheck = ChangeCheck::Content);
 
 // The Added and Removed lists only, for commands that read the Main list file themselves or not
 // at all: the Main list file is only checked to exist (mainRead stays false).
 LoadOutcome loadTrackingLists(TrackedLists& lists, const QString& imailPath,
-                              const QString& dataPath, ChangeCheck check = ChangeCheck::Content);
+                              const QString& dataPath,
+                              ChangeCheck mainCheck = ChangeCheck::Content);
 
 } // namespace quillmere

@@ -2,6 +2,7 @@
 
 #include "ListFiles.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -27,6 +28,19 @@ QString whyNotWritable(const QString& path) {
     probe.remove();
     return written ? QStringLiteral("reason unknown") : reason;
 }
+
+// A lock file that holds no owner is what a power cut leaves between the file's creation and
+// its first write; once it is older than any such moment, nobody holds it.
+constexpr int kBrokenLockAge = 5;
+
+bool isBrokenAndOld(QLockFile& lock, const QString& path) {
+    qint64 pid = 0;
+    QString host;
+    QString program;
+    const QFileInfo info(path);
+    return info.isFile() && !lock.getLockInfo(&pid, &host, &program) &&
+           qAbs(info.lastModified().secsTo(QDateTime::currentDateTime())) >= kBrokenLockAge;
+}
 } // namespace
 
 bool ListLock::acquire(std::chrono::seconds wait) {
@@ -34,6 +48,16 @@ bool ListLock::acquire(std::chrono::seconds wait) {
     // save itself reports the missing folder.
     if (!QFileInfo(m_path).absoluteDir().exists())
         return true;
+    // Opening a FIFO to read its owner would wait for a writer forever.
+    const PathCheck check = checkFilePath(m_path);
+    if (check.kind == PathKind::Unreadable || QFileInfo(m_path).isSymLink()) {
+        m_error = QStringLiteral("Cannot lock the lists: %1 is not a regular file; remove it.")
+                      .arg(displayPath(m_path));
+        return false;
+    }
+    // Looked at twice, so that a lock another writer has just made in its place is left alone.
+    if (isBrokenAndOld(m_lock, m_path) && isBrokenAndOld(m_lock, m_path))
+        m_lock.removeStaleLockFile();
     const auto milliseconds = std::chrono::duration_cast<std::chrono::milliseconds>(wait);
     if (m_lock.tryLock(static_cast<int>(milliseconds.count()))) {
         m_error.clear();

@@ -74,19 +74,13 @@ SaveOutcome saveAll(TrackedLists& lists, const SaveRequest& request) {
 
     for (const Target& target : targets) {
         const FileSnapshot* snapshot = loadedFrom(request, target);
-        if (!snapshot)
-            continue;
-        if (snapshot->state == FileSnapshot::State::Unreadable)
+        if (snapshot && snapshot->state == FileSnapshot::State::Unreadable)
             outcome.errors << QStringLiteral("%1 could not be read when the lists were loaded, so "
                                              "it is not overwritten.")
                                   .arg(displayPath(target.file->path()));
-        else if (!request.overwriteChanged && snapshot->changedOnDisk())
-            outcome.changedOnDisk << displayPath(target.file->path());
     }
     if (!outcome.errors.isEmpty())
         return failed(std::move(outcome));
-    if (!outcome.changedOnDisk.isEmpty())
-        return outcome;
 
     if (needsDataFolder(targets) && !QDir(request.dataPath).exists() &&
         !QDir().mkpath(request.dataPath)) {
@@ -96,6 +90,25 @@ SaveOutcome saveAll(TrackedLists& lists, const SaveRequest& request) {
     }
     for (Target& target : targets) {
         const QString error = target.file->write(lists.list(target.id));
+        if (!error.isEmpty()) {
+            outcome.errors << error;
+            return failed(std::move(outcome));
+        }
+    }
+
+    // Checked once everything is written, just before the files take their places, so that a
+    // program that does not lock has the least time to change one unseen.
+    for (const Target& target : targets) {
+        const FileSnapshot* snapshot = loadedFrom(request, target);
+        if (snapshot && !request.overwriteChanged && snapshot->changedOnDisk())
+            outcome.changedOnDisk << displayPath(target.file->path());
+    }
+    if (!outcome.changedOnDisk.isEmpty())
+        return outcome;
+    // A file that another program holds open cannot be replaced on Windows: found out before
+    // the first file changes, so that the save stays all or nothing.
+    for (const Target& target : targets) {
+        const QString error = target.file->checkReplaceable();
         if (!error.isEmpty()) {
             outcome.errors << error;
             return failed(std::move(outcome));
@@ -125,8 +138,9 @@ SaveOutcome saveAll(TrackedLists& lists, const SaveRequest& request) {
             syncFolder(request.dataPath);
         const QString error = target.file->commit();
         if (!error.isEmpty()) {
-            // Only a folder that vanished or turned read-only since the files were written can
-            // get here; say exactly what is new and what is not.
+            // Only a folder that vanished or turned read-only since the files were written, or a
+            // program that opened the file in the last moment, can get here; say exactly what is
+            // new and what is not.
             outcome.errors << error;
             dropBackup();
             if (replaced.isEmpty())
@@ -141,7 +155,7 @@ SaveOutcome saveAll(TrackedLists& lists, const SaveRequest& request) {
             (*request.loaded)[static_cast<std::size_t>(target.id)] = FileSnapshot::written(
                 target.file->path(), target.file->size(), target.file->hash());
     }
-    syncFolder(QFileInfo(targets.back().file->path()).absolutePath());
+    syncFolder(QFileInfo(targets.back().file->target()).absolutePath());
     if (!backup.error.isEmpty())
         outcome.warnings << backup.error + QStringLiteral(" %1 was saved without a backup.")
                                                .arg(displayPath(mainPath));

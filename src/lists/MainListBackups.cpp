@@ -54,20 +54,27 @@ MainListBackups::MainListBackups(const QString& dataPath)
     : m_folder(dataPath + QStringLiteral("/backups")) {}
 
 MainListBackups::Kept MainListBackups::keep(const QString& mainPath, const QDateTime& when) {
-    if (!QDir().mkpath(m_folder))
+    if (QFileInfo(m_folder).isSymLink() || !QDir().mkpath(m_folder))
         return {QString(),
                 QStringLiteral("Cannot keep a backup of %1: the folder %2 cannot be created.")
                     .arg(displayPath(mainPath), displayPath(m_folder))};
     const QStringList kept = names();
-    const qulonglong sequence = kept.isEmpty() ? 1 : sequenceOf(kept.last()) + 1;
-    const QString name = QStringLiteral("url-domain-bl-%1-%2.txt")
-                             .arg(sequence, 6, 10, QLatin1Char('0'))
-                             .arg(when.toUTC().toString(QStringLiteral("yyyyMMdd-HHmmss")));
-    const QString backup = m_folder + QLatin1Char('/') + name;
+    qulonglong sequence = kept.isEmpty() ? 1 : sequenceOf(kept.last()) + 1;
+    const QString stamp = when.toUTC().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    QString backup;
+    // A name already taken by something that is no backup (a link, a folder) is passed over.
+    do {
+        backup = m_folder + QStringLiteral("/url-domain-bl-%1-%2.txt")
+                                .arg(sequence++, 6, 10, QLatin1Char('0'))
+                                .arg(stamp);
+    } while (QFileInfo::exists(backup) || QFileInfo(backup).isSymLink());
 
+    // The bytes are kept, not a link: a Main list that is a symbolic link is backed up by the
+    // file it names.
+    const QString source = resolvedListPath(mainPath);
     std::error_code error;
-    std::filesystem::create_hard_link(nativePath(mainPath), nativePath(backup), error);
-    if (!error || QFile::copy(mainPath, backup))
+    std::filesystem::create_hard_link(nativePath(source), nativePath(backup), error);
+    if (!error || QFile::copy(source, backup))
         return {backup, QString()};
     return {QString(), QStringLiteral("Cannot keep a backup of %1 as %2.")
                            .arg(displayPath(mainPath), displayPath(backup))};
@@ -81,7 +88,9 @@ void MainListBackups::prune() const {
 
 QStringList MainListBackups::names() const {
     QStringList found;
-    const QStringList files = QDir(m_folder).entryList(QDir::Files);
+    // Only files: a link in the folder is not the program's, and restoring what it names would
+    // make any file the Main list.
+    const QStringList files = QDir(m_folder).entryList(QDir::Files | QDir::NoSymLinks);
     for (const QString& file : files) {
         if (isBackupName(file))
             found << file;
@@ -94,7 +103,8 @@ QString MainListBackups::pathOf(const QString& name) const {
     if (!isBackupName(name))
         return QString();
     const QString path = m_folder + QLatin1Char('/') + name;
-    return QFileInfo(path).isFile() ? path : QString();
+    const QFileInfo info(path);
+    return info.isFile() && !info.isSymLink() ? path : QString();
 }
 
 } // namespace quillmere

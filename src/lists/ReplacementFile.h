@@ -1,16 +1,18 @@
 #pragma once
 
 #include "EntryList.h"
+#include "NativeFile.h"
 
 #include <QString>
 #include <cstdint>
-#include <memory>
+#include <optional>
 
 namespace quillmere {
 
 // The new content of one list file, written beside it under a temporary name and put in its
 // place only when the whole save can go ahead, so that until then the old file stays as it was.
-// A replacement that is never committed removes its temporary file.
+// A list file that is a symbolic link stays one: the file it names is replaced. A replacement
+// that is never committed removes its temporary file.
 class ReplacementFile final {
 public:
     explicit ReplacementFile(QString path);
@@ -24,23 +26,28 @@ public:
     QString write(const EntryList& list);
     // Renames the written temporary file over the list file.
     QString commit();
+    // An error naming the list file when another program keeps it from being replaced now.
+    QString checkReplaceable() const;
 
+    // The list file as the administrator knows it, and the file that is really replaced.
     const QString& path() const { return m_path; }
+    const QString& target() const { return m_target; }
     qint64 size() const { return m_size; }
     std::uint64_t hash() const { return m_hash; }
 
+    // Whether a file name is one this class gives its temporary files beside the list file
+    // named: ".NAME.quillmere-save-" and twelve random letters and digits.
+    static bool isTemporaryName(const QString& fileName, const QString& listFileName);
+
 private:
-    class TemporaryFile;
     QString failure(const QString& reason) const;
+    void discardTemporary();
 
     QString m_path;
-    std::unique_ptr<TemporaryFile> m_temporary;
+    QString m_target;
+    QString m_temporary;
     qint64 m_size = 0;
     std::uint64_t m_hash = 0;
 };
-
-// Flushes a folder's entries to the disk, so that renames done in it survive a power cut in the
-// order they were made. Does nothing where the platform has no such call.
-void syncFolder(const QString& folder);
 
 } // namespace quillmere

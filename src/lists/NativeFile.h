@@ -1,0 +1,74 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+#include <string_view>
+
+namespace quillmere {
+
+// A file opened with the system's own calls, for the writes whose failure must carry the
+// system's reason ("No space left on device", "File too large") and which must reach the disk.
+// Unbuffered: every write goes to the system at once. Closed when destroyed.
+class NativeFile final {
+public:
+    NativeFile(NativeFile&& other) noexcept;
+    NativeFile& operator=(NativeFile&& other) noexcept;
+    NativeFile(const NativeFile&) = delete;
+    NativeFile& operator=(const NativeFile&) = delete;
+    ~NativeFile();
+
+    // Creates a file that does not exist yet, for writing; fails when the name is taken.
+    static std::optional<NativeFile> createNew(const QString& path, QString& reason);
+    // Opens a file for appending, creating it when missing. A symbolic link in the file's place
+    // is not followed, and anything but a regular file is refused without waiting (a FIFO).
+    static std::optional<NativeFile> openForAppend(const QString& path, QString& reason);
+
+    // Writes all bytes, at the end for a file opened for appending. A write the system cuts
+    // short is tried again with the rest, so a failure always carries the system's reason.
+    bool writeAll(std::string_view bytes);
+    // Reads up to size bytes at the offset; the number read, or -1.
+    qint64 readAt(qint64 offset, char* into, qint64 size);
+    qint64 size();
+    bool truncate(qint64 size);
+    // Flushes what was written to the disk itself, not only to the system's cache.
+    bool syncToDisk();
+    bool close();
+    // The system's reason for the last call that failed.
+    const QString& reason() const { return m_reason; }
+
+    // The system's handle: a file descriptor, or on Windows a HANDLE.
+    qintptr handle() const { return m_handle; }
+
+private:
+    explicit NativeFile(qintptr handle);
+    bool fail();
+
+    qintptr m_handle;
+    QString m_reason;
+};
+
+// Gives a new file what the file it replaces had, so that the mail server's account can still
+// read it after a save run by another user (an administrator's scheduled task as root, say): the
+// owner, group and permissions where the process may set them; on Windows the attributes and the
+// access list (the security descriptor's DACL).
+void takeOverProtection(const QString& replacedPath, NativeFile& file);
+
+// Puts a written file in the target's place in one step. On Windows an existing target is
+// replaced with ReplaceFileW, which keeps its security descriptor and attributes. An empty
+// string, or the system's reason.
+QString replaceWith(const QString& temporary, const QString& target);
+
+// On Windows a file that another program holds open without sharing its deletion (the mail
+// server reading the list) cannot be replaced. Waits a little for it to be closed; an empty
+// string when it can be replaced now (or does not exist), else the reason. Elsewhere nothing
+// keeps a file from being replaced.
+QString waitUntilReplaceable(const QString& target);
+
+// Flushes a folder's entries to the disk, so that renames done in it survive a power cut in the
+// order they were made. Windows writes renames through itself (MOVEFILE_WRITE_THROUGH).
+void syncFolder(const QString& folder);
+
+// The system's text for an error number (errno, or GetLastError() on Windows).
+QString systemErrorText(int code);
+
+} // namespace quillmere
