@@ -308,15 +308,18 @@ void MainWindow::showFrame(int tab) {
 }
 
 bool MainWindow::saveAll() {
-    const bool saved = m_saveAllFlow.run(m_lists, m_listsAsLoaded);
-    if (saved) {
+    const SaveAllFlow::Result result = m_saveAllFlow.run(m_lists, m_listsAsLoaded);
+    if (result.saved) {
         const QString journalError =
             journalSavedEdits(m_lists, m_module.settings.dataPath, JournalProgram::Window);
         if (!journalError.isEmpty())
             m_prompter.inform(journalError);
     }
     changeStatus();
-    return saved;
+    // The lists shown now hold the other program's entries too: their count has changed.
+    if (result.listsReplaced)
+        showShownListCount();
+    return result.saved;
 }
 
 void MainWindow::sortList(ListId list) {

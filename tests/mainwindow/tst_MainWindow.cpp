@@ -1080,7 +1080,8 @@ private Q_SLOTS:
         QCOMPARE(h.panel(1), QStringLiteral("modified: main, added"));
     }
 
-    // Another program (the command-line tool) saved the files while the window was open.
+    // Another program (the command-line tool) saved the files while the window was open. Each
+    // row ends with the tab shown during the save and the count panel after it.
     void saveAfterAnotherWriter_data() {
         QTest::addColumn<QByteArray>("theirMain");
         QTest::addColumn<QByteArray>("theirAdded");
@@ -1088,23 +1089,32 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("savedMain");
         QTest::addColumn<QByteArray>("savedAdded");
         QTest::addColumn<QString>("panel1");
+        QTest::addColumn<int>("tab");
+        QTest::addColumn<QString>("panel3");
 
         // The other program saves once more while the question is open: what it saves then is
-        // kept too.
-        QTest::newRow("apply both programs' changes")
+        // kept too, and the count shown is the one of the list as it now is.
+        QTest::newRow("apply both programs' changes, Added tab")
             << QByteArray("a.ex\r\nt.ex\r\n") << QByteArray("t.ex\r\n") << int(PromptAnswer::Yes)
             << QByteArray("a.ex\r\nt.ex\r\nu.ex\r\nn.ex\r\n")
-            << QByteArray("t.ex\r\nu.ex\r\nn.ex\r\n") << QString();
+            << QByteArray("t.ex\r\nu.ex\r\nn.ex\r\n") << QString() << 1
+            << QStringLiteral("3 added");
+        QTest::newRow("apply both programs' changes, Main tab")
+            << QByteArray("a.ex\r\nt.ex\r\n") << QByteArray("t.ex\r\n") << int(PromptAnswer::Yes)
+            << QByteArray("a.ex\r\nt.ex\r\nu.ex\r\nn.ex\r\n")
+            << QByteArray("t.ex\r\nu.ex\r\nn.ex\r\n") << QString() << 0
+            << QStringLiteral("4 listed");
         QTest::newRow("overwrite")
             << QByteArray("a.ex\r\nt.ex\r\n") << QByteArray("t.ex\r\n") << int(PromptAnswer::No)
-            << QByteArray("a.ex\r\nn.ex\r\n") << QByteArray("n.ex\r\n") << QString();
+            << QByteArray("a.ex\r\nn.ex\r\n") << QByteArray("n.ex\r\n") << QString() << 1
+            << QStringLiteral("1 added");
         QTest::newRow("save nothing")
             << QByteArray("a.ex\r\nt.ex\r\n") << QByteArray("t.ex\r\n") << int(PromptAnswer::Cancel)
             << QByteArray("a.ex\r\nt.ex\r\n") << QByteArray("t.ex\r\n")
-            << QStringLiteral("modified: main, added");
+            << QStringLiteral("modified: main, added") << 1 << QStringLiteral("1 added");
         QTest::newRow("rewritten with the same bytes: no question")
             << QByteArray("a.ex\r\n") << QByteArray() << -1 << QByteArray("a.ex\r\nn.ex\r\n")
-            << QByteArray("n.ex\r\n") << QString();
+            << QByteArray("n.ex\r\n") << QString() << 0 << QStringLiteral("2 listed");
     }
     void saveAfterAnotherWriter() {
         QFETCH(QByteArray, theirMain);
@@ -1113,11 +1123,14 @@ private Q_SLOTS:
         QFETCH(QByteArray, savedMain);
         QFETCH(QByteArray, savedAdded);
         QFETCH(QString, panel1);
+        QFETCH(int, tab);
+        QFETCH(QString, panel3);
 
         Harness h({QStringLiteral("a.ex")}, {}, {});
         QVERIFY(h.open());
         h.type(QStringLiteral("n.ex"));
         h.press("CommandAdd");
+        h.showTab(tab);
         h.folder().write(kMainFile, theirMain);
         if (!theirAdded.isNull())
             h.folder().write(kAddedFile, theirAdded);
@@ -1136,6 +1149,7 @@ private Q_SLOTS:
         QCOMPARE(h.folder().read(kMainFile), savedMain);
         QCOMPARE(h.folder().read(kAddedFile), savedAdded);
         QCOMPARE(h.panel(1), panel1);
+        QCOMPARE(h.panel(3), panel3);
         if (answer < 0) {
             QVERIFY(h.prompter.log().isEmpty());
             return;
@@ -1159,6 +1173,7 @@ private Q_SLOTS:
                                   QStringLiteral("u.ex"), QStringLiteral("n.ex")}));
         // Once saved, the files are what the window knows: the next save asks nothing.
         if (answer != int(PromptAnswer::Cancel)) {
+            h.showTab(0);
             h.press("CommandSort");
             h.item("mnuFileSave")->trigger();
             QCOMPARE(h.prompter.shown().size(), 1);
