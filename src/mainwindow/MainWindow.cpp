@@ -198,8 +198,7 @@ void MainWindow::connectCommands() {
         connect(m_sortButtons[static_cast<std::size_t>(list)], &QPushButton::clicked, this,
                 [this, list] { sortList(list); });
     }
-    connect(m_text1, &QLineEdit::textChanged, this,
-            [this](const QString& text) { m_commandAdd->setEnabled(!text.isEmpty()); });
+    connect(m_text1, &QLineEdit::textChanged, this, &MainWindow::findBoxTextChanged);
     m_text1->installEventFilter(this);
     view(ListId::Main)->installEventFilter(this);
     connect(m_tabStrip, &QTabWidget::currentChanged, this, &MainWindow::tabStripClicked);
@@ -453,6 +452,15 @@ void MainWindow::findBoxKeyReleased(int key) {
         return;
     selectMainRow(found->first);
     selectMainRow(found->match);
+}
+
+void MainWindow::findBoxTextChanged(const QString& text) {
+    // "add" disables itself by emptying the find box. Disabled with the focus, it would pass the
+    // focus on down the chain into the Main list, where the next domain typed would select an
+    // entry by type-ahead for Enter to remove: the focus goes back to the find box instead.
+    if (text.isEmpty() && m_commandAdd->hasFocus())
+        m_text1->setFocus(Qt::OtherFocusReason);
+    m_commandAdd->setEnabled(!text.isEmpty());
 }
 
 void MainWindow::findBoxGotFocus() {

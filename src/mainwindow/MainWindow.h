@@ -85,6 +85,8 @@ private:
     void revertTriggered();
     void exitNoSaveTriggered();
     void tabStripClicked();
+    // Text1_Change: "add" is enabled exactly while the find box holds text.
+    void findBoxTextChanged(const QString& text);
     void findBoxKeyReleased(int key);
     void findBoxGotFocus();
     // The user selected an entry of that list (List1_Click and its siblings).

@@ -709,6 +709,41 @@ private Q_SLOTS:
         QCOMPARE(QApplication::focusWidget(), h.findBox());
     }
 
+    // Each row: how "add" is pressed. Whichever way, the find box keeps the focus, so the next
+    // domain typed goes there and Enter adds it: typed into the Main list, its first letter would
+    // select an entry by type-ahead for Enter to remove.
+    void addLeavesTheFocusInTheFindBox_data() {
+        QTest::addColumn<QByteArray>("press");
+        QTest::newRow("Enter in the find box") << QByteArray("Enter");
+        QTest::newRow("clicked with the mouse") << QByteArray("click");
+        QTest::newRow("Space on the button reached with Tab") << QByteArray("Space");
+    }
+    void addLeavesTheFocusInTheFindBox() {
+        QFETCH(QByteArray, press);
+        const QStringList main{QStringLiteral("a.ex"), QStringLiteral("tango.example")};
+        Harness h(main, {}, {});
+        QVERIFY(h.open());
+        h.type(QStringLiteral("n.ex"));
+        if (press == "Enter") {
+            QTest::keyClick(h.findBox(), Qt::Key_Return);
+        } else if (press == "click") {
+            h.press("CommandAdd");
+        } else {
+            QTest::keyClick(h.findBox(), Qt::Key_Tab);
+            QCOMPARE(QApplication::focusWidget(), h.button("CommandAdd"));
+            QTest::keyClick(h.button("CommandAdd"), Qt::Key_Space);
+        }
+        QCOMPARE(h.rows("List1"), (main + QStringList{QStringLiteral("n.ex")}));
+        QCOMPARE(QApplication::focusWidget(), h.findBox());
+        QVERIFY(h.button("CommandAdd")->isDefault());
+
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("tz.ex"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCOMPARE(h.rows("List1"),
+                 (main + QStringList{QStringLiteral("n.ex"), QStringLiteral("tz.ex")}));
+        QCOMPARE(h.rows("List3"), QStringList());
+    }
+
     void textOutsideTheCodePageIsRefused() {
         Harness h({QStringLiteral("a.ex")}, {}, {});
         QVERIFY(h.open());
