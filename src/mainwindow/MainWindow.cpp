@@ -509,14 +509,31 @@ void MainWindow::setDefaultButton(QPushButton* button) {
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_text1) {
-        if (event->type() == QEvent::FocusIn &&
-            focusMovedWithinWindow(*static_cast<QFocusEvent*>(event))) {
-            findBoxGotFocus();
-        } else if (event->type() == QEvent::KeyRelease) {
+        switch (event->type()) {
+        case QEvent::FocusIn: {
+            const auto* focus = static_cast<QFocusEvent*>(event);
+            if (focusMovedWithinWindow(*focus))
+                findBoxGotFocus();
+            // Tab and Shift+Tab are released over the control they moved the focus to.
+            m_findBoxOwnsKeyRelease =
+                focus->reason() == Qt::TabFocusReason || focus->reason() == Qt::BacktabFocusReason;
+            break;
+        }
+        case QEvent::FocusOut:
+            m_findBoxOwnsKeyRelease = false;
+            break;
+        case QEvent::KeyPress:
+            m_findBoxOwnsKeyRelease = true;
+            break;
+        case QEvent::KeyRelease: {
             const auto* key = static_cast<QKeyEvent*>(event);
             // One release per key stroke, however long the key is held.
-            if (!key->isAutoRepeat())
+            if (m_findBoxOwnsKeyRelease && !key->isAutoRepeat())
                 findBoxKeyReleased(key->key());
+            break;
+        }
+        default:
+            break;
         }
     } else if (watched == view(ListId::Main) && event->type() == QEvent::FocusIn) {
         setDefaultButton(m_commandRem);
