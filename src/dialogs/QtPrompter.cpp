@@ -10,6 +10,20 @@
 
 namespace quillmere {
 
+namespace {
+
+// Qt's form of the file types, "description (pattern)" each; the dialog is told to show the
+// descriptions only, so a description may hold a pattern of its own, as "All Files (*.*)" does.
+QStringList nameFilters(const QString& filter) {
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList filters;
+    for (qsizetype k = 0; k + 1 < parts.size(); k += 2)
+        filters << QStringLiteral("%1 (%2)").arg(parts[k], parts[k + 1]);
+    return filters;
+}
+
+} // namespace
+
 QtPrompter::~QtPrompter() {
     delete m_evaluationDialog;
 }
@@ -56,7 +70,9 @@ PromptAnswer QtPrompter::ask(const QString& text, PromptButtons buttons, const Q
 
 QString QtPrompter::chooseOpenFile(const OpenFileRequest& request) {
     // A new dialog each time, so it always opens with an empty file name, on the first filter.
-    QFileDialog dialog(m_owner, request.title, request.initialFolder, request.filter);
+    QFileDialog dialog(m_owner, request.title, request.initialFolder);
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
+    dialog.setNameFilters(nameFilters(request.filter));
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())

@@ -5,8 +5,10 @@
 #include "fakes/TempFolder.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDialog>
 #include <QFileDialog>
+#include <QFileSystemModel>
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QPushButton>
@@ -30,22 +32,35 @@ void whenModalShown(const std::function<void(QDialog*)>& user) {
     });
 }
 
+// What the user sees of the dialog: the filter choices as the list of file types shows them,
+// the one chosen, and the patterns of each choice, as the file list applies them.
 struct FileDialogState {
     QString title;
     QString folder;
     QStringList filters;
     QString selectedFilter;
+    QList<QStringList> patterns;
     QString fileName;
 };
 
 FileDialogState readAndClose(QDialog* dialog, const QString& choose) {
     auto* files = qobject_cast<QFileDialog*>(dialog);
-    if (!files)
+    auto* types = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+    auto* listed = dialog->findChild<QFileSystemModel*>();
+    auto* fileName = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    if (!files || !types || !listed || !fileName)
         return {};
-    auto* fileName = files->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-    FileDialogState state{files->windowTitle(), files->directory().absolutePath(),
-                          files->nameFilters(), files->selectedNameFilter(),
-                          fileName ? fileName->text() : QStringLiteral("<no file name>")};
+    FileDialogState state{
+        files->windowTitle(), files->directory().absolutePath(), {}, types->currentText(), {},
+        fileName->text()};
+    for (int k = 0; k < types->count(); ++k)
+        state.filters << types->itemText(k);
+    const QString chosen = files->selectedNameFilter();
+    for (const QString& filter : files->nameFilters()) {
+        files->selectNameFilter(filter);
+        state.patterns << listed->nameFilters();
+    }
+    files->selectNameFilter(chosen);
     if (choose.isEmpty()) {
         dialog->reject();
     } else {
@@ -77,9 +92,13 @@ private Q_SLOTS:
         QCOMPARE(prompter.chooseOpenFile(request), chosen);
         QCOMPARE(first.title, QStringLiteral("New factory list"));
         QCOMPARE(first.folder, QDir(folder.path()).absolutePath());
-        QCOMPARE(first.filters, (QStringList{QStringLiteral("Imail blacklist (url-domain-bl.txt)"),
+        // The descriptions alone, as the classic dialog shows them; the patterns stay hidden.
+        QCOMPARE(first.filters, (QStringList{QStringLiteral("Imail blacklist"),
                                              QStringLiteral("All Files (*.*)")}));
-        QCOMPARE(first.selectedFilter, QStringLiteral("Imail blacklist (url-domain-bl.txt)"));
+        QCOMPARE(first.selectedFilter, QStringLiteral("Imail blacklist"));
+        QCOMPARE(first.patterns,
+                 (QList<QStringList>{QStringList{QStringLiteral("url-domain-bl.txt")},
+                                     QStringList{QStringLiteral("*.*")}}));
         QCOMPARE(first.fileName, QString());
 
         // The file chosen last time is not offered again; Cancel gives an empty path.
@@ -87,7 +106,7 @@ private Q_SLOTS:
         whenModalShown([&second](QDialog* dialog) { second = readAndClose(dialog, QString()); });
         QCOMPARE(prompter.chooseOpenFile(request), QString());
         QCOMPARE(second.fileName, QString());
-        QCOMPARE(second.selectedFilter, QStringLiteral("Imail blacklist (url-domain-bl.txt)"));
+        QCOMPARE(second.selectedFilter, QStringLiteral("Imail blacklist"));
     }
 
     void theEvaluationDialogIsMadeOnceAndOwnedByTheWindow() {

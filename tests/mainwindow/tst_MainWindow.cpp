@@ -1319,7 +1319,7 @@ private Q_SLOTS:
         QCOMPARE(request.title, QStringLiteral("New factory list"));
         QCOMPARE(request.initialFolder, h.module.settings.importPath);
         QCOMPARE(request.filter,
-                 QStringLiteral("Imail blacklist (url-domain-bl.txt);;All Files (*.*)"));
+                 QStringLiteral("Imail blacklist|url-domain-bl.txt|All Files (*.*)|*.*"));
         // Nothing is written: the merged list waits for a save.
         QCOMPARE(h.folder().read(kMainFile), QByteArray("b.ex\r\na.ex\r\nc.ex\r\n"));
     }
