@@ -22,6 +22,16 @@ QStringList nameFilters(const QString& filter) {
     return filters;
 }
 
+// A question without Cancel can only be answered, as on Windows: Escape does nothing and the close
+// box is disabled. QMessageBox takes a lone No button for both, so No gets a role it takes for
+// neither, which keeps it beside Yes; without an escape button the box ignores Escape and every
+// close, and the window manager is asked for no close button.
+void withoutWayOut(QMessageBox& box, QPushButton* no) {
+    box.removeButton(no);
+    box.addButton(no, QMessageBox::ActionRole);
+    box.setWindowFlag(Qt::WindowCloseButtonHint, false);
+}
+
 } // namespace
 
 QtPrompter::~QtPrompter() {
@@ -48,6 +58,7 @@ PromptAnswer QtPrompter::ask(const QString& text, PromptButtons buttons, const Q
     case PromptButtons::YesNo:
         addButton(QMessageBox::Yes, PromptAnswer::Yes);
         addButton(QMessageBox::No, PromptAnswer::No);
+        withoutWayOut(box, answers.last().first);
         break;
     case PromptButtons::YesNoCancel:
         addButton(QMessageBox::Yes, PromptAnswer::Yes);
@@ -62,7 +73,8 @@ PromptAnswer QtPrompter::ask(const QString& text, PromptButtons buttons, const Q
         if (box.clickedButton() == button)
             return answer;
     }
-    // Closed from the window frame: the answer that changes nothing.
+    // Gone without an answer (Escape and the close box click the escape button, where there is
+    // one): the answer that changes nothing.
     if (buttons == PromptButtons::YesNo)
         return PromptAnswer::No;
     return buttons == PromptButtons::Ok ? PromptAnswer::Ok : PromptAnswer::Cancel;

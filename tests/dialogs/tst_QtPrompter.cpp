@@ -4,6 +4,7 @@
 #include "fakes/FakeRegistry.h"
 #include "fakes/TempFolder.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
@@ -15,6 +16,7 @@
 #include <QStandardPaths>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
 #include <functional>
 
 using namespace quillmere;
@@ -107,6 +109,69 @@ private Q_SLOTS:
         QCOMPARE(prompter.chooseOpenFile(request), QString());
         QCOMPARE(second.fileName, QString());
         QCOMPARE(second.selectedFilter, QStringLiteral("Imail blacklist"));
+    }
+
+    // Each row: the buttons, how the user tries to leave the box without one, the buttons as
+    // shown from left to right, whether the box stays open, and the answer. A question without
+    // Cancel has no way out but its buttons: Escape does nothing and the close box is disabled;
+    // a box left open is then answered with Enter, its first button.
+    void leavingAMessageBoxWithoutAButton_data() {
+        QTest::addColumn<int>("buttons");
+        QTest::addColumn<QByteArray>("way");
+        QTest::addColumn<QStringList>("shown");
+        QTest::addColumn<bool>("staysOpen");
+        QTest::addColumn<int>("answer");
+        const QStringList ok{QStringLiteral("OK")};
+        const QStringList okCancel{QStringLiteral("OK"), QStringLiteral("Cancel")};
+        const QStringList yesNo{QStringLiteral("&Yes"), QStringLiteral("&No")};
+        const QStringList yesNoCancel = yesNo + QStringList{QStringLiteral("Cancel")};
+        for (const char* way : {"Escape", "close box"}) {
+            QTest::addRow("OK, %s", way) << int(PromptButtons::Ok) << QByteArray(way) << ok << false
+                                         << int(PromptAnswer::Ok);
+            QTest::addRow("OK/Cancel, %s", way) << int(PromptButtons::OkCancel) << QByteArray(way)
+                                                << okCancel << false << int(PromptAnswer::Cancel);
+            QTest::addRow("Yes/No, %s", way) << int(PromptButtons::YesNo) << QByteArray(way)
+                                             << yesNo << true << int(PromptAnswer::Yes);
+            QTest::addRow("Yes/No/Cancel, %s", way)
+                << int(PromptButtons::YesNoCancel) << QByteArray(way) << yesNoCancel << false
+                << int(PromptAnswer::Cancel);
+        }
+    }
+    void leavingAMessageBoxWithoutAButton() {
+        QFETCH(int, buttons);
+        QFETCH(QByteArray, way);
+        QFETCH(QStringList, shown);
+        QFETCH(bool, staysOpen);
+        QFETCH(int, answer);
+        QMainWindow owner;
+        QtPrompter prompter;
+        prompter.setOwner(&owner);
+
+        QStringList texts;
+        bool closeBox = false;
+        bool stayedOpen = false;
+        whenModalShown([&](QDialog* dialog) {
+            QList<QAbstractButton*> inBox = dialog->findChildren<QAbstractButton*>();
+            std::sort(inBox.begin(), inBox.end(), [dialog](QAbstractButton* a, QAbstractButton* b) {
+                return a->mapTo(dialog, QPoint()).x() < b->mapTo(dialog, QPoint()).x();
+            });
+            for (const QAbstractButton* button : inBox)
+                texts << button->text();
+            closeBox = dialog->windowFlags().testFlag(Qt::WindowCloseButtonHint);
+            if (way == "Escape")
+                QTest::keyClick(dialog, Qt::Key_Escape);
+            else
+                dialog->close();
+            stayedOpen = dialog->isVisible();
+            if (stayedOpen)
+                QTest::keyClick(dialog, Qt::Key_Return);
+        });
+        QCOMPARE(int(prompter.ask(QStringLiteral("Restart the queue manager?"),
+                                  static_cast<PromptButtons>(buttons), QString())),
+                 answer);
+        QCOMPARE(texts, shown);
+        QCOMPARE(stayedOpen, staysOpen);
+        QCOMPARE(closeBox, !staysOpen);
     }
 
     void theEvaluationDialogIsMadeOnceAndOwnedByTheWindow() {
