@@ -10,13 +10,15 @@ enum class PromptAnswer { Ok, Cancel, Yes, No };
 struct OpenFileRequest {
     QString title;
     QString initialFolder;
-    QString filter; // "Imail blacklist (url-domain-bl.txt);;All Files (*.*)"
+    // The file types offered, the first the default: each a description, as the dialog shows it,
+    // and its pattern, all separated by "|" ("Text|*.txt|All Files (*.*)|*.*").
+    QString filter;
 };
 
 // The choices of the factory list and release dialogs: the blacklist file by its name, first and
 // default, then every file.
 inline QString blacklistFileFilter() {
-    return QStringLiteral("Imail blacklist (url-domain-bl.txt);;All Files (*.*)");
+    return QStringLiteral("Imail blacklist|url-domain-bl.txt|All Files (*.*)|*.*");
 }
 
 // Every message box, question, file dialog and modal dialog of the program goes through this one

@@ -10,6 +10,30 @@
 
 namespace quillmere {
 
+namespace {
+
+// Qt's form of the file types, "description (pattern)" each; the dialog is told to show the
+// descriptions only, so a description may hold a pattern of its own, as "All Files (*.*)" does.
+QStringList nameFilters(const QString& filter) {
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList filters;
+    for (qsizetype k = 0; k + 1 < parts.size(); k += 2)
+        filters << QStringLiteral("%1 (%2)").arg(parts[k], parts[k + 1]);
+    return filters;
+}
+
+// A question without Cancel can only be answered, as on Windows: Escape does nothing and the close
+// box is disabled. QMessageBox takes a lone No button for both, so No gets a role it takes for
+// neither, which keeps it beside Yes; without an escape button the box ignores Escape and every
+// close, and the window manager is asked for no close button.
+void withoutWayOut(QMessageBox& box, QPushButton* no) {
+    box.removeButton(no);
+    box.addButton(no, QMessageBox::ActionRole);
+    box.setWindowFlag(Qt::WindowCloseButtonHint, false);
+}
+
+} // namespace
+
 QtPrompter::~QtPrompter() {
     delete m_evaluationDialog;
 }
@@ -34,6 +58,7 @@ PromptAnswer QtPrompter::ask(const QString& text, PromptButtons buttons, const Q
     case PromptButtons::YesNo:
         addButton(QMessageBox::Yes, PromptAnswer::Yes);
         addButton(QMessageBox::No, PromptAnswer::No);
+        withoutWayOut(box, answers.last().first);
         break;
     case PromptButtons::YesNoCancel:
         addButton(QMessageBox::Yes, PromptAnswer::Yes);
@@ -48,7 +73,8 @@ PromptAnswer QtPrompter::ask(const QString& text, PromptButtons buttons, const Q
         if (box.clickedButton() == button)
             return answer;
     }
-    // Closed from the window frame: the answer that changes nothing.
+    // Gone without an answer (Escape and the close box click the escape button, where there is
+    // one): the answer that changes nothing.
     if (buttons == PromptButtons::YesNo)
         return PromptAnswer::No;
     return buttons == PromptButtons::Ok ? PromptAnswer::Ok : PromptAnswer::Cancel;
@@ -56,7 +82,9 @@ PromptAnswer QtPrompter::ask(const QString& text, PromptButtons buttons, const Q
 
 QString QtPrompter::chooseOpenFile(const OpenFileRequest& request) {
     // A new dialog each time, so it always opens with an empty file name, on the first filter.
-    QFileDialog dialog(m_owner, request.title, request.initialFolder, request.filter);
+    QFileDialog dialog(m_owner, request.title, request.initialFolder);
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
+    dialog.setNameFilters(nameFilters(request.filter));
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())

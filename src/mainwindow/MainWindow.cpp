@@ -198,8 +198,7 @@ void MainWindow::connectCommands() {
         connect(m_sortButtons[static_cast<std::size_t>(list)], &QPushButton::clicked, this,
                 [this, list] { sortList(list); });
     }
-    connect(m_text1, &QLineEdit::textChanged, this,
-            [this](const QString& text) { m_commandAdd->setEnabled(!text.isEmpty()); });
+    connect(m_text1, &QLineEdit::textChanged, this, &MainWindow::findBoxTextChanged);
     m_text1->installEventFilter(this);
     view(ListId::Main)->installEventFilter(this);
     connect(m_tabStrip, &QTabWidget::currentChanged, this, &MainWindow::tabStripClicked);
@@ -308,15 +307,18 @@ void MainWindow::showFrame(int tab) {
 }
 
 bool MainWindow::saveAll() {
-    const bool saved = m_saveAllFlow.run(m_lists, m_listsAsLoaded);
-    if (saved) {
+    const SaveAllFlow::Result result = m_saveAllFlow.run(m_lists, m_listsAsLoaded);
+    if (result.saved) {
         const QString journalError =
             journalSavedEdits(m_lists, m_module.settings.dataPath, JournalProgram::Window);
         if (!journalError.isEmpty())
             m_prompter.inform(journalError);
     }
     changeStatus();
-    return saved;
+    // The lists shown now hold the other program's entries too: their count has changed.
+    if (result.listsReplaced)
+        showShownListCount();
+    return result.saved;
 }
 
 void MainWindow::sortList(ListId list) {
@@ -452,6 +454,15 @@ void MainWindow::findBoxKeyReleased(int key) {
     selectMainRow(found->match);
 }
 
+void MainWindow::findBoxTextChanged(const QString& text) {
+    // "add" disables itself by emptying the find box. Disabled with the focus, it would pass the
+    // focus on down the chain into the Main list, where the next domain typed would select an
+    // entry by type-ahead for Enter to remove: the focus goes back to the find box instead.
+    if (text.isEmpty() && m_commandAdd->hasFocus())
+        m_text1->setFocus(Qt::OtherFocusReason);
+    m_commandAdd->setEnabled(!text.isEmpty());
+}
+
 void MainWindow::findBoxGotFocus() {
     clearMainSelection();
     setDefaultButton(m_commandAdd);
@@ -498,14 +509,31 @@ void MainWindow::setDefaultButton(QPushButton* button) {
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_text1) {
-        if (event->type() == QEvent::FocusIn &&
-            focusMovedWithinWindow(*static_cast<QFocusEvent*>(event))) {
-            findBoxGotFocus();
-        } else if (event->type() == QEvent::KeyRelease) {
+        switch (event->type()) {
+        case QEvent::FocusIn: {
+            const auto* focus = static_cast<QFocusEvent*>(event);
+            if (focusMovedWithinWindow(*focus))
+                findBoxGotFocus();
+            // Tab and Shift+Tab are released over the control they moved the focus to.
+            m_findBoxOwnsKeyRelease =
+                focus->reason() == Qt::TabFocusReason || focus->reason() == Qt::BacktabFocusReason;
+            break;
+        }
+        case QEvent::FocusOut:
+            m_findBoxOwnsKeyRelease = false;
+            break;
+        case QEvent::KeyPress:
+            m_findBoxOwnsKeyRelease = true;
+            break;
+        case QEvent::KeyRelease: {
             const auto* key = static_cast<QKeyEvent*>(event);
             // One release per key stroke, however long the key is held.
-            if (!key->isAutoRepeat())
+            if (m_findBoxOwnsKeyRelease && !key->isAutoRepeat())
                 findBoxKeyReleased(key->key());
+            break;
+        }
+        default:
+            break;
         }
     } else if (watched == view(ListId::Main) && event->type() == QEvent::FocusIn) {
         setDefaultButton(m_commandRem);

@@ -85,6 +85,8 @@ private:
     void revertTriggered();
     void exitNoSaveTriggered();
     void tabStripClicked();
+    // Text1_Change: "add" is enabled exactly while the find box holds text.
+    void findBoxTextChanged(const QString& text);
     void findBoxKeyReleased(int key);
     void findBoxGotFocus();
     // The user selected an entry of that list (List1_Click and its siblings).
@@ -115,6 +117,10 @@ private:
     bool m_exitNoSave = false;
     bool m_endingAtOnce = false;
     QPushButton* m_defaultButton = nullptr;
+    // Whether the key released over the find box was pressed there, or moved the focus there. A
+    // message box or the file dialog closes on the press of Enter, and the release then reaches
+    // the find box: a press made in another window must not search.
+    bool m_findBoxOwnsKeyRelease = false;
 
     QTabWidget* m_tabStrip = nullptr;
     std::array<QFrame*, 3> m_frames{};

@@ -71,9 +71,12 @@ bool SaveAllFlow::reapplyToFilesOnDisk(TrackedLists& lists, ListsAsLoaded& loade
     return true;
 }
 
-bool SaveAllFlow::run(TrackedLists& lists, ListsAsLoaded& loaded) {
-    if (!lists.anyModified())
-        return true;
+SaveAllFlow::Result SaveAllFlow::run(TrackedLists& lists, ListsAsLoaded& loaded) {
+    Result result;
+    if (!lists.anyModified()) {
+        result.saved = true;
+        return result;
+    }
     SaveRequest request{m_settings.imailPath, m_settings.dataPath, &loaded.files, false};
     bool reapply = false;
     SaveOutcome outcome;
@@ -82,10 +85,13 @@ bool SaveAllFlow::run(TrackedLists& lists, ListsAsLoaded& loaded) {
             ListLock lock(m_settings.imailPath);
             if (!lock.acquire(kLockWait)) {
                 m_prompter.inform(lock.error() + QStringLiteral("\nNo list file was changed."));
-                return false;
+                return result;
             }
-            if (reapply && !reapplyToFilesOnDisk(lists, loaded))
-                return false;
+            if (reapply) {
+                if (!reapplyToFilesOnDisk(lists, loaded))
+                    return result;
+                result.listsReplaced = true;
+            }
             outcome = saveAll(lists, request);
         }
         if (outcome.changedOnDisk.isEmpty())
@@ -95,7 +101,7 @@ bool SaveAllFlow::run(TrackedLists& lists, ListsAsLoaded& loaded) {
         const PromptAnswer answer =
             askAboutChangedFiles(outcome.changedOnDisk, !loaded.mergedSince);
         if (answer == PromptAnswer::Cancel)
-            return false;
+            return result;
         reapply = answer == PromptAnswer::Yes;
         request.overwriteChanged = answer == PromptAnswer::No;
     }
@@ -104,9 +110,10 @@ bool SaveAllFlow::run(TrackedLists& lists, ListsAsLoaded& loaded) {
     for (const QString& warning : outcome.warnings)
         m_prompter.inform(warning);
     if (!outcome.saved())
-        return false;
+        return result;
     loaded.reset(loaded.files, lists);
-    return true;
+    result.saved = true;
+    return result;
 }
 
 } // namespace quillmere

@@ -35,9 +35,16 @@ public:
         : m_settings(settings)
         , m_prompter(prompter) {}
 
-    // False when nothing or not all was saved; the user has been told why, and every list that
-    // was not saved keeps its modified flag.
-    bool run(TrackedLists& lists, ListsAsLoaded& loaded);
+    struct Result {
+        // False when nothing or not all was saved; the user has been told why, and every list
+        // that was not saved keeps its modified flag.
+        bool saved = false;
+        // The window's changes were applied to the files as another program left them: the lists
+        // now hold that program's entries too, whether or not the save then succeeded.
+        bool listsReplaced = false;
+    };
+
+    Result run(TrackedLists& lists, ListsAsLoaded& loaded);
 
 private:
     PromptAnswer askAboutChangedFiles(const QStringList& changed, bool canReapply);

@@ -75,7 +75,7 @@ private Q_SLOTS:
         QCOMPARE(request.title, QStringLiteral("Ipswitch release to cross check"));
         QCOMPARE(request.initialFolder, QStringLiteral("/srv/imports"));
         QCOMPARE(request.filter,
-                 QStringLiteral("Imail blacklist (url-domain-bl.txt);;All Files (*.*)"));
+                 QStringLiteral("Imail blacklist|url-domain-bl.txt|All Files (*.*)|*.*"));
     }
 
     void cancelShowsNothingAndEmptiesTheLastResult() {

@@ -8,16 +8,13 @@ PromptAnswer FakePrompter::ask(const QString& text, PromptButtons buttons, const
     m_shown.append({text, title.isEmpty() ? programTitle() : title, buttons});
     m_log.append(text);
     // A message with only an OK button needs no scripted answer.
-    if (buttons == PromptButtons::Ok)
-        return PromptAnswer::Ok;
-    if (m_answers.isEmpty()) {
+    if (buttons != PromptButtons::Ok && m_answers.isEmpty()) {
         QTest::qFail(qPrintable(QStringLiteral("unexpected question: ") + text), __FILE__,
                      __LINE__);
         return PromptAnswer::Cancel;
     }
-    if (!m_questionUsers.isEmpty())
-        m_questionUsers.takeFirst()();
-    return m_answers.takeFirst();
+    runPromptUser();
+    return buttons == PromptButtons::Ok ? PromptAnswer::Ok : m_answers.takeFirst();
 }
 
 QString FakePrompter::chooseOpenFile(const OpenFileRequest& request) {
@@ -27,7 +24,13 @@ QString FakePrompter::chooseOpenFile(const OpenFileRequest& request) {
         QTest::qFail("unexpected file dialog", __FILE__, __LINE__);
         return QString();
     }
+    runPromptUser();
     return m_files.takeFirst();
+}
+
+void FakePrompter::runPromptUser() {
+    if (!m_promptUsers.isEmpty())
+        m_promptUsers.takeFirst()();
 }
 
 void FakePrompter::showOptionsDialog() {

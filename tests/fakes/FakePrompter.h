@@ -20,9 +20,10 @@ public:
     };
 
     void answerNext(PromptAnswer answer) { m_answers.append(answer); }
-    // What happens while the next question is open, before it is answered.
-    void whileNextQuestionIsOpen(std::function<void()> user) {
-        m_questionUsers.append(std::move(user));
+    // What happens while the next message box (a question or a notice) or file dialog is open,
+    // before it is answered.
+    void whileNextPromptIsOpen(std::function<void()> user) {
+        m_promptUsers.append(std::move(user));
     }
     void chooseNextFile(const QString& path) { m_files.append(path); }
     // What the user does in the next Options dialog (press Cancel, change settings, ...).
@@ -47,16 +48,18 @@ public:
     QStringList shownTexts() const;
     const QList<OpenFileRequest>& fileRequests() const { return m_fileRequests; }
     bool allAnswersUsed() const {
-        return m_answers.isEmpty() && m_files.isEmpty() && m_questionUsers.isEmpty() &&
+        return m_answers.isEmpty() && m_files.isEmpty() && m_promptUsers.isEmpty() &&
                m_optionsUsers.isEmpty() && m_evaluationUsers.isEmpty();
     }
 
 private:
+    void runPromptUser();
+
     QList<PromptAnswer> m_answers;
     QStringList m_files;
     QList<Shown> m_shown;
     QList<OpenFileRequest> m_fileRequests;
-    QList<std::function<void()>> m_questionUsers;
+    QList<std::function<void()>> m_promptUsers;
     QList<std::function<void()>> m_optionsUsers;
     QList<std::function<void()>> m_evaluationUsers;
     QStringList m_log;

@@ -167,6 +167,18 @@ private:
     QStringList m_painted;
 };
 
+// What a message box or the file dialog does to the window while it is open: it becomes the
+// active window and takes the keys, and gives them back when it closes.
+void anotherWindowTakesTheKeys(QWidget* window) {
+    QWidget box;
+    box.show();
+    box.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&box));
+    box.close();
+    window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window));
+}
+
 QStringList names(const QMenu* menu) {
     QStringList out;
     for (const QAction* action : menu->actions())
@@ -597,6 +609,49 @@ private Q_SLOTS:
         QVERIFY(!h.window->lists().anyModified());
     }
 
+    // Each row: the key stroke whose release reaches the find box (Enter closing the merge's
+    // file dialog or answering the Revert question, both windows of their own; Shift+Tab from
+    // "add" into the find box), then the Main entry selected afterwards (-1: none). Only a key
+    // pressed in this window searches.
+    void keyReleasedOverTheFindBox_data() {
+        QTest::addColumn<QByteArray>("stroke");
+        QTest::addColumn<int>("selected");
+        QTest::newRow("Enter closing the merge's file dialog") << QByteArray("merge") << -1;
+        QTest::newRow("Enter answering the Revert question") << QByteArray("revert") << -1;
+        QTest::newRow("Shift+Tab from add into the find box") << QByteArray("backtab") << 0;
+    }
+    void keyReleasedOverTheFindBox() {
+        QFETCH(QByteArray, stroke);
+        QFETCH(int, selected);
+        Harness h({QStringLiteral("a.ex"), QStringLiteral("b.ex")}, {}, {});
+        h.folder().write(QStringLiteral("factory.txt"), "c.ex\r\n");
+        QVERIFY(h.open());
+        h.type(QStringLiteral("n.ex"));
+        QTest::keyClick(h.findBox(), Qt::Key_Return);
+        // Left in the find box: a search would select the first entry.
+        h.type(QStringLiteral("a"));
+        const auto takeTheKeys = [&h] { anotherWindowTakesTheKeys(h.window.get()); };
+        Qt::Key released = Qt::Key_Return;
+        if (stroke == "merge") {
+            h.prompter.chooseNextFile(h.folder().filePath(QStringLiteral("factory.txt")));
+            h.prompter.whileNextPromptIsOpen(takeTheKeys);
+            h.item("mnuFileOpen")->trigger();
+        } else if (stroke == "revert") {
+            h.prompter.answerNext(PromptAnswer::Ok);
+            h.prompter.whileNextPromptIsOpen(takeTheKeys);
+            h.item("mnuFileRevert")->trigger();
+        } else {
+            QTest::keyClick(h.findBox(), Qt::Key_Tab);
+            released = Qt::Key_Backtab;
+            QTest::keyPress(h.button("CommandAdd"), released, Qt::ShiftModifier);
+        }
+        QCOMPARE(QApplication::focusWidget(), h.findBox());
+        QTest::keyRelease(h.findBox(), released);
+        QCOMPARE(h.selected("List1"), selected);
+        QVERIFY(!h.button("CommandRem")->isEnabled());
+        QVERIFY(h.prompter.allAnswersUsed());
+    }
+
     void findSelectsTheFollowerFirstThenTheMatch() {
         Harness h(findList(), {}, {});
         QVERIFY(h.open());
@@ -684,6 +739,7 @@ private Q_SLOTS:
         QVERIFY(h.open());
         h.type(QStringLiteral("b.ex"));
         QCOMPARE(h.selected("List1"), 1);
+        h.prompter.whileNextPromptIsOpen([&h] { anotherWindowTakesTheKeys(h.window.get()); });
         QTest::keyClick(h.findBox(), Qt::Key_Return);
         QCOMPARE(h.prompter.shown().size(), 1);
         QCOMPARE(h.prompter.shown()[0].text, QStringLiteral("b.ex is already blacklisted"));
@@ -693,20 +749,58 @@ private Q_SLOTS:
         QCOMPARE(h.rows("List1"), (QStringList{QStringLiteral("a.ex"), QStringLiteral("b.ex")}));
         QCOMPARE(h.panel(1), QString());
         QVERIFY(!h.item("mnuFileSave")->isEnabled());
-        // The notice cleared the selection; the release of Enter over the then empty box
-        // searched again and shows the top of the list.
-        QCOMPARE(h.selected("List1"), 0);
+        // The notice cleared the selection. It had the keys while it was open, so the release
+        // of the Enter that closed it reaches the find box and searches nothing.
+        QCOMPARE(h.selected("List1"), -1);
     }
 
     void addingByClickLeavesNoSelection() {
         Harness h({QStringLiteral("a.ex"), QStringLiteral("b.ex")}, {}, {});
         QVERIFY(h.open());
         h.type(QStringLiteral("b.ex"));
+        h.prompter.whileNextPromptIsOpen([&h] { anotherWindowTakesTheKeys(h.window.get()); });
         h.press("CommandAdd");
         QCOMPARE(h.prompter.shownTexts(),
                  QStringList{QStringLiteral("b.ex is already blacklisted")});
-        QCOMPARE(h.selected("List1"), -1);
         QCOMPARE(QApplication::focusWidget(), h.findBox());
+        // The Enter that closed the notice is released over the find box.
+        QTest::keyRelease(h.findBox(), Qt::Key_Return);
+        QCOMPARE(h.selected("List1"), -1);
+    }
+
+    // Each row: how "add" is pressed. Whichever way, the find box keeps the focus, so the next
+    // domain typed goes there and Enter adds it: typed into the Main list, its first letter would
+    // select an entry by type-ahead for Enter to remove.
+    void addLeavesTheFocusInTheFindBox_data() {
+        QTest::addColumn<QByteArray>("press");
+        QTest::newRow("Enter in the find box") << QByteArray("Enter");
+        QTest::newRow("clicked with the mouse") << QByteArray("click");
+        QTest::newRow("Space on the button reached with Tab") << QByteArray("Space");
+    }
+    void addLeavesTheFocusInTheFindBox() {
+        QFETCH(QByteArray, press);
+        const QStringList main{QStringLiteral("a.ex"), QStringLiteral("tango.example")};
+        Harness h(main, {}, {});
+        QVERIFY(h.open());
+        h.type(QStringLiteral("n.ex"));
+        if (press == "Enter") {
+            QTest::keyClick(h.findBox(), Qt::Key_Return);
+        } else if (press == "click") {
+            h.press("CommandAdd");
+        } else {
+            QTest::keyClick(h.findBox(), Qt::Key_Tab);
+            QCOMPARE(QApplication::focusWidget(), h.button("CommandAdd"));
+            QTest::keyClick(h.button("CommandAdd"), Qt::Key_Space);
+        }
+        QCOMPARE(h.rows("List1"), (main + QStringList{QStringLiteral("n.ex")}));
+        QCOMPARE(QApplication::focusWidget(), h.findBox());
+        QVERIFY(h.button("CommandAdd")->isDefault());
+
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("tz.ex"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCOMPARE(h.rows("List1"),
+                 (main + QStringList{QStringLiteral("n.ex"), QStringLiteral("tz.ex")}));
+        QCOMPARE(h.rows("List3"), QStringList());
     }
 
     void textOutsideTheCodePageIsRefused() {
@@ -1080,7 +1174,8 @@ private Q_SLOTS:
         QCOMPARE(h.panel(1), QStringLiteral("modified: main, added"));
     }
 
-    // Another program (the command-line tool) saved the files while the window was open.
+    // Another program (the command-line tool) saved the files while the window was open. Each
+    // row ends with the tab shown during the save and the count panel after it.
     void saveAfterAnotherWriter_data() {
         QTest::addColumn<QByteArray>("theirMain");
         QTest::addColumn<QByteArray>("theirAdded");
@@ -1088,23 +1183,32 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("savedMain");
         QTest::addColumn<QByteArray>("savedAdded");
         QTest::addColumn<QString>("panel1");
+        QTest::addColumn<int>("tab");
+        QTest::addColumn<QString>("panel3");
 
         // The other program saves once more while the question is open: what it saves then is
-        // kept too.
-        QTest::newRow("apply both programs' changes")
+        // kept too, and the count shown is the one of the list as it now is.
+        QTest::newRow("apply both programs' changes, Added tab")
             << QByteArray("a.ex\r\nt.ex\r\n") << QByteArray("t.ex\r\n") << int(PromptAnswer::Yes)
             << QByteArray("a.ex\r\nt.ex\r\nu.ex\r\nn.ex\r\n")
-            << QByteArray("t.ex\r\nu.ex\r\nn.ex\r\n") << QString();
+            << QByteArray("t.ex\r\nu.ex\r\nn.ex\r\n") << QString() << 1
+            << QStringLiteral("3 added");
+        QTest::newRow("apply both programs' changes, Main tab")
+            << QByteArray("a.ex\r\nt.ex\r\n") << QByteArray("t.ex\r\n") << int(PromptAnswer::Yes)
+            << QByteArray("a.ex\r\nt.ex\r\nu.ex\r\nn.ex\r\n")
+            << QByteArray("t.ex\r\nu.ex\r\nn.ex\r\n") << QString() << 0
+            << QStringLiteral("4 listed");
         QTest::newRow("overwrite")
             << QByteArray("a.ex\r\nt.ex\r\n") << QByteArray("t.ex\r\n") << int(PromptAnswer::No)
-            << QByteArray("a.ex\r\nn.ex\r\n") << QByteArray("n.ex\r\n") << QString();
+            << QByteArray("a.ex\r\nn.ex\r\n") << QByteArray("n.ex\r\n") << QString() << 1
+            << QStringLiteral("1 added");
         QTest::newRow("save nothing")
             << QByteArray("a.ex\r\nt.ex\r\n") << QByteArray("t.ex\r\n") << int(PromptAnswer::Cancel)
             << QByteArray("a.ex\r\nt.ex\r\n") << QByteArray("t.ex\r\n")
-            << QStringLiteral("modified: main, added");
+            << QStringLiteral("modified: main, added") << 1 << QStringLiteral("1 added");
         QTest::newRow("rewritten with the same bytes: no question")
             << QByteArray("a.ex\r\n") << QByteArray() << -1 << QByteArray("a.ex\r\nn.ex\r\n")
-            << QByteArray("n.ex\r\n") << QString();
+            << QByteArray("n.ex\r\n") << QString() << 0 << QStringLiteral("2 listed");
     }
     void saveAfterAnotherWriter() {
         QFETCH(QByteArray, theirMain);
@@ -1113,18 +1217,21 @@ private Q_SLOTS:
         QFETCH(QByteArray, savedMain);
         QFETCH(QByteArray, savedAdded);
         QFETCH(QString, panel1);
+        QFETCH(int, tab);
+        QFETCH(QString, panel3);
 
         Harness h({QStringLiteral("a.ex")}, {}, {});
         QVERIFY(h.open());
         h.type(QStringLiteral("n.ex"));
         h.press("CommandAdd");
+        h.showTab(tab);
         h.folder().write(kMainFile, theirMain);
         if (!theirAdded.isNull())
             h.folder().write(kAddedFile, theirAdded);
         if (answer >= 0)
             h.prompter.answerNext(static_cast<PromptAnswer>(answer));
         bool lockedWhileAsking = true;
-        h.prompter.whileNextQuestionIsOpen([&h, &lockedWhileAsking, answer] {
+        h.prompter.whileNextPromptIsOpen([&h, &lockedWhileAsking, answer] {
             lockedWhileAsking = h.folder().exists(kMainFile + QStringLiteral(".lock"));
             if (answer == int(PromptAnswer::Yes)) {
                 h.folder().write(kMainFile, "a.ex\r\nt.ex\r\nu.ex\r\n");
@@ -1136,6 +1243,7 @@ private Q_SLOTS:
         QCOMPARE(h.folder().read(kMainFile), savedMain);
         QCOMPARE(h.folder().read(kAddedFile), savedAdded);
         QCOMPARE(h.panel(1), panel1);
+        QCOMPARE(h.panel(3), panel3);
         if (answer < 0) {
             QVERIFY(h.prompter.log().isEmpty());
             return;
@@ -1159,6 +1267,7 @@ private Q_SLOTS:
                                   QStringLiteral("u.ex"), QStringLiteral("n.ex")}));
         // Once saved, the files are what the window knows: the next save asks nothing.
         if (answer != int(PromptAnswer::Cancel)) {
+            h.showTab(0);
             h.press("CommandSort");
             h.item("mnuFileSave")->trigger();
             QCOMPARE(h.prompter.shown().size(), 1);
@@ -1210,7 +1319,7 @@ private Q_SLOTS:
         QCOMPARE(request.title, QStringLiteral("New factory list"));
         QCOMPARE(request.initialFolder, h.module.settings.importPath);
         QCOMPARE(request.filter,
-                 QStringLiteral("Imail blacklist (url-domain-bl.txt);;All Files (*.*)"));
+                 QStringLiteral("Imail blacklist|url-domain-bl.txt|All Files (*.*)|*.*"));
         // Nothing is written: the merged list waits for a save.
         QCOMPARE(h.folder().read(kMainFile), QByteArray("b.ex\r\na.ex\r\nc.ex\r\n"));
     }

@@ -79,7 +79,7 @@ private Q_SLOTS:
         QCOMPARE(request.title, QStringLiteral("New factory list"));
         QCOMPARE(request.initialFolder, QStringLiteral("/srv/imports"));
         QCOMPARE(request.filter,
-                 QStringLiteral("Imail blacklist (url-domain-bl.txt);;All Files (*.*)"));
+                 QStringLiteral("Imail blacklist|url-domain-bl.txt|All Files (*.*)|*.*"));
     }
 
     void rebuildShowsNoFilePhaseAndMarksTheListModified_data() {
