@@ -4,22 +4,44 @@
 
 namespace quillmere::cli {
 
+namespace {
+// Lines end as the platform's text files do; the streams are binary (see main), so an entry's
+// own bytes, a lone LF included, pass unchanged.
+#ifdef Q_OS_WIN
+constexpr std::string_view kLineEnd = "\r\n";
+#else
+constexpr std::string_view kLineEnd = "\n";
+#endif
+
+void writeLine(std::FILE* stream, std::string_view text) {
+    std::fwrite(text.data(), 1, text.size(), stream);
+    std::fwrite(kLineEnd.data(), 1, kLineEnd.size(), stream);
+}
+
+std::string_view viewOf(const QByteArray& bytes) {
+    return {bytes.constData(), static_cast<std::size_t>(bytes.size())};
+}
+
+// A text of several lines ends each of them as the platform does.
+QByteArray withLineEnds(const QString& text) {
+    QByteArray bytes = text.toLocal8Bit();
+    if (kLineEnd.size() == 2)
+        bytes.replace('\n', "\r\n");
+    return bytes;
+}
+} // namespace
+
 void CliContext::printEntry(std::string_view entry) const {
-    std::fwrite(entry.data(), 1, entry.size(), stdout);
-    std::fputc('\n', stdout);
+    writeLine(stdout, entry);
 }
 
 void CliContext::printLine(const QString& text) const {
-    const QByteArray bytes = text.toLocal8Bit();
-    std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stdout);
-    std::fputc('\n', stdout);
+    writeLine(stdout, viewOf(withLineEnds(text)));
 }
 
 void CliContext::printError(const QString& text) const {
     std::fflush(stdout);
-    const QByteArray bytes = text.toLocal8Bit();
-    std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stderr);
-    std::fputc('\n', stderr);
+    writeLine(stderr, viewOf(withLineEnds(text)));
 }
 
 namespace {

@@ -3,8 +3,10 @@
 #include "fakes/TempFolder.h"
 
 #include <QProcessEnvironment>
+#ifdef Q_OS_UNIX
 #include <csignal>
 #include <sys/resource.h>
+#endif
 
 namespace quillmere::test {
 
@@ -21,6 +23,7 @@ void startCli(QProcess& process, const QStringList& arguments, const CliConditio
         variables.insert(variable.left(equals), variable.mid(equals + 1));
     }
     process.setProcessEnvironment(variables);
+#ifdef Q_OS_UNIX
     if (conditions.fileSizeLimit >= 0) {
         const auto limit = static_cast<rlim_t>(conditions.fileSizeLimit);
         process.setChildProcessModifier([limit] {
@@ -29,6 +32,7 @@ void startCli(QProcess& process, const QStringList& arguments, const CliConditio
             std::signal(SIGXFSZ, SIG_IGN);
         });
     }
+#endif
     process.start(QStringLiteral(QUILLMERE_CLI_PATH), arguments);
 }
 
@@ -38,6 +42,15 @@ CliRun finishCli(QProcess& process) {
     run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
     run.out = process.readAllStandardOutput();
     run.err = process.readAllStandardError();
+#ifdef Q_OS_WIN
+    // The tool ends its lines in CR LF on Windows (tst_Cli checks the bytes); the tests compare
+    // the lines.
+    run.rawOut = run.out;
+    run.out.replace("\r\n", "\n");
+    run.err.replace("\r\n", "\n");
+#else
+    run.rawOut = run.out;
+#endif
     return run;
 }
 

@@ -19,8 +19,9 @@ QStringList listFolders(const TempFolder& folder, const QString& data = QStringL
 
 struct CliRun {
     int exitCode = -1;
-    QByteArray out;
+    QByteArray out; // with LF line ends on every platform
     QByteArray err;
+    QByteArray rawOut; // as the tool wrote it
 };
 
 // How a started quillmere-cli runs: under a file-size limit, which stands in for a full disk (the

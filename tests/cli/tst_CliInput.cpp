@@ -5,8 +5,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTest>
+#ifdef Q_OS_UNIX
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 using quillmere::test::CliRun;
 using quillmere::test::kAdded;
@@ -43,15 +45,18 @@ public:
         if (QFileInfo(path).isDir())
             QVERIFY(QDir(path).removeRecursively());
         QFile::remove(path);
-        const QByteArray native = QFile::encodeName(path);
         if (kind == QLatin1String("folder"))
             QVERIFY(QDir().mkpath(path));
+#ifdef Q_OS_UNIX
         else if (kind == QLatin1String("fifo"))
-            QCOMPARE(::mkfifo(native.constData(), 0600), 0);
+            QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
         else if (kind == QLatin1String("loop"))
-            QCOMPARE(::symlink(native.constData(), native.constData()), 0);
+            QCOMPARE(
+                ::symlink(QFile::encodeName(path).constData(), QFile::encodeName(path).constData()),
+                0);
         else if (kind == QLatin1String("device"))
-            QCOMPARE(::symlink("/dev/null", native.constData()), 0);
+            QCOMPARE(::symlink("/dev/null", QFile::encodeName(path).constData()), 0);
+#endif
         else if (kind == QLatin1String("unreadable"))
             unreadable(path);
         else if (kind == QLatin1String("file"))
@@ -74,8 +79,12 @@ public:
     QByteArray withRoot(QByteArray text) const {
         return text.replace("{root}", QFile::encodeName(m_folder.path()));
     }
-    QString path(const QString& name) const { return m_folder.filePath(name); }
-    QByteArray read(const QString& name) const { return m_folder.read(name); }
+    QString path(const QString& name) const {
+        return m_folder.filePath(name);
+    }
+    QByteArray read(const QString& name) const {
+        return m_folder.read(name);
+    }
     bool isReadableFile(const QString& name) const {
         const QFileInfo info(path(name));
         return info.isFile() && info.isReadable();
@@ -126,25 +135,35 @@ private Q_SLOTS:
             << QStringLiteral("folder:data/url-domain-add.txt") << args("count") << 1
             << QByteArray("Cannot read {root}/data/url-domain-add.txt: it is a folder, not a "
                           "file\n");
+#ifdef Q_OS_UNIX
         QTest::newRow("removed list a FIFO")
             << QStringLiteral("fifo:data/url-domain-rem.txt") << args("count") << 1
             << QByteArray("Cannot read {root}/data/url-domain-rem.txt: it is a FIFO, not a "
                           "regular file\n");
+#endif
+#ifdef Q_OS_UNIX
         QTest::newRow("added list unreadable")
             << QStringLiteral("loop:data/url-domain-add.txt") << args("add c.ex") << 1
             << QByteArray("Cannot read {root}/data/url-domain-add.txt: Too many levels of "
                           "symbolic links\n");
+#endif
+#ifdef Q_OS_UNIX
         QTest::newRow("added list a device")
             << QStringLiteral("device:data/url-domain-add.txt") << args("count") << 1
             << QByteArray("Cannot read {root}/data/url-domain-add.txt: it is a device, not a "
                           "regular file\n");
+#endif
+#ifdef Q_OS_UNIX
         QTest::newRow("removed list without read permission")
             << QStringLiteral("unreadable:data/url-domain-rem.txt") << args("count") << 1
             << QByteArray("Cannot open {root}/data/url-domain-rem.txt: Permission denied\n");
+#endif
+#ifdef Q_OS_UNIX
         QTest::newRow("main list a FIFO")
             << QStringLiteral("fifo:imail/url-domain-bl.txt") << args("add c.ex") << 1
             << QByteArray("Cannot read {root}/imail/url-domain-bl.txt: it is a FIFO, not a "
                           "regular file\n");
+#endif
         QTest::newRow("main list a folder")
             << QStringLiteral("folder:imail/url-domain-bl.txt") << args("sort main") << 1
             << QByteArray("Cannot read {root}/imail/url-domain-bl.txt: it is a folder, not a "
@@ -156,12 +175,16 @@ private Q_SLOTS:
                           "Cannot read {root}/data/url-domain-rem.txt: {root}/data is a file, "
                           "not a folder\n");
         // Files chosen for a merge or an evaluation.
+#ifdef Q_OS_UNIX
         QTest::newRow("merge a device") << QString() << args("merge /dev/zero") << 1
                                         << QByteArray("Cannot read /dev/zero: it is a device, "
                                                       "not a regular file\n");
+#endif
+#ifdef Q_OS_UNIX
         QTest::newRow("merge a FIFO")
             << QStringLiteral("fifo:factory.txt") << args("merge {root}/factory.txt") << 1
             << QByteArray("Cannot read {root}/factory.txt: it is a FIFO, not a regular file\n");
+#endif
         QTest::newRow("evaluate a folder")
             << QString() << args("evaluate {root}/data --trim") << 1
             << QByteArray("Cannot read {root}/data: it is a folder, not a file\n");
@@ -193,8 +216,10 @@ private Q_SLOTS:
         QFETCH(QStringList, arguments);
         QFETCH(int, exitCode);
         QFETCH(QByteArray, error);
+#ifdef Q_OS_UNIX
         if (plant.startsWith(QLatin1String("unreadable:")) && ::geteuid() == 0)
             QSKIP("root reads every file: the symbolic link loop stands in for this case");
+#endif
         const Lists lists;
         lists.plant(plant);
         const CliRun run = lists.run(arguments);
@@ -236,6 +261,7 @@ private Q_SLOTS:
         QVERIFY(!QFileInfo::exists(lists.path(QStringLiteral("data"))));
     }
 
+#ifdef Q_OS_UNIX
     void runningOutOfMemoryChangesNothing_data() {
         QTest::addColumn<QString>("plant");
         QTest::addColumn<QStringList>("arguments");
@@ -274,6 +300,7 @@ private Q_SLOTS:
         QCOMPARE(lists.read(kAdded), kAddedBytes);
         QCOMPARE(lists.read(kRemoved), kRemovedBytes);
     }
+#endif
 };
 
 QTEST_GUILESS_MAIN(TestCliInput)

@@ -1,17 +1,13 @@
+#include "cli/CliRunner.h"
 #include "fakes/TempFolder.h"
 
-#include <QProcess>
 #include <QTest>
 
+using quillmere::test::listFolders;
 using quillmere::test::TempFolder;
+using Run = quillmere::test::CliRun;
 
 namespace {
-
-struct Run {
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
 
 // A folder with an Imail root and a tracking data folder, and quillmere-cli run on them.
 class Setup final {
@@ -32,15 +28,7 @@ public:
     QByteArray removed() const { return m_folder.read(QStringLiteral("data/url-domain-rem.txt")); }
 
     Run run(const QStringList& arguments) const {
-        QProcess process;
-        process.start(QStringLiteral(QUILLMERE_CLI_PATH),
-                      QStringList{QStringLiteral("--imail-root"), path(QStringLiteral("imail")),
-                                  QStringLiteral("--data"), path(QStringLiteral("data"))} +
-                          arguments);
-        if (!process.waitForFinished(60000))
-            qFatal("quillmere-cli did not finish");
-        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-                process.readAllStandardOutput(), process.readAllStandardError()};
+        return quillmere::test::runCli(listFolders(m_folder) + arguments);
     }
 
 private:

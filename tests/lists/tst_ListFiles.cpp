@@ -12,7 +12,9 @@
 #include <QFileInfo>
 #include <QTest>
 #include <chrono>
+#ifdef Q_OS_UNIX
 #include <sys/stat.h>
+#endif
 #include <thread>
 
 using namespace quillmere;
@@ -191,25 +193,32 @@ private Q_SLOTS:
         QTest::addColumn<QString>("reason");
         QTest::newRow("added list a folder") << QStringLiteral("data/url-domain-add.txt") << false
                                              << QStringLiteral("it is a folder, not a file");
+#ifdef Q_OS_UNIX
         QTest::newRow("removed list a FIFO") << QStringLiteral("data/url-domain-rem.txt") << true
                                              << QStringLiteral("it is a FIFO, not a regular file");
+#endif
         QTest::newRow("main list a folder") << QStringLiteral("imail/url-domain-bl.txt") << false
                                             << QStringLiteral("it is a folder, not a file");
+#ifdef Q_OS_UNIX
         QTest::newRow("main list a FIFO") << QStringLiteral("imail/url-domain-bl.txt") << true
                                           << QStringLiteral("it is a FIFO, not a regular file");
+#endif
     }
     void pathThatIsNoFileIsALoadError() {
         QFETCH(QString, name);
         QFETCH(bool, fifo);
         QFETCH(QString, reason);
+        Q_UNUSED(fifo); // no FIFO can stand at a path on Windows
         TempFolder folder;
         folder.write(QStringLiteral("imail/url-domain-bl.txt"), "a.ex\r\n");
         folder.write(QStringLiteral("data/url-domain-add.txt"), "n.ex\r\n");
         folder.write(QStringLiteral("data/url-domain-rem.txt"), "r.ex\r\n");
         QVERIFY(QFile::remove(folder.filePath(name)));
+#ifdef Q_OS_UNIX
         if (fifo)
             QCOMPARE(::mkfifo(QFile::encodeName(folder.filePath(name)).constData(), 0600), 0);
         else
+#endif
             folder.subfolder(name);
         TrackedLists lists;
         const LoadOutcome outcome = loadLists(lists, folder.filePath(QStringLiteral("imail")),
