@@ -3,9 +3,11 @@
 #include "fakes/TempFolder.h"
 
 #include <QDir>
+#include <QFile>
 #include <QRegularExpression>
 #include <QSysInfo>
 #include <QTest>
+#include <sys/stat.h>
 
 using quillmere::test::CliRun;
 using quillmere::test::kAdded;
@@ -247,6 +249,36 @@ private Q_SLOTS:
         const CliRun one = lists.run({QStringLiteral("history"), QStringLiteral("n.ex")});
         QCOMPARE(journalTails(one.out), (QByteArrayList{"add\tn.ex", "clear\tn.ex"}));
         QCOMPARE(lists.run({QStringLiteral("history"), QStringLiteral("N.ex")}).out, QByteArray());
+    }
+
+    // Each row: what stands at the journal's path, and what history says of it. Only a regular
+    // file is read: a FIFO would wait for a writer.
+    void historyReadsOnlyARegularJournal_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QByteArray>("reason");
+        QTest::addColumn<int>("exitCode");
+        QTest::newRow("none yet") << QStringLiteral("missing") << QByteArray() << 0;
+        QTest::newRow("a folder") << QStringLiteral("folder")
+                                  << QByteArray("it is a folder, not a file") << 1;
+        QTest::newRow("a FIFO") << QStringLiteral("fifo")
+                                << QByteArray("it is a FIFO, not a regular file") << 1;
+    }
+    void historyReadsOnlyARegularJournal() {
+        QFETCH(QString, kind);
+        QFETCH(QByteArray, reason);
+        Lists lists("a.ex\r\n", "", "");
+        const QString journal = lists.folder().filePath(kJournal);
+        if (kind == QLatin1String("folder"))
+            lists.folder().subfolder(kJournal);
+        else if (kind == QLatin1String("fifo"))
+            QCOMPARE(mkfifo(QFile::encodeName(journal).constData(), 0600), 0);
+        const CliRun run = lists.run({QStringLiteral("history")});
+        QCOMPARE(run.out, QByteArray());
+        QCOMPARE(run.err, reason.isEmpty()
+                              ? QByteArray()
+                              : "Cannot read " + QDir::toNativeSeparators(journal).toLocal8Bit() +
+                                    ": " + reason + '\n');
+        QTEST(run.exitCode, "exitCode");
     }
 
     void journalIsAppendedToAndAStrayLineKeptApart() {
