@@ -35,6 +35,10 @@ std::vector<CliCommand> allCommands() {
 
 constexpr QLatin1String kProgram("quillmere-cli");
 
+// The lock waits in milliseconds held in an int, which holds some 24 days; a day is longer than
+// any save, so a longer wait can only be a mistake.
+constexpr int kLongestWait = 24 * 60 * 60;
+
 QString usageText(const QCommandLineParser& parser) {
     QString text = helpText(parser, kProgram + QStringLiteral(" [options] command [arguments]"));
     text += QStringLiteral("\nCommands:\n");
@@ -190,7 +194,7 @@ int runCli(const QStringList& arguments) {
     const QCommandLineOption waitOption(
         QStringLiteral("wait"),
         QStringLiteral("How long a command that changes the lists waits for another writer to "
-                       "finish (default 30; 0: fail at once)."),
+                       "finish (default 30; 0: fail at once; at most 86400, a day)."),
         QStringLiteral("SECONDS"), QStringLiteral("30"));
     parser.addOption(imailOption);
     parser.addOption(dataOption);
@@ -249,8 +253,10 @@ int runCli(const QStringList& arguments) {
     context.trim = parser.isSet(trimOption);
     bool waitIsNumber = false;
     const int waitSeconds = parser.value(waitOption).toInt(&waitIsNumber);
-    if (!waitIsNumber || waitSeconds < 0) {
-        context.printError(QStringLiteral("--wait takes a whole number of seconds, not \"%1\".")
+    if (!waitIsNumber || waitSeconds < 0 || waitSeconds > kLongestWait) {
+        context.printError(QStringLiteral("--wait takes a whole number of seconds from 0 to %1 (a "
+                                          "day), not \"%2\".")
+                               .arg(kLongestWait)
                                .arg(parser.value(waitOption)));
         return Usage;
     }

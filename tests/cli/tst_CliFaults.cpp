@@ -191,15 +191,35 @@ private Q_SLOTS:
         QVERIFY(!QFileInfo::exists(lockPath));
     }
 
-    void waitMustBeASecondCount() {
+    // Each row: the --wait value and how the command ends. Past a day is refused: the lock's wait
+    // is counted in milliseconds.
+    void waitIsASecondCountUpToADay_data() {
+        QTest::addColumn<QString>("wait");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QByteArray>("err");
+        const auto refused = [](const char* value) {
+            return "--wait takes a whole number of seconds from 0 to 86400 (a day), not \"" +
+                   QByteArray(value) + "\".\n";
+        };
+        QTest::newRow("a word") << QStringLiteral("soon") << 2 << refused("soon");
+        QTest::newRow("negative") << QStringLiteral("-1") << 2 << refused("-1");
+        QTest::newRow("a day") << QStringLiteral("86400") << 0 << QByteArray();
+        QTest::newRow("a second more") << QStringLiteral("86401") << 2 << refused("86401");
+        QTest::newRow("milliseconds past 32 bits")
+            << QStringLiteral("4294968") << 2 << refused("4294968");
+        QTest::newRow("past 32 bits") << QStringLiteral("4294967296") << 2 << refused("4294967296");
+    }
+    void waitIsASecondCountUpToADay() {
+        QFETCH(QString, wait);
+        QFETCH(int, exitCode);
         TempFolder folder;
         folder.write(kMain, "a.ex\r\n");
-        const CliRun run = runCli(listFolders(folder) +
-                                  QStringList{QStringLiteral("--wait"), QStringLiteral("soon"),
-                                              QStringLiteral("add"), QStringLiteral("n.ex")});
-        QCOMPARE(run.exitCode, 2);
-        QCOMPARE(run.err, QByteArray("--wait takes a whole number of seconds, not \"soon\".\n"));
-        QCOMPARE(folder.read(kMain), QByteArray("a.ex\r\n"));
+        const CliRun run = runCli(listFolders(folder) + QStringList{QStringLiteral("--wait"), wait,
+                                                                    QStringLiteral("add"),
+                                                                    QStringLiteral("n.ex")});
+        QTEST(run.err, "err");
+        QCOMPARE(run.exitCode, exitCode);
+        QCOMPARE(folder.read(kMain), QByteArray(exitCode == 0 ? "a.ex\r\nn.ex\r\n" : "a.ex\r\n"));
     }
 
     void saveKeepsOwnerAndPermissions() {
