@@ -170,10 +170,7 @@ int printHelp(const CliContext& context, const QCommandLineParser& parser,
     return Usage;
 }
 
-} // namespace
-
-int runCli(const QStringList& arguments) {
-    CliContext context;
+int runCommandLine(CliContext& context, const QStringList& arguments) {
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("Edits the Imail URL domain blacklist and its tracking lists."));
@@ -236,6 +233,7 @@ int runCli(const QStringList& arguments) {
                            usageText(parser));
         return Usage;
     }
+    context.errorStatus = failureStatus(*command);
     if (positional.size() < command->minArguments ||
         (command->maxArguments >= 0 && positional.size() > command->maxArguments)) {
         context.printError(commandUsage(*command));
@@ -294,6 +292,13 @@ int runCli(const QStringList& arguments) {
     if (context.saveAfterwards && status != Usage)
         status = std::max(status, save(context));
     return status;
+}
+
+} // namespace
+
+int runCli(const QStringList& arguments) {
+    CliContext context;
+    return context.finishOutput(runCommandLine(context, arguments));
 }
 
 } // namespace quillmere::cli

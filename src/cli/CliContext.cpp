@@ -1,25 +1,34 @@
 #include "CliContext.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace quillmere::cli {
 
 void CliContext::printEntry(std::string_view entry) const {
-    std::fwrite(entry.data(), 1, entry.size(), stdout);
-    std::fputc('\n', stdout);
+    m_output.write(entry);
+    m_output.write("\n");
 }
 
 void CliContext::printLine(const QString& text) const {
     const QByteArray bytes = text.toLocal8Bit();
-    std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stdout);
-    std::fputc('\n', stdout);
+    printEntry(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
 }
 
 void CliContext::printError(const QString& text) const {
-    std::fflush(stdout);
+    // What was printed before the error comes before it.
+    m_output.flush();
     const QByteArray bytes = text.toLocal8Bit();
     std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stderr);
     std::fputc('\n', stderr);
+}
+
+int CliContext::finishOutput(int status) const {
+    m_output.flush();
+    if (!m_output.failed())
+        return status;
+    printError(m_output.failure());
+    return std::max(status, errorStatus);
 }
 
 namespace {

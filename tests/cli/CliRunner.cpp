@@ -29,6 +29,8 @@ void startCli(QProcess& process, const QStringList& arguments, const CliConditio
             std::signal(SIGXFSZ, SIG_IGN);
         });
     }
+    if (!conditions.standardOutputFile.isEmpty())
+        process.setStandardOutputFile(conditions.standardOutputFile);
     process.start(QStringLiteral(QUILLMERE_CLI_PATH), arguments);
 }
 

@@ -307,7 +307,7 @@ private Q_SLOTS:
     void aFailedSaveJournalsNothing() {
         Lists lists("a.ex\r\n", "", "");
         // A file-size limit below the new lists' size makes the save fail, as a full disk does.
-        const CliRun run = lists.run({QStringLiteral("add"), QStringLiteral("b.ex")}, {8, {}});
+        const CliRun run = lists.run({QStringLiteral("add"), QStringLiteral("b.ex")}, {8, {}, {}});
         QCOMPARE(run.exitCode, 1);
         QCOMPARE(lists.folder().read(kMain), QByteArray("a.ex\r\n"));
         QVERIFY(!lists.folder().exists(kJournal));
