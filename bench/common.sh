@@ -4,6 +4,8 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 work=${BENCH_DIR:-/tmp/quillmere-bench}
 cli="$root/build/release/src/cli/quillmere-cli"
 mkdir -p "$work"
+# The tool takes only absolute folders.
+work=$(cd "$work" && pwd)
 
 if [ ! -x /usr/bin/time ]; then
     sudo_cmd=()

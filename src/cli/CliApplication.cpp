@@ -8,6 +8,7 @@
 #include "lists/ListLoader.h"
 #include "lists/ListLock.h"
 #include "lists/ListSaver.h"
+#include "platform/AbsoluteFolder.h"
 #include "platform/SystemRegistry.h"
 
 #include <QCommandLineParser>
@@ -257,6 +258,16 @@ int runCommandLine(CliContext& context, const QStringList& arguments) {
                                .arg(kLongestWait)
                                .arg(parser.value(waitOption)));
         return Usage;
+    }
+    // A relative or empty folder (an unset shell variable) would put the lists into the current
+    // or the root folder.
+    for (const QCommandLineOption& folder : {imailOption, dataOption}) {
+        const QString value = parser.value(folder);
+        if (parser.isSet(folder) && !isAbsoluteFolder(value)) {
+            context.printError(QStringLiteral("--%1 must be an absolute folder, not \"%2\"")
+                                   .arg(folder.names().constFirst(), value));
+            return Usage;
+        }
     }
     context.imailPath = parser.value(imailOption);
     context.dataPath = parser.value(dataOption);

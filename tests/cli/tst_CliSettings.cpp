@@ -1,6 +1,7 @@
 #include "CliRunner.h"
 #include "fakes/TempFolder.h"
 
+#include <QDir>
 #include <QTest>
 
 using quillmere::test::CliRun;
@@ -146,6 +147,25 @@ private Q_SLOTS:
                            QStringLiteral("importPath"), QStringLiteral("/srv\nexitSave=1")}
             << QByteArray("importPath cannot hold a line break (CR or LF): a settings value is "
                           "one line\n");
+        const auto setTo = [](const char* name, const char* value) {
+            return QStringList{QStringLiteral("settings"), QStringLiteral("set"),
+                               QLatin1String(name), QLatin1String(value)};
+        };
+        QTest::newRow("imailPath empty")
+            << setTo("imailPath", "")
+            << QByteArray("imailPath must be an absolute folder, not \"\"\n");
+        QTest::newRow("dataPath empty")
+            << setTo("dataPath", "")
+            << QByteArray("dataPath must be an absolute folder, not \"\"\n");
+        QTest::newRow("dataPath relative")
+            << setTo("dataPath", "URLdata")
+            << QByteArray("dataPath must be an absolute folder, not \"URLdata\"\n");
+        QTest::newRow("imailPath of a Windows drive")
+            << setTo("imailPath", "C:\\Imail")
+            << QByteArray("imailPath must be an absolute folder, not \"C:\\Imail\"\n");
+        QTest::newRow("importPath relative")
+            << setTo("importPath", "./import")
+            << QByteArray("importPath must be an absolute folder or empty, not \"./import\"\n");
         QTest::newRow("--dry-run") << args("settings --dry-run")
                                    << QByteArray("The command settings takes no --dry-run "
                                                  "option.\n");
@@ -265,6 +285,66 @@ private Q_SLOTS:
         QCOMPARE(run.out, QByteArray("1 listed\n0 added\n1 removed\n"));
         // Only the program's start-up stores that default.
         QVERIFY(!machine.registryBytes().contains("dataPath"));
+    }
+
+    // Each row: the folder options and stored values ("@" is the machine's folder), the command,
+    // its exit status and what it says. A relative or empty folder would put the lists into the
+    // current folder, or into the root folder.
+    void listCommandsTakeOnlyAbsoluteFolders_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QByteArray>("stored");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QByteArray>("err");
+        const QByteArray both = "imailPath=@/imail\ndataPath=@/data\n";
+        QTest::newRow("--data empty")
+            << QStringList{QStringLiteral("--data"), QString(), QStringLiteral("count")} << both
+            << 2 << QByteArray("--data must be an absolute folder, not \"\"\n");
+        QTest::newRow("--imail-root relative")
+            << args("--imail-root imail add n.ex") << both << 2
+            << QByteArray("--imail-root must be an absolute folder, not \"imail\"\n");
+        QTest::newRow("stored dataPath empty")
+            << args("count") << QByteArray("imailPath=@/imail\ndataPath=\n") << 1
+            << QByteArray("The stored dataPath "
+                          "(HKEY_LOCAL_MACHINE\\SOFTWARE\\Brindlecove\\Quillmere\\dataPath) is "
+                          "\"\", not an absolute folder: give --data DIR, or store one with: "
+                          "quillmere-cli settings set dataPath DIR\n");
+        QTest::newRow("stored imailPath relative")
+            << args("add n.ex") << QByteArray("imailPath=imail\ndataPath=@/data\n") << 1
+            << QByteArray("The stored imailPath "
+                          "(HKEY_LOCAL_MACHINE\\SOFTWARE\\Brindlecove\\Quillmere\\imailPath) is "
+                          "\"imail\", not an absolute folder: give --imail-root DIR, or store one "
+                          "with: quillmere-cli settings set imailPath DIR\n");
+        QTest::newRow("stored installPath relative, no dataPath")
+            << args("count") << QByteArray("imailPath=@/imail\ninstallPath=install\n") << 1
+            << QByteArray("The stored installPath "
+                          "(HKEY_LOCAL_MACHINE\\SOFTWARE\\Brindlecove\\Quillmere\\installPath) "
+                          "is \"install\", not an absolute folder, so it has no URLdata folder: "
+                          "give --data DIR, or store one with: quillmere-cli settings set "
+                          "dataPath DIR\n");
+        QTest::newRow("an option takes the place of a relative stored value")
+            << args("--data @/data count") << QByteArray("imailPath=@/imail\ndataPath=\n") << 0
+            << QByteArray();
+    }
+    void listCommandsTakeOnlyAbsoluteFolders() {
+        QFETCH(QStringList, arguments);
+        QFETCH(QByteArray, stored);
+        QFETCH(int, exitCode);
+        Machine machine;
+        const QByteArray root = machine.folder.path().toLocal8Bit();
+        machine.folder.write(QStringLiteral("imail/url-domain-bl.txt"), "a.ex\r\n");
+        machine.folder.subfolder(QStringLiteral("data"));
+        machine.writeRegistry(key + stored.replace('@', root));
+        for (QString& argument : arguments)
+            argument.replace(QLatin1Char('@'), machine.folder.path());
+        const CliRun run = machine.run(arguments);
+        QTEST(run.err, "err");
+        QCOMPARE(run.exitCode, exitCode);
+        QCOMPARE(run.out, QByteArray(exitCode == 0 ? "1 listed\n0 added\n0 removed\n" : ""));
+        QCOMPARE(machine.folder.read(QStringLiteral("imail/url-domain-bl.txt")),
+                 QByteArray("a.ex\r\n"));
+        QCOMPARE(QDir(machine.folder.filePath(QStringLiteral("data")))
+                     .entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+                 QStringList());
     }
 
     void missingImailPathIsReported() {
