@@ -92,7 +92,12 @@ private Q_SLOTS:
         QTest::addColumn<QString>("value");
         QTest::newRow("imailPath") << QStringLiteral("imailPath") << QStringLiteral("/srv/imail");
         QTest::newRow("dataPath") << QStringLiteral("dataPath") << QStringLiteral("/srv/data");
-        QTest::newRow("importPath") << QStringLiteral("importPath") << QString();
+        QTest::newRow("importPath empty: no default import folder")
+            << QStringLiteral("importPath") << QString();
+        QTest::newRow("importPath")
+            << QStringLiteral("importPath") << QStringLiteral("/srv/import");
+        QTest::newRow("not ASCII: UTF-8")
+            << QStringLiteral("imailPath") << QStringLiteral("/srv/Donn\u00e9es/imail");
         QTest::newRow("exitSave") << QStringLiteral("exitSave") << QStringLiteral("1");
         QTest::newRow("exitSort") << QStringLiteral("exitSort") << QStringLiteral("0");
         QTest::newRow("restartQueue") << QStringLiteral("restartQueue") << QStringLiteral("1");
@@ -108,12 +113,11 @@ private Q_SLOTS:
         QCOMPARE(set.out, QByteArray());
         QCOMPARE(set.err, QByteArray());
         QVERIFY(machine.registryBytes().startsWith(key));
-        QVERIFY(machine.registryBytes().contains('\n' + name.toLatin1() + '=' + value.toLatin1() +
-                                                 '\n'));
+        QVERIFY(
+            machine.registryBytes().contains('\n' + name.toUtf8() + '=' + value.toUtf8() + '\n'));
         QVERIFY(machine.registryBytes().contains("installPath=/opt/quillmere\n"));
         const CliRun shown = machine.run(args("settings"));
-        QVERIFY(
-            ('\n' + shown.out).contains('\n' + name.toLatin1() + '=' + value.toLatin1() + '\n'));
+        QVERIFY(('\n' + shown.out).contains('\n' + name.toUtf8() + '=' + value.toUtf8() + '\n'));
     }
 
     void setRefusesWhatCannotBeStored_data() {
@@ -191,34 +195,43 @@ private Q_SLOTS:
 
     void unreadableStoreIsAFailure_data() {
         QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<bool>("folder");
+        QTest::addColumn<QByteArray>("registry"); // a null one: a folder in the file's place
         QTest::addColumn<QByteArray>("reason");
-        const QByteArray malformed = "line 3 is neither a [section] nor a name=value line";
-        QTest::newRow("settings") << args("settings") << false << malformed;
-        QTest::newRow("settings set") << args("settings set exitSave 1") << false << malformed;
-        QTest::newRow("count") << args("count") << false << malformed;
+        const QByteArray malformed = key + "imailPath=/srv/imail\nexitSave 0\n";
+        const QByteArray malformedReason = "line 3 is neither a [section] nor a name=value line";
+        QTest::newRow("settings") << args("settings") << malformed << malformedReason;
+        QTest::newRow("settings set")
+            << args("settings set exitSave 1") << malformed << malformedReason;
+        QTest::newRow("count") << args("count") << malformed << malformedReason;
         QTest::newRow("settings, a folder")
-            << args("settings") << true << QByteArray("it is a folder, not a file");
-        QTest::newRow("settings set, a folder")
-            << args("settings set exitSave 1") << true << QByteArray("it is a folder, not a file");
+            << args("settings") << QByteArray() << QByteArray("it is a folder, not a file");
+        QTest::newRow("settings set, a folder") << args("settings set exitSave 1") << QByteArray()
+                                                << QByteArray("it is a folder, not a file");
+        // The file is UTF-8, as it is written; a value in another encoding is not guessed at.
+        const QByteArray latin1 = key + "imailPath=/srv/Donn\xe9"
+                                        "es/imail\nexitSave=0\n";
+        const QByteArray latin1Reason = "line 2 is not UTF-8 text (byte 0xE9 at column 20)";
+        QTest::newRow("settings, ISO-8859-1") << args("settings") << latin1 << latin1Reason;
+        QTest::newRow("settings set, ISO-8859-1")
+            << args("settings set exitSave 1") << latin1 << latin1Reason;
+        QTest::newRow("count, ISO-8859-1") << args("count") << latin1 << latin1Reason;
     }
     void unreadableStoreIsAFailure() {
         QFETCH(QStringList, arguments);
-        QFETCH(bool, folder);
+        QFETCH(QByteArray, registry);
         QFETCH(QByteArray, reason);
         Machine machine;
-        const QByteArray before = key + "imailPath=/srv/imail\nexitSave 0\n";
-        if (folder)
+        if (registry.isNull())
             machine.folder.subfolder(QStringLiteral("registry.ini"));
         else
-            machine.writeRegistry(before);
+            machine.writeRegistry(registry);
         const CliRun run = machine.run(arguments);
         QCOMPARE(run.err, "Cannot read the settings file " + machine.registry().toLocal8Bit() +
                               ": " + reason + '\n');
         QCOMPARE(run.exitCode, 1);
         QCOMPARE(run.out, QByteArray());
-        if (!folder)
-            QCOMPARE(machine.registryBytes(), before);
+        if (!registry.isNull())
+            QCOMPARE(machine.registryBytes(), registry);
     }
 
     void failedWriteIsAFailure() {
