@@ -89,6 +89,15 @@ int setSetting(Registry& registry, const CliContext& context, const QString& nam
                 .arg(name));
         return Usage;
     }
+    // An argument in another encoding than the terminal's UTF-8 arrives with U+FFFD in place of
+    // its bytes; stored, the value could never name the folder meant.
+    if (value.contains(QChar::ReplacementCharacter)) {
+        context.printError(
+            QStringLiteral(
+                "%1 cannot be stored: \"%2\" is not UTF-8 text (U+FFFD stands for what is not)")
+                .arg(name, value));
+        return Usage;
+    }
     // A relative folder would be found from wherever a program happens to start, and an empty
     // one is the root folder. No default import folder is written as empty.
     const bool mayBeEmpty = name == QLatin1String(valueName::importPath);

@@ -170,6 +170,12 @@ private Q_SLOTS:
         QTest::newRow("importPath relative")
             << setTo("importPath", "./import")
             << QByteArray("importPath must be an absolute folder or empty, not \"./import\"\n");
+        // Bytes of another encoding in an argument reach the tool as U+FFFD.
+        QTest::newRow("not UTF-8")
+            << QStringList{QStringLiteral("settings"), QStringLiteral("set"),
+                           QStringLiteral("importPath"), QStringLiteral("/srv/Donn\ufffdes")}
+            << QByteArray("importPath cannot be stored: \"/srv/Donn\xef\xbf\xbd"
+                          "es\" is not UTF-8 text (U+FFFD stands for what is not)\n");
         QTest::newRow("--dry-run") << args("settings --dry-run")
                                    << QByteArray("The command settings takes no --dry-run "
                                                  "option.\n");
