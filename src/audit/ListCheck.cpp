@@ -120,14 +120,23 @@ std::string lineDetail(const char* before, std::size_t line, const char* after) 
 }
 
 // The line of the first other entry of the list that differs in bytes but not once folded, for
-// every entry holding a capital letter that has one.
+// every entry holding a capital letter that has one. For each folded form that a capitalised entry
+// has, one pass finds the first entry of that form and the first one whose bytes differ from it:
+// an entry's twin is the first of the two that differs from it. So a million copies of one entry
+// cost a million lookups, not a million scans of their group.
 std::unordered_map<std::size_t, std::size_t> foldedTwins(const EntryList& list) {
-    std::unordered_map<std::string, std::vector<std::size_t>> capitalised;
+    constexpr std::size_t none = static_cast<std::size_t>(-1);
+    struct FoldedForm {
+        std::size_t first = none;
+        std::size_t firstOther = none; // the first whose bytes differ from the first's
+    };
+    std::unordered_map<std::string, FoldedForm> forms;
+    std::vector<std::pair<std::size_t, const FoldedForm*>> capitalised;
     std::string folded;
     for (std::size_t row = 0; row < list.size(); ++row) {
         if (hasCapital(list[row])) {
             foldInto(list[row], folded);
-            capitalised[folded].push_back(row);
+            capitalised.emplace_back(row, &forms[folded]);
         }
     }
     std::unordered_map<std::size_t, std::size_t> twins;
@@ -135,13 +144,20 @@ std::unordered_map<std::size_t, std::size_t> foldedTwins(const EntryList& list) 
         return twins;
     for (std::size_t row = 0; row < list.size(); ++row) {
         foldInto(list[row], folded);
-        const auto group = capitalised.find(folded);
-        if (group == capitalised.end())
+        const auto form = forms.find(folded);
+        if (form == forms.end())
             continue;
-        for (std::size_t member : group->second) {
-            if (member != row && list[member] != list[row] && !twins.contains(member))
-                twins.emplace(member, row);
-        }
+        FoldedForm& seen = form->second;
+        if (seen.first == none)
+            seen.first = row;
+        else if (seen.firstOther == none && list[row] != list[seen.first])
+            seen.firstOther = row;
+    }
+    twins.reserve(capitalised.size());
+    for (const auto& [row, form] : capitalised) {
+        const std::size_t twin = list[row] != list[form->first] ? form->first : form->firstOther;
+        if (twin != none)
+            twins.emplace(row, twin);
     }
     return twins;
 }
