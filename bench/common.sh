@@ -2,7 +2,8 @@
 # measurements.
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 work=${BENCH_DIR:-/tmp/quillmere-bench}
-cli="$root/build/release/src/cli/quillmere-cli"
+# CLI=path measures another build of the tool, such as one of an earlier commit.
+cli=${CLI:-"$root/build/release/src/cli/quillmere-cli"}
 mkdir -p "$work"
 # The tool takes only absolute folders.
 work=$(cd "$work" && pwd)
