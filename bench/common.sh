@@ -2,8 +2,11 @@
 # measurements.
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 work=${BENCH_DIR:-/tmp/quillmere-bench}
-cli="$root/build/release/src/cli/quillmere-cli"
+# CLI=path measures another build of the tool, such as one of an earlier commit.
+cli=${CLI:-"$root/build/release/src/cli/quillmere-cli"}
 mkdir -p "$work"
+# The tool takes only absolute folders.
+work=$(cd "$work" && pwd)
 
 if [ ! -x /usr/bin/time ]; then
     sudo_cmd=()

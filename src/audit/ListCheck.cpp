@@ -3,6 +3,7 @@
 #include "CaseFold.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <unordered_map>
 
@@ -119,15 +120,25 @@ std::string lineDetail(const char* before, std::size_t line, const char* after) 
     return before + std::to_string(line) + after;
 }
 
+constexpr std::size_t kNoRow = static_cast<std::size_t>(-1);
+
 // The line of the first other entry of the list that differs in bytes but not once folded, for
-// every entry holding a capital letter that has one.
+// every entry holding a capital letter that has one. For each folded form that a capitalised entry
+// has, one pass finds the first entry of that form and the first one whose bytes differ from it:
+// an entry's twin is the first of the two that differs from it. So a million copies of one entry
+// cost a million lookups, not a million scans of their group.
 std::unordered_map<std::size_t, std::size_t> foldedTwins(const EntryList& list) {
-    std::unordered_map<std::string, std::vector<std::size_t>> capitalised;
+    struct FoldedForm {
+        std::size_t first = kNoRow;
+        std::size_t firstOther = kNoRow; // the first whose bytes differ from the first's
+    };
+    std::unordered_map<std::string, FoldedForm> forms;
+    std::vector<std::pair<std::size_t, const FoldedForm*>> capitalised;
     std::string folded;
     for (std::size_t row = 0; row < list.size(); ++row) {
         if (hasCapital(list[row])) {
             foldInto(list[row], folded);
-            capitalised[folded].push_back(row);
+            capitalised.emplace_back(row, &forms[folded]);
         }
     }
     std::unordered_map<std::size_t, std::size_t> twins;
@@ -135,34 +146,61 @@ std::unordered_map<std::size_t, std::size_t> foldedTwins(const EntryList& list) 
         return twins;
     for (std::size_t row = 0; row < list.size(); ++row) {
         foldInto(list[row], folded);
-        const auto group = capitalised.find(folded);
-        if (group == capitalised.end())
+        const auto form = forms.find(folded);
+        if (form == forms.end())
             continue;
-        for (std::size_t member : group->second) {
-            if (member != row && list[member] != list[row] && !twins.contains(member))
-                twins.emplace(member, row);
-        }
+        FoldedForm& seen = form->second;
+        if (seen.first == kNoRow)
+            seen.first = row;
+        else if (seen.firstOther == kNoRow && list[row] != list[seen.first])
+            seen.firstOther = row;
+    }
+    twins.reserve(capitalised.size());
+    for (const auto& [row, form] : capitalised) {
+        const std::size_t twin = list[row] != list[form->first] ? form->first : form->firstOther;
+        if (twin != kNoRow)
+            twins.emplace(row, twin);
     }
     return twins;
 }
 
-// For every entry the list holds more than once, the line of another copy: the second copy's for
-// the first, the first copy's for the others.
-std::unordered_map<std::size_t, std::size_t> repeatedEntries(const EntryList& list) {
-    std::vector<std::size_t> order(list.size());
+// An entry's first eight bytes as one big-endian integer, zero past its end: integer order is byte
+// order wherever two of them differ.
+std::uint64_t leadingBytes(std::string_view entry) {
+    std::uint64_t word = 0;
+    for (std::size_t k = 0; k < 8; ++k)
+        word = (word << 8) | (k < entry.size() ? static_cast<unsigned char>(entry[k]) : 0U);
+    return word;
+}
+
+// For every row, the row of another copy of its entry (kNoRow when it has none): the second copy's
+// for the first, the first copy's for the others. The rows are sorted by entry and then row,
+// through the leading bytes first, so that most comparisons never read an entry.
+std::vector<std::size_t> repeatedEntries(const EntryList& list) {
+    struct Row {
+        std::uint64_t leading;
+        std::size_t row;
+    };
+    std::vector<Row> order(list.size());
     for (std::size_t row = 0; row < order.size(); ++row)
-        order[row] = row;
-    std::stable_sort(order.begin(), order.end(),
-                     [&](std::size_t a, std::size_t b) { return list[a] < list[b]; });
-    std::unordered_map<std::size_t, std::size_t> repeats;
+        order[row] = {leadingBytes(list[row]), row};
+    std::sort(order.begin(), order.end(), [&](const Row& a, const Row& b) {
+        if (a.leading != b.leading)
+            return a.leading < b.leading;
+        // char_traits<char> compares as unsigned char, so this is the byte order.
+        const int bytes = list[a.row].compare(list[b.row]);
+        return bytes != 0 ? bytes < 0 : a.row < b.row;
+    });
+    std::vector<std::size_t> repeats(list.size(), kNoRow);
     for (std::size_t begin = 0; begin < order.size();) {
         std::size_t end = begin + 1;
-        while (end < order.size() && list[order[end]] == list[order[begin]])
+        while (end < order.size() && order[end].leading == order[begin].leading &&
+               list[order[end].row] == list[order[begin].row])
             ++end;
         if (end - begin > 1) {
-            repeats.emplace(order[begin], order[begin + 1]);
+            repeats[order[begin].row] = order[begin + 1].row;
             for (std::size_t k = begin + 1; k < end; ++k)
-                repeats.emplace(order[k], order[begin]);
+                repeats[order[k].row] = order[begin].row;
         }
         begin = end;
     }
@@ -194,9 +232,9 @@ void checkList(const TrackedLists& lists, ListId id, std::vector<CheckFinding>& 
             }
             findings.push_back({id, row + 1, entry, reason, std::move(detail)});
         }
-        if (const auto repeat = repeats.find(row); repeat != repeats.end())
+        if (repeats[row] != kNoRow)
             findings.push_back({id, row + 1, entry, CheckReason::Repeated,
-                                lineDetail(" (also line ", repeat->second + 1, ")")});
+                                lineDetail(" (also line ", repeats[row] + 1, ")")});
         if (const auto other = otherTracking.find(entry); other != otherTracking.end())
             findings.push_back({id, row + 1, entry, CheckReason::AddedAndRemoved,
                                 lineDetail(otherName, other->second + 1, ")")});

@@ -90,8 +90,9 @@ int history(CliContext& context, const QStringList& arguments) {
     std::vector<std::string> domain;
     if (const int status = toEntries(context, arguments, domain); status != Success)
         return status;
+    // No journal yet is an empty history; a folder or FIFO in its place is not.
     const QString path = journalPath(context.dataPath);
-    if (!fileExists(path))
+    if (checkFilePath(path).kind == PathKind::Missing)
         return Success;
     const ReadResult read = readFileBytes(path);
     if (!read.bytes) {

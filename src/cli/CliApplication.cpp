@@ -8,6 +8,7 @@
 #include "lists/ListLoader.h"
 #include "lists/ListLock.h"
 #include "lists/ListSaver.h"
+#include "platform/AbsoluteFolder.h"
 #include "platform/SystemRegistry.h"
 
 #include <QCommandLineParser>
@@ -34,6 +35,10 @@ std::vector<CliCommand> allCommands() {
 }
 
 constexpr QLatin1String kProgram("quillmere-cli");
+
+// The lock waits in milliseconds held in an int, which holds some 24 days; a day is longer than
+// any save, so a longer wait can only be a mistake.
+constexpr int kLongestWait = 24 * 60 * 60;
 
 QString usageText(const QCommandLineParser& parser) {
     QString text = helpText(parser, kProgram + QStringLiteral(" [options] command [arguments]"));
@@ -166,10 +171,7 @@ int printHelp(const CliContext& context, const QCommandLineParser& parser,
     return Usage;
 }
 
-} // namespace
-
-int runCli(const QStringList& arguments) {
-    CliContext context;
+int runCommandLine(CliContext& context, const QStringList& arguments) {
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("Edits the Imail URL domain blacklist and its tracking lists."));
@@ -190,7 +192,7 @@ int runCli(const QStringList& arguments) {
     const QCommandLineOption waitOption(
         QStringLiteral("wait"),
         QStringLiteral("How long a command that changes the lists waits for another writer to "
-                       "finish (default 30; 0: fail at once)."),
+                       "finish (default 30; 0: fail at once; at most 86400, a day)."),
         QStringLiteral("SECONDS"), QStringLiteral("30"));
     parser.addOption(imailOption);
     parser.addOption(dataOption);
@@ -232,6 +234,7 @@ int runCli(const QStringList& arguments) {
                            usageText(parser));
         return Usage;
     }
+    context.errorStatus = failureStatus(*command);
     if (positional.size() < command->minArguments ||
         (command->maxArguments >= 0 && positional.size() > command->maxArguments)) {
         context.printError(commandUsage(*command));
@@ -249,10 +252,22 @@ int runCli(const QStringList& arguments) {
     context.trim = parser.isSet(trimOption);
     bool waitIsNumber = false;
     const int waitSeconds = parser.value(waitOption).toInt(&waitIsNumber);
-    if (!waitIsNumber || waitSeconds < 0) {
-        context.printError(QStringLiteral("--wait takes a whole number of seconds, not \"%1\".")
+    if (!waitIsNumber || waitSeconds < 0 || waitSeconds > kLongestWait) {
+        context.printError(QStringLiteral("--wait takes a whole number of seconds from 0 to %1 (a "
+                                          "day), not \"%2\".")
+                               .arg(kLongestWait)
                                .arg(parser.value(waitOption)));
         return Usage;
+    }
+    // A relative or empty folder (an unset shell variable) would put the lists into the current
+    // or the root folder.
+    for (const QCommandLineOption& folder : {imailOption, dataOption}) {
+        const QString value = parser.value(folder);
+        if (parser.isSet(folder) && !isAbsoluteFolder(value)) {
+            context.printError(QStringLiteral("--%1 must be an absolute folder, not \"%2\"")
+                                   .arg(folder.names().constFirst(), value));
+            return Usage;
+        }
     }
     context.imailPath = parser.value(imailOption);
     context.dataPath = parser.value(dataOption);
@@ -288,6 +303,13 @@ int runCli(const QStringList& arguments) {
     if (context.saveAfterwards && status != Usage)
         status = std::max(status, save(context));
     return status;
+}
+
+} // namespace
+
+int runCli(const QStringList& arguments) {
+    CliContext context;
+    return context.finishOutput(runCommandLine(context, arguments));
 }
 
 } // namespace quillmere::cli

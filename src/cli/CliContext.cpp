@@ -1,5 +1,6 @@
 #include "CliContext.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace quillmere::cli {
@@ -32,16 +33,27 @@ QByteArray withLineEnds(const QString& text) {
 } // namespace
 
 void CliContext::printEntry(std::string_view entry) const {
-    writeLine(stdout, entry);
+    m_output.write(entry);
+    m_output.write(kLineEnd);
 }
 
 void CliContext::printLine(const QString& text) const {
-    writeLine(stdout, viewOf(withLineEnds(text)));
+    m_output.write(viewOf(withLineEnds(text)));
+    m_output.write(kLineEnd);
 }
 
 void CliContext::printError(const QString& text) const {
-    std::fflush(stdout);
+    // What was printed before the error comes before it.
+    m_output.flush();
     writeLine(stderr, viewOf(withLineEnds(text)));
+}
+
+int CliContext::finishOutput(int status) const {
+    m_output.flush();
+    if (!m_output.failed())
+        return status;
+    printError(m_output.failure());
+    return std::max(status, errorStatus);
 }
 
 namespace {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "StandardOutput.h"
 #include "lists/FileSnapshot.h"
 #include "lists/TrackedLists.h"
 
@@ -34,9 +35,19 @@ public:
     bool ignoreCase = false;
     QString checkedList;
 
+    // The exit status of an error: 2 for query and check, whose 1 is an answer, as grep's is.
+    int errorStatus = Failure;
+
     void printEntry(std::string_view entry) const;
     void printLine(const QString& text) const;
     void printError(const QString& text) const;
+    // Flushes standard output. When anything printed could not be written, reports why and
+    // returns the status of an error (or status, when that is worse); else status.
+    int finishOutput(int status) const;
+
+private:
+    // Printing changes nothing that a command works on, so it is allowed through a const context.
+    mutable StandardOutput m_output;
 };
 
 // Command-line text as list entries. An empty argument, or one holding CR or LF, is wrong usage:

@@ -1,6 +1,7 @@
 #include "SettingsCommands.h"
 
 #include "app/StoredSettings.h"
+#include "platform/AbsoluteFolder.h"
 #include "platform/Registry.h"
 
 #include <array>
@@ -88,6 +89,24 @@ int setSetting(Registry& registry, const CliContext& context, const QString& nam
                 .arg(name));
         return Usage;
     }
+    // An argument in another encoding than the terminal's UTF-8 arrives with U+FFFD in place of
+    // its bytes; stored, the value could never name the folder meant.
+    if (value.contains(QChar::ReplacementCharacter)) {
+        context.printError(
+            QStringLiteral(
+                "%1 cannot be stored: \"%2\" is not UTF-8 text (U+FFFD stands for what is not)")
+                .arg(name, value));
+        return Usage;
+    }
+    // A relative folder would be found from wherever a program happens to start, and an empty
+    // one is the root folder. No default import folder is written as empty.
+    const bool mayBeEmpty = name == QLatin1String(valueName::importPath);
+    if (!isSwitch(name) && !isAbsoluteFolder(value) && !(mayBeEmpty && value.isEmpty())) {
+        context.printError(
+            QStringLiteral("%1 must be an absolute folder%2, not \"%3\"")
+                .arg(name, mayBeEmpty ? QStringLiteral(" or empty") : QString(), value));
+        return Usage;
+    }
     // A store that cannot be read is never rewritten: its unread values would be lost.
     if (reportProblem(registry, context))
         return Failure;
@@ -97,6 +116,20 @@ int setSetting(Registry& registry, const CliContext& context, const QString& nam
         return Failure;
     }
     return Success;
+}
+
+// The stored folder a command would use, reported when it is not absolute: it would be taken from
+// the current folder, and an empty one is the root folder.
+bool reportRelativeFolder(const CliContext& context, const char* name, const QString& value,
+                          const char* option, const char* setting, const char* why = "") {
+    if (isAbsoluteFolder(value))
+        return false;
+    context.printError(QStringLiteral("The stored %1 (%2) is \"%3\", not an absolute folder%4: "
+                                      "give --%5 DIR, or store one with: quillmere-cli settings "
+                                      "set %6 DIR")
+                           .arg(QLatin1String(name), fullName(QLatin1String(name)), value,
+                                QLatin1String(why), QLatin1String(option), QLatin1String(setting)));
+    return true;
 }
 
 } // namespace
@@ -126,8 +159,10 @@ QString settingsHelp() {
         "and switches that are not 0 or 1, are named on standard error.\n"
         "\n"
         "settings set stores one of imailPath, dataPath, importPath, or exitSave,\n"
-        "exitSort, restartQueue as 0 or 1. installPath is the installer's and is\n"
-        "refused, as are other names (exit status 2); a failed write is exit status 1.\n"
+        "exitSort, restartQueue as 0 or 1. The folders must be absolute (importPath\n"
+        "may be empty: no default import folder). installPath is the installer's and is\n"
+        "refused, as are other names and relative folders (exit status 2); a failed\n"
+        "write is exit status 1.\n"
         "Neither loads a list.");
 }
 
@@ -155,13 +190,22 @@ int useStoredFolders(Registry& registry, CliContext& context, bool needImailPath
                     .arg(fullName(QLatin1String(valueName::imailPath))));
             return Usage;
         }
+        if (reportRelativeFolder(context, valueName::imailPath, *imailPath, "imail-root",
+                                 valueName::imailPath))
+            return Failure;
         context.imailPath = *imailPath;
     }
     if (needDataPath) {
         if (const auto dataPath = registry.read(fullName(QLatin1String(valueName::dataPath)))) {
+            if (reportRelativeFolder(context, valueName::dataPath, *dataPath, "data",
+                                     valueName::dataPath))
+                return Failure;
             context.dataPath = *dataPath;
         } else if (const auto installPath =
                        registry.read(fullName(QLatin1String(valueName::installPath)))) {
+            if (reportRelativeFolder(context, valueName::installPath, *installPath, "data",
+                                     valueName::dataPath, ", so it has no URLdata folder"))
+                return Failure;
             context.dataPath = defaultDataPath(*installPath);
         } else {
             context.printError(

@@ -41,6 +41,41 @@ QString earlierFormValue(const QString& written) {
     return plain;
 }
 
+// Where the first byte that does not begin a well-formed UTF-8 sequence stands, or -1 when the text
+// is UTF-8 throughout. Overlong forms, UTF-16 surrogates and code points past U+10FFFF are not
+// UTF-8: decoding them would put U+FFFD in their place, and the next write would store that.
+qsizetype firstNonUtf8Byte(const QByteArray& text) {
+    qsizetype at = 0;
+    while (at < text.size()) {
+        const auto lead = static_cast<unsigned char>(text.at(at));
+        qsizetype length = 1;
+        unsigned char low = 0x80; // the range of the second byte
+        unsigned char high = 0xBF;
+        if (lead >= 0xC2 && lead <= 0xDF) {
+            length = 2;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            length = 3;
+            low = lead == 0xE0 ? 0xA0 : 0x80;
+            high = lead == 0xED ? 0x9F : 0xBF;
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            length = 4;
+            low = lead == 0xF0 ? 0x90 : 0x80;
+            high = lead == 0xF4 ? 0x8F : 0xBF;
+        } else if (lead >= 0x80) {
+            return at;
+        }
+        if (at + length > text.size())
+            return at;
+        for (qsizetype k = 1; k < length; ++k) {
+            const auto next = static_cast<unsigned char>(text.at(at + k));
+            if (next < (k == 1 ? low : 0x80) || next > (k == 1 ? high : 0xBF))
+                return at;
+        }
+        at += length;
+    }
+    return -1;
+}
+
 bool readDevice(QIODevice& device, QSettings::SettingsMap& keys) {
     return parseLiteralIni(device.readAll(), keys, nullptr);
 }
@@ -64,6 +99,16 @@ bool parseLiteralIni(const QByteArray& bytes, QSettings::SettingsMap& keys, QStr
         QByteArray raw = lines.at(index);
         if (raw.endsWith('\r'))
             raw.chop(1);
+        if (const qsizetype bad = firstNonUtf8Byte(raw); bad >= 0) {
+            if (error)
+                *error = QStringLiteral("line %1 is not UTF-8 text (byte 0x%2 at column %3)")
+                             .arg(index + 1)
+                             .arg(QString::number(static_cast<unsigned char>(raw.at(bad)), 16)
+                                      .toUpper()
+                                      .rightJustified(2, QLatin1Char('0')))
+                             .arg(bad + 1);
+            return false;
+        }
         const QString line = QString::fromUtf8(raw);
         const QString trimmed = line.trimmed();
         if (trimmed.isEmpty() || trimmed.startsWith(QLatin1Char(';')) ||

@@ -129,6 +129,27 @@ private Q_SLOTS:
             << lines({"main:1: A.ex: upper-case letters, same as line 3 when folded",
                       "main:3: a.EX: upper-case letters, same as line 1 when folded",
                       "main:4: B.ex: upper-case letters", "3 found: 3 upper-case letters"});
+        QTest::newRow("copies of a capital: the first entry that differs from them")
+            << "A.ex|A.ex|a.EX|a.ex"
+            << ""
+            << ""
+            << ""
+            << lines({"main:1: A.ex: upper-case letters, same as line 3 when folded",
+                      "main:1: A.ex: same entry twice (also line 2)",
+                      "main:2: A.ex: upper-case letters, same as line 3 when folded",
+                      "main:2: A.ex: same entry twice (also line 1)",
+                      "main:3: a.EX: upper-case letters, same as line 1 when folded",
+                      "5 found: 3 upper-case letters, 2 same entry twice"});
+        QTest::newRow("copies of a capital and nothing else")
+            << "B.ex|b.EX.x|B.ex"
+            << ""
+            << ""
+            << ""
+            << lines({"main:1: B.ex: upper-case letters",
+                      "main:1: B.ex: same entry twice (also line 3)",
+                      "main:2: b.EX.x: upper-case letters", "main:3: B.ex: upper-case letters",
+                      "main:3: B.ex: same entry twice (also line 1)",
+                      "5 found: 3 upper-case letters, 2 same entry twice"});
         QTest::newRow("same entry, every copy")
             << "a.ex|b.ex|a.ex|a.ex|A.ex|A.ex"
             << ""
@@ -190,6 +211,49 @@ private Q_SLOTS:
             report << QString::fromStdString(findingLine(finding));
         report << QString::fromStdString(checkSummary(findings));
         QTEST(report, "report");
+    }
+
+    // Every copy of a capitalised entry names the first entry that differs from it only in
+    // letter case, however many copies there are.
+    void manyCopiesOfACapitalisedEntry() {
+        constexpr std::size_t copies = 5000;
+        EntryList list;
+        for (std::size_t k = 0; k < copies; ++k)
+            list.append("Spam.EX");
+        list.append("spam.ex");
+        list.append("SPAM.ex");
+        for (std::size_t k = 0; k < copies; ++k)
+            list.append("Spam.EX");
+        TrackedLists lists;
+        lists.replace(ListId::Main, std::move(list));
+
+        const std::vector<CheckFinding> findings = checkLists(lists);
+        std::vector<std::string> expected;
+        for (std::size_t line = 1; line <= 2 * copies + 2; ++line) {
+            const std::string number = std::to_string(line);
+            if (line == copies + 1)
+                continue;
+            if (line == copies + 2) {
+                expected.push_back("main:" + number +
+                                   ": SPAM.ex: upper-case letters, same as line 1 when folded");
+                continue;
+            }
+            expected.push_back("main:" + number + ": Spam.EX: upper-case letters, same as line " +
+                               std::to_string(copies + 1) + " when folded");
+            expected.push_back("main:" + number + ": Spam.EX: same entry twice (also line " +
+                               (line == 1 ? "2" : "1") + ")");
+        }
+        QCOMPARE(findings.size(), expected.size());
+        for (std::size_t k = 0; k < findings.size(); ++k) {
+            if (findingLine(findings[k]) != expected[k])
+                QCOMPARE(QString::fromStdString(findingLine(findings[k])),
+                         QString::fromStdString(expected[k]));
+        }
+        QCOMPARE(QString::fromStdString(checkSummary(findings)),
+                 QStringLiteral("%1 found: %2 upper-case letters, %3 same entry twice")
+                     .arg(4 * copies + 1)
+                     .arg(2 * copies + 1)
+                     .arg(2 * copies));
     }
 
     void aCleanGeneratedListGivesNothing() {

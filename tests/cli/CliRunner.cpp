@@ -33,6 +33,8 @@ void startCli(QProcess& process, const QStringList& arguments, const CliConditio
         });
     }
 #endif
+    if (!conditions.standardOutputFile.isEmpty())
+        process.setStandardOutputFile(conditions.standardOutputFile);
     process.start(QStringLiteral(QUILLMERE_CLI_PATH), arguments);
 }
 

@@ -3,9 +3,11 @@
 #include "fakes/TempFolder.h"
 
 #include <QDir>
+#include <QFile>
 #include <QRegularExpression>
 #include <QSysInfo>
 #include <QTest>
+#include <sys/stat.h>
 
 using quillmere::test::CliRun;
 using quillmere::test::kAdded;
@@ -249,6 +251,36 @@ private Q_SLOTS:
         QCOMPARE(lists.run({QStringLiteral("history"), QStringLiteral("N.ex")}).out, QByteArray());
     }
 
+    // Each row: what stands at the journal's path, and what history says of it. Only a regular
+    // file is read: a FIFO would wait for a writer.
+    void historyReadsOnlyARegularJournal_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QByteArray>("reason");
+        QTest::addColumn<int>("exitCode");
+        QTest::newRow("none yet") << QStringLiteral("missing") << QByteArray() << 0;
+        QTest::newRow("a folder") << QStringLiteral("folder")
+                                  << QByteArray("it is a folder, not a file") << 1;
+        QTest::newRow("a FIFO") << QStringLiteral("fifo")
+                                << QByteArray("it is a FIFO, not a regular file") << 1;
+    }
+    void historyReadsOnlyARegularJournal() {
+        QFETCH(QString, kind);
+        QFETCH(QByteArray, reason);
+        Lists lists("a.ex\r\n", "", "");
+        const QString journal = lists.folder().filePath(kJournal);
+        if (kind == QLatin1String("folder"))
+            lists.folder().subfolder(kJournal);
+        else if (kind == QLatin1String("fifo"))
+            QCOMPARE(mkfifo(QFile::encodeName(journal).constData(), 0600), 0);
+        const CliRun run = lists.run({QStringLiteral("history")});
+        QCOMPARE(run.out, QByteArray());
+        QCOMPARE(run.err, reason.isEmpty()
+                              ? QByteArray()
+                              : "Cannot read " + QDir::toNativeSeparators(journal).toLocal8Bit() +
+                                    ": " + reason + '\n');
+        QTEST(run.exitCode, "exitCode");
+    }
+
     void journalIsAppendedToAndAStrayLineKeptApart() {
         Lists lists("a.ex\r\n", "", "");
         lists.folder().write(kJournal, "an earlier line cut short");
@@ -275,7 +307,7 @@ private Q_SLOTS:
     void aFailedSaveJournalsNothing() {
         Lists lists("a.ex\r\n", "", "");
         // A file-size limit below the new lists' size makes the save fail, as a full disk does.
-        const CliRun run = lists.run({QStringLiteral("add"), QStringLiteral("b.ex")}, {8, {}});
+        const CliRun run = lists.run({QStringLiteral("add"), QStringLiteral("b.ex")}, {8, {}, {}});
         QCOMPARE(run.exitCode, 1);
         QCOMPARE(lists.folder().read(kMain), QByteArray("a.ex\r\n"));
         QVERIFY(!lists.folder().exists(kJournal));

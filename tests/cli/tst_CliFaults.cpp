@@ -39,6 +39,10 @@ QString native(const TempFolder& folder, const QString& name) {
     return QDir::toNativeSeparators(folder.filePath(name));
 }
 
+QStringList words(const char* text) {
+    return QString::fromLatin1(text).split(QLatin1Char(' '));
+}
+
 QSet<QByteArray> lines(const QByteArray& bytes) {
     QSet<QByteArray> set;
     for (const QByteArray& line : bytes.split('\n'))
@@ -91,7 +95,7 @@ private Q_SLOTS:
         folder.write(QStringLiteral("blocker"), "not a folder");
 
         const CliRun run =
-            runCli(listFolders(folder, dataFolder) + command, CliConditions{fileSizeLimit, {}});
+            runCli(listFolders(folder, dataFolder) + command, CliConditions{fileSizeLimit, {}, {}});
         const QString firstLine =
             failingPath.isEmpty()
                 ? QStringLiteral("Cannot create the tracking data folder %1")
@@ -193,15 +197,82 @@ private Q_SLOTS:
         QVERIFY(!QFileInfo::exists(lockPath));
     }
 
-    void waitMustBeASecondCount() {
+    // Each row: the --wait value and how the command ends. Past a day is refused: the lock's wait
+    // is counted in milliseconds.
+    void waitIsASecondCountUpToADay_data() {
+        QTest::addColumn<QString>("wait");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QByteArray>("err");
+        const auto refused = [](const char* value) {
+            return "--wait takes a whole number of seconds from 0 to 86400 (a day), not \"" +
+                   QByteArray(value) + "\".\n";
+        };
+        QTest::newRow("a word") << QStringLiteral("soon") << 2 << refused("soon");
+        QTest::newRow("negative") << QStringLiteral("-1") << 2 << refused("-1");
+        QTest::newRow("a day") << QStringLiteral("86400") << 0 << QByteArray();
+        QTest::newRow("a second more") << QStringLiteral("86401") << 2 << refused("86401");
+        QTest::newRow("milliseconds past 32 bits")
+            << QStringLiteral("4294968") << 2 << refused("4294968");
+        QTest::newRow("past 32 bits") << QStringLiteral("4294967296") << 2 << refused("4294967296");
+    }
+    void waitIsASecondCountUpToADay() {
+        QFETCH(QString, wait);
+        QFETCH(int, exitCode);
         TempFolder folder;
         folder.write(kMain, "a.ex\r\n");
-        const CliRun run = runCli(listFolders(folder) +
-                                  QStringList{QStringLiteral("--wait"), QStringLiteral("soon"),
-                                              QStringLiteral("add"), QStringLiteral("n.ex")});
-        QCOMPARE(run.exitCode, 2);
-        QCOMPARE(run.err, QByteArray("--wait takes a whole number of seconds, not \"soon\".\n"));
-        QCOMPARE(folder.read(kMain), QByteArray("a.ex\r\n"));
+        const CliRun run = runCli(listFolders(folder) + QStringList{QStringLiteral("--wait"), wait,
+                                                                    QStringLiteral("add"),
+                                                                    QStringLiteral("n.ex")});
+        QTEST(run.err, "err");
+        QCOMPARE(run.exitCode, exitCode);
+        QCOMPARE(folder.read(kMain), QByteArray(exitCode == 0 ? "a.ex\r\nn.ex\r\n" : "a.ex\r\n"));
+    }
+
+    // Each row: a command whose standard output cannot take what it prints, into /dev/full or
+    // into a file under a size limit (a full disk); the exit status and the system's reason.
+    void failedWriteToStandardOutputIsReported_data() {
+        QTest::addColumn<QStringList>("command");
+        QTest::addColumn<qint64>("fileSizeLimit");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("reason");
+        const QString full = QStringLiteral("No space left on device");
+        const QString tooLarge = QStringLiteral("File too large");
+        QTest::newRow("show, /dev/full") << words("show main") << qint64(-1) << 1 << full;
+        QTest::newRow("show, full disk") << words("show main") << qint64(1000) << 1 << tooLarge;
+        QTest::newRow("count, /dev/full") << words("count") << qint64(-1) << 1 << full;
+        QTest::newRow("history, /dev/full") << words("history") << qint64(-1) << 1 << full;
+        QTest::newRow("history, full disk") << words("history") << qint64(100) << 1 << tooLarge;
+        // Their status 1 is an answer, so an error is 2.
+        QTest::newRow("query, /dev/full")
+            << words("query domain-7.example") << qint64(-1) << 2 << full;
+        QTest::newRow("check, full disk") << words("check") << qint64(4) << 2 << tooLarge;
+        QTest::newRow("merge, /dev/full, after its save")
+            << words("rebuild") << qint64(-1) << 1 << full;
+        QTest::newRow("help, /dev/full") << words("--help") << qint64(-1) << 1 << full;
+    }
+    void failedWriteToStandardOutputIsReported() {
+        QFETCH(QStringList, command);
+        QFETCH(qint64, fileSizeLimit);
+        QFETCH(QString, reason);
+        TempFolder folder;
+        const QByteArray main = numberedEntries(2000, "domain-#.example");
+        folder.write(kMain, main);
+        folder.subfolder(QStringLiteral("data"));
+        folder.write(QStringLiteral("data/url-domain-log.txt"),
+                     numberedEntries(20, "2026-12-08T05:19:49Z\tadmin\thost\twindow\tadd\t#.ex"));
+        const QString outFile = fileSizeLimit < 0 ? QStringLiteral("/dev/full")
+                                                  : folder.filePath(QStringLiteral("out"));
+        const CliRun run = runCli(listFolders(folder) + command, {fileSizeLimit, {}, outFile});
+        QCOMPARE(QString::fromUtf8(run.err),
+                 QStringLiteral("Cannot write to standard output: %1\n").arg(reason));
+        QTEST(run.exitCode, "exitCode");
+        if (fileSizeLimit >= 0) {
+            // What was written is the beginning of the output, as far as it went.
+            const CliRun whole = runCli(listFolders(folder) + command);
+            QCOMPARE(folder.read(QStringLiteral("out")), whole.out.left(fileSizeLimit));
+        }
+        if (command.constFirst() == QLatin1String("rebuild"))
+            QVERIFY(folder.read(kMain) != main);
     }
 
 #ifdef Q_OS_UNIX

@@ -73,7 +73,7 @@ public:
 
     CliRun run(QStringList arguments, const QStringList& environment = {}) const {
         arguments.replaceInStrings(QStringLiteral("{root}"), m_folder.path());
-        return runCli(listFolders(m_folder) + arguments, {-1, environment});
+        return runCli(listFolders(m_folder) + arguments, {-1, environment, {}});
     }
 
     QByteArray withRoot(QByteArray text) const {

@@ -1,6 +1,7 @@
 #include "CliRunner.h"
 #include "fakes/TempFolder.h"
 
+#include <QDir>
 #include <QTest>
 
 using quillmere::test::CliRun;
@@ -91,7 +92,12 @@ private Q_SLOTS:
         QTest::addColumn<QString>("value");
         QTest::newRow("imailPath") << QStringLiteral("imailPath") << QStringLiteral("/srv/imail");
         QTest::newRow("dataPath") << QStringLiteral("dataPath") << QStringLiteral("/srv/data");
-        QTest::newRow("importPath") << QStringLiteral("importPath") << QString();
+        QTest::newRow("importPath empty: no default import folder")
+            << QStringLiteral("importPath") << QString();
+        QTest::newRow("importPath")
+            << QStringLiteral("importPath") << QStringLiteral("/srv/import");
+        QTest::newRow("not ASCII: UTF-8")
+            << QStringLiteral("imailPath") << QStringLiteral("/srv/Donn\u00e9es/imail");
         QTest::newRow("exitSave") << QStringLiteral("exitSave") << QStringLiteral("1");
         QTest::newRow("exitSort") << QStringLiteral("exitSort") << QStringLiteral("0");
         QTest::newRow("restartQueue") << QStringLiteral("restartQueue") << QStringLiteral("1");
@@ -107,12 +113,11 @@ private Q_SLOTS:
         QCOMPARE(set.out, QByteArray());
         QCOMPARE(set.err, QByteArray());
         QVERIFY(machine.registryBytes().startsWith(key));
-        QVERIFY(machine.registryBytes().contains('\n' + name.toLatin1() + '=' + value.toLatin1() +
-                                                 '\n'));
+        QVERIFY(
+            machine.registryBytes().contains('\n' + name.toUtf8() + '=' + value.toUtf8() + '\n'));
         QVERIFY(machine.registryBytes().contains("installPath=/opt/quillmere\n"));
         const CliRun shown = machine.run(args("settings"));
-        QVERIFY(
-            ('\n' + shown.out).contains('\n' + name.toLatin1() + '=' + value.toLatin1() + '\n'));
+        QVERIFY(('\n' + shown.out).contains('\n' + name.toUtf8() + '=' + value.toUtf8() + '\n'));
     }
 
     void setRefusesWhatCannotBeStored_data() {
@@ -146,6 +151,31 @@ private Q_SLOTS:
                            QStringLiteral("importPath"), QStringLiteral("/srv\nexitSave=1")}
             << QByteArray("importPath cannot hold a line break (CR or LF): a settings value is "
                           "one line\n");
+        const auto setTo = [](const char* name, const char* value) {
+            return QStringList{QStringLiteral("settings"), QStringLiteral("set"),
+                               QLatin1String(name), QLatin1String(value)};
+        };
+        QTest::newRow("imailPath empty")
+            << setTo("imailPath", "")
+            << QByteArray("imailPath must be an absolute folder, not \"\"\n");
+        QTest::newRow("dataPath empty")
+            << setTo("dataPath", "")
+            << QByteArray("dataPath must be an absolute folder, not \"\"\n");
+        QTest::newRow("dataPath relative")
+            << setTo("dataPath", "URLdata")
+            << QByteArray("dataPath must be an absolute folder, not \"URLdata\"\n");
+        QTest::newRow("imailPath of a Windows drive")
+            << setTo("imailPath", "C:\\Imail")
+            << QByteArray("imailPath must be an absolute folder, not \"C:\\Imail\"\n");
+        QTest::newRow("importPath relative")
+            << setTo("importPath", "./import")
+            << QByteArray("importPath must be an absolute folder or empty, not \"./import\"\n");
+        // Bytes of another encoding in an argument reach the tool as U+FFFD.
+        QTest::newRow("not UTF-8")
+            << QStringList{QStringLiteral("settings"), QStringLiteral("set"),
+                           QStringLiteral("importPath"), QStringLiteral("/srv/Donn\ufffdes")}
+            << QByteArray("importPath cannot be stored: \"/srv/Donn\xef\xbf\xbd"
+                          "es\" is not UTF-8 text (U+FFFD stands for what is not)\n");
         QTest::newRow("--dry-run") << args("settings --dry-run")
                                    << QByteArray("The command settings takes no --dry-run "
                                                  "option.\n");
@@ -171,34 +201,43 @@ private Q_SLOTS:
 
     void unreadableStoreIsAFailure_data() {
         QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<bool>("folder");
+        QTest::addColumn<QByteArray>("registry"); // a null one: a folder in the file's place
         QTest::addColumn<QByteArray>("reason");
-        const QByteArray malformed = "line 3 is neither a [section] nor a name=value line";
-        QTest::newRow("settings") << args("settings") << false << malformed;
-        QTest::newRow("settings set") << args("settings set exitSave 1") << false << malformed;
-        QTest::newRow("count") << args("count") << false << malformed;
+        const QByteArray malformed = key + "imailPath=/srv/imail\nexitSave 0\n";
+        const QByteArray malformedReason = "line 3 is neither a [section] nor a name=value line";
+        QTest::newRow("settings") << args("settings") << malformed << malformedReason;
+        QTest::newRow("settings set")
+            << args("settings set exitSave 1") << malformed << malformedReason;
+        QTest::newRow("count") << args("count") << malformed << malformedReason;
         QTest::newRow("settings, a folder")
-            << args("settings") << true << QByteArray("it is a folder, not a file");
-        QTest::newRow("settings set, a folder")
-            << args("settings set exitSave 1") << true << QByteArray("it is a folder, not a file");
+            << args("settings") << QByteArray() << QByteArray("it is a folder, not a file");
+        QTest::newRow("settings set, a folder") << args("settings set exitSave 1") << QByteArray()
+                                                << QByteArray("it is a folder, not a file");
+        // The file is UTF-8, as it is written; a value in another encoding is not guessed at.
+        const QByteArray latin1 = key + "imailPath=/srv/Donn\xe9"
+                                        "es/imail\nexitSave=0\n";
+        const QByteArray latin1Reason = "line 2 is not UTF-8 text (byte 0xE9 at column 20)";
+        QTest::newRow("settings, ISO-8859-1") << args("settings") << latin1 << latin1Reason;
+        QTest::newRow("settings set, ISO-8859-1")
+            << args("settings set exitSave 1") << latin1 << latin1Reason;
+        QTest::newRow("count, ISO-8859-1") << args("count") << latin1 << latin1Reason;
     }
     void unreadableStoreIsAFailure() {
         QFETCH(QStringList, arguments);
-        QFETCH(bool, folder);
+        QFETCH(QByteArray, registry);
         QFETCH(QByteArray, reason);
         Machine machine;
-        const QByteArray before = key + "imailPath=/srv/imail\nexitSave 0\n";
-        if (folder)
+        if (registry.isNull())
             machine.folder.subfolder(QStringLiteral("registry.ini"));
         else
-            machine.writeRegistry(before);
+            machine.writeRegistry(registry);
         const CliRun run = machine.run(arguments);
         QCOMPARE(run.err, "Cannot read the settings file " + machine.registry().toLocal8Bit() +
                               ": " + reason + '\n');
         QCOMPARE(run.exitCode, 1);
         QCOMPARE(run.out, QByteArray());
-        if (!folder)
-            QCOMPARE(machine.registryBytes(), before);
+        if (!registry.isNull())
+            QCOMPARE(machine.registryBytes(), registry);
     }
 
     void failedWriteIsAFailure() {
@@ -265,6 +304,66 @@ private Q_SLOTS:
         QCOMPARE(run.out, QByteArray("1 listed\n0 added\n1 removed\n"));
         // Only the program's start-up stores that default.
         QVERIFY(!machine.registryBytes().contains("dataPath"));
+    }
+
+    // Each row: the folder options and stored values ("@" is the machine's folder), the command,
+    // its exit status and what it says. A relative or empty folder would put the lists into the
+    // current folder, or into the root folder.
+    void listCommandsTakeOnlyAbsoluteFolders_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QByteArray>("stored");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QByteArray>("err");
+        const QByteArray both = "imailPath=@/imail\ndataPath=@/data\n";
+        QTest::newRow("--data empty")
+            << QStringList{QStringLiteral("--data"), QString(), QStringLiteral("count")} << both
+            << 2 << QByteArray("--data must be an absolute folder, not \"\"\n");
+        QTest::newRow("--imail-root relative")
+            << args("--imail-root imail add n.ex") << both << 2
+            << QByteArray("--imail-root must be an absolute folder, not \"imail\"\n");
+        QTest::newRow("stored dataPath empty")
+            << args("count") << QByteArray("imailPath=@/imail\ndataPath=\n") << 1
+            << QByteArray("The stored dataPath "
+                          "(HKEY_LOCAL_MACHINE\\SOFTWARE\\Brindlecove\\Quillmere\\dataPath) is "
+                          "\"\", not an absolute folder: give --data DIR, or store one with: "
+                          "quillmere-cli settings set dataPath DIR\n");
+        QTest::newRow("stored imailPath relative")
+            << args("add n.ex") << QByteArray("imailPath=imail\ndataPath=@/data\n") << 1
+            << QByteArray("The stored imailPath "
+                          "(HKEY_LOCAL_MACHINE\\SOFTWARE\\Brindlecove\\Quillmere\\imailPath) is "
+                          "\"imail\", not an absolute folder: give --imail-root DIR, or store one "
+                          "with: quillmere-cli settings set imailPath DIR\n");
+        QTest::newRow("stored installPath relative, no dataPath")
+            << args("count") << QByteArray("imailPath=@/imail\ninstallPath=install\n") << 1
+            << QByteArray("The stored installPath "
+                          "(HKEY_LOCAL_MACHINE\\SOFTWARE\\Brindlecove\\Quillmere\\installPath) "
+                          "is \"install\", not an absolute folder, so it has no URLdata folder: "
+                          "give --data DIR, or store one with: quillmere-cli settings set "
+                          "dataPath DIR\n");
+        QTest::newRow("an option takes the place of a relative stored value")
+            << args("--data @/data count") << QByteArray("imailPath=@/imail\ndataPath=\n") << 0
+            << QByteArray();
+    }
+    void listCommandsTakeOnlyAbsoluteFolders() {
+        QFETCH(QStringList, arguments);
+        QFETCH(QByteArray, stored);
+        QFETCH(int, exitCode);
+        Machine machine;
+        const QByteArray root = machine.folder.path().toLocal8Bit();
+        machine.folder.write(QStringLiteral("imail/url-domain-bl.txt"), "a.ex\r\n");
+        machine.folder.subfolder(QStringLiteral("data"));
+        machine.writeRegistry(key + stored.replace('@', root));
+        for (QString& argument : arguments)
+            argument.replace(QLatin1Char('@'), machine.folder.path());
+        const CliRun run = machine.run(arguments);
+        QTEST(run.err, "err");
+        QCOMPARE(run.exitCode, exitCode);
+        QCOMPARE(run.out, QByteArray(exitCode == 0 ? "1 listed\n0 added\n0 removed\n" : ""));
+        QCOMPARE(machine.folder.read(QStringLiteral("imail/url-domain-bl.txt")),
+                 QByteArray("a.ex\r\n"));
+        QCOMPARE(QDir(machine.folder.filePath(QStringLiteral("data")))
+                     .entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+                 QStringList());
     }
 
     void missingImailPathIsReported() {

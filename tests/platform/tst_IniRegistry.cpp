@@ -97,6 +97,9 @@ private Q_SLOTS:
                                                 << QStringLiteral("/srv/x");
         QTest::newRow("equals in the value") << section + "importPath=a=b;c\n"
                                              << QStringLiteral("a=b;c");
+        QTest::newRow("UTF-8") << section + "importPath=/srv/Donn\xc3\xa9"
+                                            "es\n"
+                               << QStringLiteral("/srv/Donn\u00e9es");
         QTest::newRow("CR LF line ends") << section + "importPath=/srv/x\r\n"
                                          << QStringLiteral("/srv/x");
         QTest::newRow("section with a closing backslash")
@@ -149,6 +152,27 @@ private Q_SLOTS:
         QTest::newRow("empty section")
             << QByteArray("[]\n") << QStringLiteral("line 1 names no section");
         QTest::newRow("a folder") << QByteArray() << QStringLiteral("it is a folder, not a file");
+        // The file is UTF-8; bytes of another encoding are not guessed at, and a write would
+        // store what was guessed.
+        QTest::newRow("ISO-8859-1")
+            << section + "imailPath=/srv/Donn\xe9"
+                         "es/imail\n"
+            << QStringLiteral("line 2 is not UTF-8 text (byte 0xE9 at column 20)");
+        QTest::newRow("a sequence cut short")
+            << section + "importPath=/srv/\xc3\n"
+            << QStringLiteral("line 2 is not UTF-8 text (byte 0xC3 at column 17)");
+        QTest::newRow("an overlong sequence")
+            << section + "importPath=/\xc0\xaf\n"
+            << QStringLiteral("line 2 is not UTF-8 text (byte 0xC0 at column 13)");
+        QTest::newRow("a UTF-16 surrogate")
+            << section + "importPath=\xed\xa0\x80\n"
+            << QStringLiteral("line 2 is not UTF-8 text (byte 0xED at column 12)");
+        QTest::newRow("past U+10FFFF")
+            << section + "importPath=\xf4\x90\x80\x80\n"
+            << QStringLiteral("line 2 is not UTF-8 text (byte 0xF4 at column 12)");
+        QTest::newRow("in a comment")
+            << "; caf\xe9\n" + section + "imailPath=/srv\n"
+            << QStringLiteral("line 1 is not UTF-8 text (byte 0xE9 at column 6)");
     }
     void unreadableFileIsAProblemAndNeverWritten() {
         QFETCH(QByteArray, file);

@@ -1,0 +1,23 @@
+#include "AbsoluteFolder.h"
+
+namespace quillmere {
+
+namespace {
+bool isSlash(QChar c) {
+    return c == u'/' || c == u'\\';
+}
+bool isDriveLetter(QChar c) {
+    return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z');
+}
+} // namespace
+
+bool isAbsoluteFolder(const QString& path, PathStyle style) {
+    if (style == PathStyle::Unix)
+        return path.startsWith(u'/');
+    const bool driveRoot =
+        path.size() >= 3 && isDriveLetter(path.at(0)) && path.at(1) == u':' && isSlash(path.at(2));
+    const bool share = path.size() >= 3 && isSlash(path.at(0)) && isSlash(path.at(1));
+    return driveRoot || share;
+}
+
+} // namespace quillmere

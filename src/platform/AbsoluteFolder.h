@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+
+namespace quillmere {
+
+// How a system writes its paths.
+enum class PathStyle { Unix, Windows };
+
+#ifdef Q_OS_WIN
+inline constexpr PathStyle kNativePathStyle = PathStyle::Windows;
+#else
+inline constexpr PathStyle kNativePathStyle = PathStyle::Unix;
+#endif
+
+// Whether a folder setting names the same folder whatever the current folder is, so that the lists
+// can never land in the current or the root folder. On Windows that is a drive with its root
+// ("C:\Imail", "C:/Imail") or a share ("\\server\share"); "\Imail" (on the current drive) and
+// "C:Imail" (in drive C's current folder) are not. The empty text never is. QDir::isAbsolutePath
+// would take ":/x", a path into Qt's resources, for absolute.
+bool isAbsoluteFolder(const QString& path, PathStyle style = kNativePathStyle);
+
+} // namespace quillmere
