@@ -1,5 +1,5 @@
 # The two set-up commands for a fresh Debian 12 machine: `make test` and `make run`.
-.PHONY: deps test run release package package-check clean format
+.PHONY: deps test windows-test run release package package-check clean format
 
 deps:
 	./scripts/install-deps.sh
@@ -8,6 +8,11 @@ test: deps
 	cmake --preset dev
 	cmake --build --preset dev
 	ctest --preset dev
+	./scripts/windows-tests.sh
+
+# The Windows build and its tests under Wine alone (skipped without a Qt for MinGW-w64).
+windows-test: deps
+	./scripts/windows-tests.sh
 
 release: deps
 	cmake --preset release

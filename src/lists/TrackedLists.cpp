@@ -123,19 +123,19 @@ void TrackedLists::sort(ListId id) {
 ChangeStatus TrackedLists::changeStatus() const {
     ChangeStatus status;
     std::string summary;
-    std::string separator = " ";
+    std::string_view separator = " ";
     if (isModified(ListId::Main)) {
         summary = " main";
         separator = ", ";
         status.enableRevert = true;
     }
     if (isModified(ListId::Added)) {
-        summary += separator + "added";
+        summary.append(separator).append("added");
         separator = ", ";
         status.evaluationEnabled = !added().empty();
     }
     if (isModified(ListId::Removed))
-        summary += separator + "removed";
+        summary.append(separator).append("removed");
     status.summary = summary.empty() ? std::string() : "modified:" + summary;
     status.enableSaveAndExitNoSave = anyModified();
     return status;

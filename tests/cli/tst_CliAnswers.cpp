@@ -7,7 +7,9 @@
 #include <QRegularExpression>
 #include <QSysInfo>
 #include <QTest>
+#ifdef Q_OS_UNIX
 #include <sys/stat.h>
+#endif
 
 using quillmere::test::CliRun;
 using quillmere::test::kAdded;
@@ -260,8 +262,10 @@ private Q_SLOTS:
         QTest::newRow("none yet") << QStringLiteral("missing") << QByteArray() << 0;
         QTest::newRow("a folder") << QStringLiteral("folder")
                                   << QByteArray("it is a folder, not a file") << 1;
+#ifdef Q_OS_UNIX
         QTest::newRow("a FIFO") << QStringLiteral("fifo")
                                 << QByteArray("it is a FIFO, not a regular file") << 1;
+#endif
     }
     void historyReadsOnlyARegularJournal() {
         QFETCH(QString, kind);
@@ -270,8 +274,10 @@ private Q_SLOTS:
         const QString journal = lists.folder().filePath(kJournal);
         if (kind == QLatin1String("folder"))
             lists.folder().subfolder(kJournal);
+#ifdef Q_OS_UNIX
         else if (kind == QLatin1String("fifo"))
             QCOMPARE(mkfifo(QFile::encodeName(journal).constData(), 0600), 0);
+#endif
         const CliRun run = lists.run({QStringLiteral("history")});
         QCOMPARE(run.out, QByteArray());
         QCOMPARE(run.err, reason.isEmpty()

@@ -5,7 +5,9 @@
 #
 #   tests/faults/kill_during_save.sh path/to/quillmere-cli [entries] [rounds]
 #
-# A person runs it on a 3,000,000-entry list (the defaults); ctest runs a small one.
+# A person runs it on a 3,000,000-entry list (the defaults); ctest runs a small one. With
+# QUILLMERE_CLI_RUNNER set (the Windows build's wine-run.sh) the tool is started through it, and
+# killed as abruptly as TerminateProcess would.
 set -euo pipefail
 
 cli=$(realpath "$1")
@@ -32,7 +34,8 @@ fresh() {
 run() { # folder, then the command
     local folder=$1
     shift
-    "$cli" --imail-root "$folder/imail" --data "$folder/data" --wait 60 "$@"
+    ${QUILLMERE_CLI_RUNNER:+"$QUILLMERE_CLI_RUNNER"} "$cli" --imail-root "$folder/imail" \
+        --data "$folder/data" --wait 60 "$@"
 }
 
 digest() { # the three files' digests, one line

@@ -214,8 +214,8 @@ private Q_SLOTS:
         std::string factory;
         std::set<std::string> expected;
         for (int k = 0; k < 90000; ++k) {
-            const std::string entry = std::string(1, static_cast<char>('a' + k % 26)) +
-                                      std::to_string(k * 7919 % 100003) + ".ex";
+            std::string entry(1, static_cast<char>('a' + k % 26));
+            entry.append(std::to_string(k * 7919 % 100003)).append(".ex");
             if (k % 3)
                 mainSet.insert(entry);
             else
