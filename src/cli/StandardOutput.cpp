@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 namespace quillmere::cli {
 
@@ -22,7 +23,9 @@ void StandardOutput::flush() {
 }
 
 QString StandardOutput::failure() const {
-    return QStringLiteral("Cannot write to standard output: %1").arg(qt_error_string(m_error));
+    // errno, not the Windows error code that qt_error_string takes on Windows.
+    return QStringLiteral("Cannot write to standard output: %1")
+        .arg(QString::fromLocal8Bit(std::strerror(m_error)));
 }
 
 void StandardOutput::noteFailure() {

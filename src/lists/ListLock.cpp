@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 
 namespace quillmere {
 
@@ -55,13 +56,22 @@ bool ListLock::acquire(std::chrono::seconds wait) {
                       .arg(displayPath(m_path));
         return false;
     }
-    // Looked at twice, so that a lock another writer has just made in its place is left alone.
-    if (isBrokenAndOld(m_lock, m_path) && isBrokenAndOld(m_lock, m_path))
-        m_lock.removeStaleLockFile();
-    const auto milliseconds = std::chrono::duration_cast<std::chrono::milliseconds>(wait);
-    if (m_lock.tryLock(static_cast<int>(milliseconds.count()))) {
-        m_error.clear();
-        return true;
+    // Waited for a second at a time, so that a lock file left without an owner is taken over
+    // as soon as it is old enough, also while waiting.
+    const auto deadline = std::chrono::steady_clock::now() + wait;
+    for (;;) {
+        if (isBrokenAndOld(m_lock, m_path))
+            m_lock.removeStaleLockFile();
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        const auto slice =
+            std::clamp(left, std::chrono::milliseconds(0), std::chrono::milliseconds(1000));
+        if (m_lock.tryLock(static_cast<int>(slice.count()))) {
+            m_error.clear();
+            return true;
+        }
+        if (m_lock.error() != QLockFile::LockFailedError || left <= slice)
+            break;
     }
     qint64 pid = 0;
     QString host;
@@ -72,6 +82,13 @@ bool ListLock::acquire(std::chrono::seconds wait) {
                       .arg(program)
                       .arg(pid)
                       .arg(host, displayPath(m_path))
+                      .arg(wait.count());
+    else if (m_lock.error() == QLockFile::LockFailedError)
+        // Another writer has only just made it, or it is left from a power cut and is taken
+        // over once it is older than a few seconds.
+        m_error = QStringLiteral("The lists are in use: %1 does not yet say by whom; gave up "
+                                 "waiting after %2 seconds.")
+                      .arg(displayPath(m_path))
                       .arg(wait.count());
     else
         m_error = QStringLiteral("Cannot lock the lists: %1 cannot be created: %2.")

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDir>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
@@ -13,6 +14,38 @@ class TempFolder;
 inline const QString kMain = QStringLiteral("imail/url-domain-bl.txt");
 inline const QString kAdded = QStringLiteral("data/url-domain-add.txt");
 inline const QString kRemoved = QStringLiteral("data/url-domain-rem.txt");
+
+// How the tool ends the lines it prints: as the platform's text files do.
+#ifdef Q_OS_WIN
+inline const QByteArray kLineEnd = "\r\n";
+#else
+inline const QByteArray kLineEnd = "\n";
+#endif
+
+// A path as the tool prints it, with the platform's separators.
+inline QString shown(const QString& path) {
+    return QDir::toNativeSeparators(path);
+}
+
+// Text as the tool writes it to its streams: in the system's 8-bit encoding (UTF-8 on Linux, the
+// ANSI code page on Windows).
+inline QByteArray streamed(const QString& text) {
+    return text.toLocal8Bit();
+}
+
+// An absolute folder on this platform (/srv/NAME, or C:\srv\NAME on Windows), and one that is
+// absolute only on the other platform, which the tool refuses as relative.
+#ifdef Q_OS_WIN
+inline QString absoluteFolder(const QString& name) {
+    return QStringLiteral("C:\\srv\\") + name;
+}
+inline const QString kOtherPlatformFolder = QStringLiteral("/srv/imail");
+#else
+inline QString absoluteFolder(const QString& name) {
+    return QStringLiteral("/srv/") + name;
+}
+inline const QString kOtherPlatformFolder = QStringLiteral("C:\\Imail");
+#endif
 
 // "--imail-root FOLDER/imail --data FOLDER/DATA".
 QStringList listFolders(const TempFolder& folder, const QString& data = QStringLiteral("data"));

@@ -76,8 +76,22 @@ public:
         return runCli(listFolders(m_folder) + arguments, {-1, environment, {}});
     }
 
-    QByteArray withRoot(QByteArray text) const {
-        return text.replace("{root}", QFile::encodeName(m_folder.path()));
+    // The text with each "{root}/..." path as the tool shows it: the folder's path, with the
+    // platform's separators.
+    QByteArray withRoot(const QByteArray& text) const {
+        QByteArray out;
+        qsizetype at = 0;
+        for (qsizetype root; (root = text.indexOf("{root}", at)) >= 0;) {
+            out += text.mid(at, root - at);
+            qsizetype end = root + 6;
+            while (end < text.size() && !QByteArray(" :\n").contains(text.at(end)))
+                ++end;
+            const QString path =
+                m_folder.path() + QString::fromLocal8Bit(text.mid(root + 6, end - root - 6));
+            out += quillmere::test::streamed(quillmere::test::shown(path));
+            at = end;
+        }
+        return out + text.mid(at);
     }
     QString path(const QString& name) const {
         return m_folder.filePath(name);

@@ -4,8 +4,12 @@
 #include <QDir>
 #include <QTest>
 
+using quillmere::test::absoluteFolder;
 using quillmere::test::CliRun;
+using quillmere::test::kOtherPlatformFolder;
 using quillmere::test::runCli;
+using quillmere::test::shown;
+using quillmere::test::streamed;
 using quillmere::test::TempFolder;
 
 namespace {
@@ -90,14 +94,16 @@ private Q_SLOTS:
     void setStoresOneValue_data() {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("value");
-        QTest::newRow("imailPath") << QStringLiteral("imailPath") << QStringLiteral("/srv/imail");
-        QTest::newRow("dataPath") << QStringLiteral("dataPath") << QStringLiteral("/srv/data");
+        QTest::newRow("imailPath")
+            << QStringLiteral("imailPath") << absoluteFolder(QStringLiteral("imail"));
+        QTest::newRow("dataPath") << QStringLiteral("dataPath")
+                                  << absoluteFolder(QStringLiteral("data"));
         QTest::newRow("importPath empty: no default import folder")
             << QStringLiteral("importPath") << QString();
         QTest::newRow("importPath")
-            << QStringLiteral("importPath") << QStringLiteral("/srv/import");
+            << QStringLiteral("importPath") << absoluteFolder(QStringLiteral("import"));
         QTest::newRow("not ASCII: UTF-8")
-            << QStringLiteral("imailPath") << QStringLiteral("/srv/Donn\u00e9es/imail");
+            << QStringLiteral("imailPath") << absoluteFolder(QStringLiteral("Donn\u00e9es"));
         QTest::newRow("exitSave") << QStringLiteral("exitSave") << QStringLiteral("1");
         QTest::newRow("exitSort") << QStringLiteral("exitSort") << QStringLiteral("0");
         QTest::newRow("restartQueue") << QStringLiteral("restartQueue") << QStringLiteral("1");
@@ -116,8 +122,9 @@ private Q_SLOTS:
         QVERIFY(
             machine.registryBytes().contains('\n' + name.toUtf8() + '=' + value.toUtf8() + '\n'));
         QVERIFY(machine.registryBytes().contains("installPath=/opt/quillmere\n"));
-        const CliRun shown = machine.run(args("settings"));
-        QVERIFY(('\n' + shown.out).contains('\n' + name.toUtf8() + '=' + value.toUtf8() + '\n'));
+        const CliRun listed = machine.run(args("settings"));
+        QVERIFY(
+            ('\n' + listed.out).contains('\n' + streamed(name + QLatin1Char('=') + value) + '\n'));
     }
 
     void setRefusesWhatCannotBeStored_data() {
@@ -164,18 +171,22 @@ private Q_SLOTS:
         QTest::newRow("dataPath relative")
             << setTo("dataPath", "URLdata")
             << QByteArray("dataPath must be an absolute folder, not \"URLdata\"\n");
-        QTest::newRow("imailPath of a Windows drive")
-            << setTo("imailPath", "C:\\Imail")
-            << QByteArray("imailPath must be an absolute folder, not \"C:\\Imail\"\n");
+        QTest::newRow("imailPath of the other platform")
+            << QStringList{QStringLiteral("settings"), QStringLiteral("set"),
+                           QStringLiteral("imailPath"), kOtherPlatformFolder}
+            << streamed(QStringLiteral("imailPath must be an absolute folder, not \"%1\"\n")
+                            .arg(kOtherPlatformFolder));
         QTest::newRow("importPath relative")
             << setTo("importPath", "./import")
             << QByteArray("importPath must be an absolute folder or empty, not \"./import\"\n");
         // Bytes of another encoding in an argument reach the tool as U+FFFD.
         QTest::newRow("not UTF-8")
             << QStringList{QStringLiteral("settings"), QStringLiteral("set"),
-                           QStringLiteral("importPath"), QStringLiteral("/srv/Donn\ufffdes")}
-            << QByteArray("importPath cannot be stored: \"/srv/Donn\xef\xbf\xbd"
-                          "es\" is not UTF-8 text (U+FFFD stands for what is not)\n");
+                           QStringLiteral("importPath"),
+                           absoluteFolder(QStringLiteral("Donn\ufffdes"))}
+            << streamed(QStringLiteral("importPath cannot be stored: \"%1\" is not UTF-8 text "
+                                       "(U+FFFD stands for what is not)\n")
+                            .arg(absoluteFolder(QStringLiteral("Donn\ufffdes"))));
         QTest::newRow("--dry-run") << args("settings --dry-run")
                                    << QByteArray("The command settings takes no --dry-run "
                                                  "option.\n");
@@ -232,7 +243,7 @@ private Q_SLOTS:
         else
             machine.writeRegistry(registry);
         const CliRun run = machine.run(arguments);
-        QCOMPARE(run.err, "Cannot read the settings file " + machine.registry().toLocal8Bit() +
+        QCOMPARE(run.err, "Cannot read the settings file " + streamed(shown(machine.registry())) +
                               ": " + reason + '\n');
         QCOMPARE(run.exitCode, 1);
         QCOMPARE(run.out, QByteArray());

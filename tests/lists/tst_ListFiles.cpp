@@ -138,6 +138,30 @@ private Q_SLOTS:
         QVERIFY(!lists.anyModified());
     }
 
+    // The command-line tool takes the Main list's size and time, but a tracking list rewritten
+    // by a program that does not lock, with the same size within the same second, is still told.
+    void trackingListsAreComparedByTheirBytes() {
+        TempFolder folder;
+        const QString root = folder.subfolder(QStringLiteral("imail"));
+        const QString data = folder.subfolder(QStringLiteral("data"));
+        folder.write(QStringLiteral("imail/url-domain-bl.txt"), "a.ex\r\n");
+        folder.write(QStringLiteral("data/url-domain-add.txt"), "n.ex\r\n");
+        TrackedLists lists;
+        LoadOutcome loaded = loadLists(lists, root, data, ChangeCheck::SizeAndTime);
+        const QString added = folder.filePath(QStringLiteral("data/url-domain-add.txt"));
+        const QDateTime time = QFileInfo(added).lastModified();
+        folder.write(QStringLiteral("data/url-domain-add.txt"), "m.ex\r\n");
+        QFile file(added);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QVERIFY(file.setFileTime(time, QFileDevice::FileModificationTime));
+        file.close();
+
+        lists.sort(ListId::Added);
+        const SaveOutcome outcome = saveAll(lists, {root, data, &loaded.files});
+        QCOMPARE(outcome.changedOnDisk, QStringList{displayPath(added)});
+        QCOMPARE(folder.read(QStringLiteral("data/url-domain-add.txt")), QByteArray("m.ex\r\n"));
+    }
+
     void createsAMissingTrackingFolder() {
         TempFolder folder;
         const QString root = folder.subfolder(QStringLiteral("imail"));

@@ -1,0 +1,290 @@
+#include "cli/CliRunner.h"
+#include "fakes/OtherProgram.h"
+#include "fakes/TempFolder.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTest>
+#include <QTimer>
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+using quillmere::test::CliConditions;
+using quillmere::test::CliRun;
+using quillmere::test::FileHeldOpen;
+using quillmere::test::finishCli;
+using quillmere::test::kAdded;
+using quillmere::test::kMain;
+using quillmere::test::kRemoved;
+using quillmere::test::listFolders;
+using quillmere::test::runCli;
+using quillmere::test::shown;
+using quillmere::test::startCli;
+using quillmere::test::streamed;
+using quillmere::test::TempFolder;
+
+namespace {
+
+const QString kJournal = QStringLiteral("data/url-domain-log.txt");
+const QString kBackups = QStringLiteral("data/backups");
+const QString kLock = QStringLiteral("imail/url-domain-bl.txt.lock");
+
+QStringList words(const char* text) {
+    return QString::fromLatin1(text).split(QLatin1Char(' '));
+}
+
+// The three lists in a temporary folder, and quillmere-cli run on them.
+class Lists final {
+public:
+    Lists() {
+        m_folder.write(kMain, "a.ex\r\nb.ex\r\n");
+        m_folder.subfolder(QStringLiteral("data"));
+    }
+    CliRun run(const QStringList& command, const CliConditions& conditions = {}) const {
+        return runCli(listFolders(m_folder) + command, conditions);
+    }
+    const TempFolder& folder() const { return m_folder; }
+    QString path(const QString& name) const { return m_folder.filePath(name); }
+    QByteArray read(const QString& name) const { return m_folder.read(name); }
+    QStringList backups() const {
+        return QDir(path(kBackups)).entryList(QDir::Files | QDir::System, QDir::Name);
+    }
+    QByteArray messageAbout(const QString& text, const QString& name) const {
+        return streamed(text.arg(shown(path(name))));
+    }
+
+private:
+    TempFolder m_folder;
+};
+
+#ifdef Q_OS_UNIX
+// Nothing, root included, may rename over an immutable file: a save that fails as its files take
+// their places. False where the file system has no such flag.
+bool setImmutable(const QString& path, bool on) {
+    return QProcess::execute(QStringLiteral("chattr"),
+                             {on ? QStringLiteral("+i") : QStringLiteral("-i"), path}) == 0;
+}
+#endif
+
+} // namespace
+
+class TestCliAroundTheSave : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    // The backup kept for an administrator to turn to must be of a list a save really replaced.
+    void aFailedSaveKeepsNoBackup() {
+        Lists lists;
+        QCOMPARE(lists.run(words("add c.ex")).exitCode, 0);
+        QCOMPARE(lists.backups().size(), 1);
+#ifdef Q_OS_WIN
+        // The mail server reading the list keeps it from being replaced.
+        auto blocker = std::make_unique<FileHeldOpen>(lists.path(kMain));
+        QVERIFY(blocker->isOpen());
+        const QByteArray reason =
+            "another program holds it open (The process cannot access the file because it is "
+            "being used by another process)";
+#else
+        if (!setImmutable(lists.path(kMain), true))
+            QSKIP("the file system cannot make a file immutable (chattr +i)");
+        const QByteArray reason = "Operation not permitted";
+#endif
+        // More failures than backups are kept.
+        for (int k = 0; k < 11; ++k) {
+            const CliRun run = lists.run(words("sort main"));
+            QCOMPARE(run.exitCode, 1);
+            QCOMPARE(run.err, lists.messageAbout(QStringLiteral("Cannot save %1: "), kMain) +
+                                  reason + "\nNo list file was changed.\n");
+        }
+#ifdef Q_OS_WIN
+        blocker.reset();
+#else
+        QVERIFY(setImmutable(lists.path(kMain), false));
+#endif
+        QCOMPARE(lists.backups().size(), 1);
+        QCOMPARE(lists.read(kBackups + QLatin1Char('/') + lists.backups().constFirst()),
+                 QByteArray("a.ex\r\nb.ex\r\n"));
+        QCOMPARE(lists.run(words("sort main")).exitCode, 0);
+        QCOMPARE(lists.backups().size(), 2);
+        // The backup is no second name of the live file: writing the list in place leaves it.
+        QFile live(lists.path(kMain));
+        QVERIFY(live.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        live.write("x.ex\r\n");
+        live.close();
+        QCOMPARE(lists.read(kBackups + QLatin1Char('/') + lists.backups().constLast()),
+                 QByteArray("a.ex\r\nb.ex\r\nc.ex\r\n"));
+    }
+
+#ifdef Q_OS_WIN
+    // A reader that lets go after a moment is waited for; the save then goes through.
+    void aReaderThatLetsGoIsWaitedFor() {
+        Lists lists;
+        FileHeldOpen blocker(lists.path(kMain));
+        QVERIFY(blocker.isOpen());
+        QProcess process;
+        startCli(process, listFolders(lists.folder()) + words("add c.ex"));
+        QTimer::singleShot(300, [&blocker] { blocker.release(); });
+        QTRY_VERIFY_WITH_TIMEOUT(process.state() == QProcess::NotRunning, 20000);
+        const CliRun run = finishCli(process);
+        QCOMPARE(run.err, QByteArray());
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(lists.read(kMain), QByteArray("a.ex\r\nb.ex\r\nc.ex\r\n"));
+    }
+#endif
+
+    void aBackupThatCannotBeKeptFailsTheCommand() {
+        Lists lists;
+        lists.folder().write(kBackups, "a file where the folder should be");
+        const CliRun run = lists.run(words("add c.ex"));
+        QCOMPARE(run.exitCode, 1);
+        QCOMPARE(run.err,
+                 streamed(QStringLiteral("Cannot keep a backup of %1: the folder %2 cannot be "
+                                         "created. %1 was saved without a backup.\n")
+                              .arg(shown(lists.path(kMain)), shown(lists.path(kBackups)))));
+        QCOMPARE(lists.read(kMain), QByteArray("a.ex\r\nb.ex\r\nc.ex\r\n"));
+        QCOMPARE(lists.read(kAdded), QByteArray("c.ex\r\n"));
+    }
+
+    // Files beside the lists that only look like a killed save's leftovers are the
+    // administrator's, and stay; the program's own leftover goes.
+    void onlyTheProgramsLeftoversAreRemoved() {
+        Lists lists;
+        const QStringList kept{QStringLiteral("imail/.url-domain-bl.txt.backup"),
+                               QStringLiteral("imail/.url-domain-bl.txt.201612"),
+                               QStringLiteral("imail/.url-domain-bl.txt.quillmere-save-abc"),
+                               QStringLiteral("data/.url-domain-add.txt.XXXXXX")};
+        for (const QString& name : kept)
+            lists.folder().write(name, "mine\r\n");
+        const QString leftover =
+            QStringLiteral("imail/.url-domain-bl.txt.quillmere-save-0a1b2c3d4e5f");
+        lists.folder().write(leftover, "half\r\n");
+        QCOMPARE(lists.run(words("add c.ex")).exitCode, 0);
+        for (const QString& name : kept)
+            QVERIFY2(lists.read(name) == "mine\r\n", qPrintable(name));
+        QVERIFY(!lists.folder().exists(leftover));
+    }
+
+    // A lock file that holds no owner, as a power cut can leave, is taken over once it is a few
+    // seconds old; a fresh one is another writer's that has just made it.
+    void aLockFileWithoutOwner_data() {
+        QTest::addColumn<int>("age");
+        QTest::addColumn<int>("exitCode");
+        QTest::newRow("a minute old") << 60 << 0;
+        QTest::newRow("just made") << 0 << 1;
+    }
+    void aLockFileWithoutOwner() {
+        QFETCH(int, age);
+        QFETCH(int, exitCode);
+        Lists lists;
+        lists.folder().write(kLock, QByteArray());
+        QFile lock(lists.path(kLock));
+        QVERIFY(lock.open(QIODevice::ReadWrite));
+        QVERIFY(lock.setFileTime(QDateTime::currentDateTime().addSecs(-age),
+                                 QFileDevice::FileModificationTime));
+        lock.close();
+        const CliRun run = lists.run(words("--wait 0 add c.ex"));
+        QCOMPARE(run.exitCode, exitCode);
+        if (exitCode == 0) {
+            QCOMPARE(run.err, QByteArray());
+            QVERIFY(!lists.folder().exists(kLock));
+        } else {
+            QCOMPARE(run.err,
+                     lists.messageAbout(QStringLiteral("The lists are in use: %1 does not yet say "
+                                                       "by whom; gave up waiting after 0 "
+                                                       "seconds.\n"),
+                                        kLock));
+        }
+    }
+
+#ifdef Q_OS_UNIX
+    // No FIFO in the place of the lock file or the journal makes a command wait forever.
+    void specialFilesAreRefusedAtOnce_data() {
+        QTest::addColumn<QString>("fifo");
+        QTest::addColumn<QStringList>("command");
+        QTest::addColumn<QString>("error");
+        QTest::addColumn<bool>("saved");
+        QTest::newRow("lock file a FIFO")
+            << kLock << words("--wait 30 clear-added")
+            << QStringLiteral("Cannot lock the lists: %1 is not a regular file; remove it.\n")
+            << false;
+        QTest::newRow("journal a FIFO")
+            << kJournal << words("clear-added")
+            << QStringLiteral("The journal of hand edits %1 could not be written: it is not a "
+                              "regular file\n")
+            << true;
+    }
+    void specialFilesAreRefusedAtOnce() {
+        QFETCH(QString, fifo);
+        QFETCH(QStringList, command);
+        QFETCH(QString, error);
+        QFETCH(bool, saved);
+        Lists lists;
+        QByteArray many;
+        for (int i = 0; i < 5000; ++i)
+            many += "hand-" + QByteArray::number(i) + ".ex\r\n";
+        lists.folder().write(kAdded, many);
+        QCOMPARE(::mkfifo(QFile::encodeName(lists.path(fifo)).constData(), 0600), 0);
+        const CliRun run = lists.run(command);
+        QCOMPARE(run.exitCode, 1);
+        QCOMPARE(run.err, lists.messageAbout(error, fifo));
+        QCOMPARE(lists.read(kAdded), saved ? QByteArray() : many);
+    }
+
+    // A link is followed only where the administrator made it for a list: the Main list that is
+    // a link keeps being one, the journal and the backups are never what a link names.
+    void linksAreFollowedOnlyForTheLists() {
+        Lists lists;
+        lists.folder().write(QStringLiteral("shared/list.txt"), "a.ex\r\nb.ex\r\n");
+        QFile::remove(lists.path(kMain));
+        QVERIFY(QFile::link(QStringLiteral("../shared/list.txt"), lists.path(kMain)));
+        lists.folder().write(QStringLiteral("elsewhere.txt"), "not a journal\n");
+        QVERIFY(QFile::link(lists.path(QStringLiteral("elsewhere.txt")), lists.path(kJournal)));
+
+        const CliRun run = lists.run(words("add c.ex"));
+        QCOMPARE(run.err, lists.messageAbout(QStringLiteral("The journal of hand edits %1 could "
+                                                            "not be written: it is a symbolic "
+                                                            "link, not a regular file\n"),
+                                             kJournal));
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY(QFileInfo(lists.path(kMain)).isSymLink());
+        QCOMPARE(lists.read(QStringLiteral("shared/list.txt")),
+                 QByteArray("a.ex\r\nb.ex\r\nc.ex\r\n"));
+        QCOMPARE(lists.read(QStringLiteral("elsewhere.txt")), QByteArray("not a journal\n"));
+        const QString backup = kBackups + QLatin1Char('/') + lists.backups().constFirst();
+        QVERIFY(!QFileInfo(lists.path(backup)).isSymLink());
+        QCOMPARE(lists.read(backup), QByteArray("a.ex\r\nb.ex\r\n"));
+
+        // A link among the backups is none of them, and never becomes the Main list.
+        const QString planted = QStringLiteral("url-domain-bl-000009-20261208-051949.txt");
+        QVERIFY(QFile::link(lists.path(QStringLiteral("elsewhere.txt")),
+                            lists.path(kBackups + QLatin1Char('/') + planted)));
+        const CliRun restore = lists.run({QStringLiteral("restore"), planted});
+        QCOMPARE(restore.exitCode, 1);
+        QCOMPARE(restore.err, streamed(QStringLiteral("%1 is not a backup in %2\n")
+                                           .arg(planted, shown(lists.path(kBackups)))));
+        QCOMPARE(lists.read(QStringLiteral("shared/list.txt")),
+                 QByteArray("a.ex\r\nb.ex\r\nc.ex\r\n"));
+    }
+
+    // A journal line cut short by a full disk is taken back, and the reason is the system's.
+    void aJournalLineCutShortIsTakenBack() {
+        Lists lists;
+        const QByteArray earlier(1990, 'j');
+        lists.folder().write(kJournal, earlier + "\r\n");
+        const CliRun run = lists.run(words("add c.ex"), CliConditions{2010, {}, {}});
+        QCOMPARE(run.exitCode, 1);
+        QCOMPARE(run.err, lists.messageAbout(QStringLiteral("The journal of hand edits %1 could "
+                                                            "not be written: File too large\n"),
+                                             kJournal));
+        QCOMPARE(lists.read(kJournal), earlier + "\r\n");
+        QCOMPARE(lists.read(kMain), QByteArray("a.ex\r\nb.ex\r\nc.ex\r\n"));
+    }
+#endif
+};
+
+QTEST_GUILESS_MAIN(TestCliAroundTheSave)
+#include "tst_CliAroundTheSave.moc"
