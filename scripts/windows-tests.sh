@@ -19,7 +19,30 @@ if [ ! -x "$qt/bin/qt-cmake" ]; then
 fi
 cmake --preset windows > /dev/null
 cmake --build --preset windows
-status=0
-xvfb-run -a -s '-screen 0 1280x1024x24' ctest --preset windows "$@" || status=$?
-WINEPREFIX=$PWD/build/windows/wine wineserver -k 2> /dev/null || true
-exit "$status"
+
+# Two drives of the tests' own in the Wine prefix: F:, a small one that the full-disk tests fill
+# up (a tmpfs, which takes root to mount), and G:, another volume (in /dev/shm), where a backup
+# cannot be a hard link of the list.
+prefix=$PWD/build/windows/wine
+full=$PWD/build/windows/full-drive
+other=$(mktemp -d /dev/shm/quillmere-other-XXXXXX)
+cleanup() {
+    WINEPREFIX=$prefix wineserver -k 2> /dev/null || true
+    if mountpoint -q "$full"; then umount "$full"; fi
+    rm -rf "$other"
+}
+trap cleanup EXIT
+build/windows/wine-run.sh cmd /c exit > /dev/null 2>&1 || true
+mkdir -p "$full"
+if mountpoint -q "$full" || mount -t tmpfs -o size=512k quillmere-full-drive "$full" 2> /dev/null
+then
+    ln -sfn "$full" "$prefix/dosdevices/f:"
+    export QUILLMERE_TEST_FULL_DRIVE=F:
+else
+    echo "No full drive for the Windows full-disk tests (mounting a small tmpfs needs root): they" \
+         "are skipped."
+fi
+ln -sfn "$other" "$prefix/dosdevices/g:"
+export QUILLMERE_TEST_OTHER_DRIVE=G:
+
+xvfb-run -a -s '-screen 0 1280x1024x24' ctest --preset windows "$@"

@@ -1,22 +1,31 @@
 #include "cli/CliRunner.h"
+#include "fakes/FileIdentity.h"
 #include "fakes/OtherProgram.h"
 #include "fakes/TempFolder.h"
+#include "lists/NativeFile.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <memory>
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>
 #include <unistd.h>
+#else
+#include <aclapi.h>
+#include <sddl.h>
+#include <windows.h>
 #endif
 
 using quillmere::test::CliConditions;
 using quillmere::test::CliRun;
 using quillmere::test::FileHeldOpen;
+using quillmere::test::fileIdentity;
 using quillmere::test::finishCli;
 using quillmere::test::kAdded;
 using quillmere::test::kMain;
@@ -62,6 +71,45 @@ private:
     TempFolder m_folder;
 };
 
+#ifdef Q_OS_WIN
+std::wstring windowsPath(const QString& path) {
+    return QDir::toNativeSeparators(path).toStdWString();
+}
+
+// The file's access list in the security descriptor language, or empty.
+QString accessList(const QString& path) {
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (GetNamedSecurityInfoW(windowsPath(path).c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION,
+                              nullptr, nullptr, nullptr, nullptr, &descriptor) != ERROR_SUCCESS)
+        return QString();
+    wchar_t* text = nullptr;
+    ConvertSecurityDescriptorToStringSecurityDescriptorW(descriptor, SDDL_REVISION_1,
+                                                         DACL_SECURITY_INFORMATION, &text, nullptr);
+    const QString list = text ? QString::fromWCharArray(text) : QString();
+    LocalFree(text);
+    LocalFree(descriptor);
+    return list;
+}
+
+bool setAccessList(const QString& path, const wchar_t* list) {
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(list, SDDL_REVISION_1, &descriptor,
+                                                              nullptr))
+        return false;
+    BOOL present = FALSE;
+    BOOL defaulted = FALSE;
+    PACL acl = nullptr;
+    GetSecurityDescriptorDacl(descriptor, &present, &acl, &defaulted);
+    std::wstring name = windowsPath(path);
+    const bool set =
+        SetNamedSecurityInfoW(name.data(), SE_FILE_OBJECT,
+                              DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
+                              nullptr, nullptr, acl, nullptr) == ERROR_SUCCESS;
+    LocalFree(descriptor);
+    return set;
+}
+#endif
+
 #ifdef Q_OS_UNIX
 // Nothing, root included, may rename over an immutable file: a save that fails as its files take
 // their places. False where the file system has no such flag.
@@ -86,8 +134,8 @@ private Q_SLOTS:
         auto blocker = std::make_unique<FileHeldOpen>(lists.path(kMain));
         QVERIFY(blocker->isOpen());
         const QByteArray reason =
-            "another program holds it open (The process cannot access the file because it is "
-            "being used by another process)";
+            streamed(QStringLiteral("another program holds it open (%1)")
+                         .arg(quillmere::systemErrorText(ERROR_SHARING_VIOLATION)));
 #else
         if (!setImmutable(lists.path(kMain), true))
             QSKIP("the file system cannot make a file immutable (chattr +i)");
@@ -133,6 +181,72 @@ private Q_SLOTS:
         QCOMPARE(run.err, QByteArray());
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(lists.read(kMain), QByteArray("a.ex\r\nb.ex\r\nc.ex\r\n"));
+    }
+#endif
+
+    // A backup costs no copy where the data folder is on the list's volume: it is the replaced
+    // file itself under a second name. On another volume (or a FAT drive, a share) it is a copy.
+    void backupsAreLinksWhereTheVolumeAllows_data() {
+        QTest::addColumn<bool>("otherVolume");
+        QTest::newRow("data folder on the list's volume: a hard link") << false;
+        QTest::newRow("data folder on another volume: a copy") << true;
+    }
+    void backupsAreLinksWhereTheVolumeAllows() {
+        QFETCH(bool, otherVolume);
+        Lists lists;
+        QString data = lists.path(QStringLiteral("data"));
+        std::unique_ptr<QTemporaryDir> elsewhere;
+        if (otherVolume) {
+#ifdef Q_OS_WIN
+            const QString volume = qEnvironmentVariable("QUILLMERE_TEST_OTHER_DRIVE");
+#else
+            const QString volume = QStringLiteral("/dev/shm");
+#endif
+            if (volume.isEmpty() || !QFileInfo(volume + QLatin1Char('/')).isDir())
+                QSKIP("no second volume to put the data folder on");
+            elsewhere = std::make_unique<QTemporaryDir>(volume + QStringLiteral("/data-XXXXXX"));
+            data = elsewhere->path();
+            if (fileIdentity(data).split(':').constFirst() ==
+                fileIdentity(lists.path(QStringLiteral("imail"))).split(':').constFirst())
+                QSKIP("the second volume is the list's own here");
+        }
+        const QByteArray before = fileIdentity(lists.path(kMain));
+        const CliRun run =
+            runCli({QStringLiteral("--imail-root"), lists.path(QStringLiteral("imail")),
+                    QStringLiteral("--data"), data, QStringLiteral("add"), QStringLiteral("c.ex")});
+        QCOMPARE(run.err, QByteArray());
+        QCOMPARE(run.exitCode, 0);
+        const QStringList kept = QDir(data + QStringLiteral("/backups")).entryList(QDir::Files);
+        QCOMPARE(kept.size(), 1);
+        const QString backup = data + QStringLiteral("/backups/") + kept.constFirst();
+        QFile file(backup);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), QByteArray("a.ex\r\nb.ex\r\n"));
+        QCOMPARE(fileIdentity(backup) == before, !otherVolume);
+    }
+
+#ifdef Q_OS_WIN
+    // The new list keeps what the replaced one had: its attributes and its access list, so that
+    // the mail server's account can still read a list an administrator saved.
+    void aSavedListKeepsItsAttributesAndAccessList() {
+        Lists lists;
+        const std::wstring main = windowsPath(lists.path(kMain));
+        const DWORD kept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+        QVERIFY(SetFileAttributesW(main.c_str(), kept));
+        const wchar_t* list = L"D:P(A;;FA;;;SY)(A;;FA;;;BA)(A;;FR;;;WD)";
+        const bool listKeptHere = setAccessList(lists.path(kMain), list) &&
+                                  accessList(lists.path(kMain)) == QString::fromWCharArray(list);
+        const QString before = accessList(lists.path(kMain));
+
+        const CliRun run = lists.run(words("add c.ex"));
+        QCOMPARE(run.err, QByteArray());
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(lists.read(kMain), QByteArray("a.ex\r\nb.ex\r\nc.ex\r\n"));
+        QCOMPARE(GetFileAttributesW(main.c_str()) & kept, kept);
+        if (!listKeptHere)
+            QSKIP("this file system keeps no access list of a file's own (Wine on a Linux file "
+                  "system); the attributes were checked");
+        QCOMPARE(accessList(lists.path(kMain)), before);
     }
 #endif
 

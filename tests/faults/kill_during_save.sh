@@ -31,11 +31,21 @@ fresh() {
     cp "$work/removed.txt" "$1/data/url-domain-rem.txt"
 }
 
+# A folder as the tool takes it: under Wine, on the drive Z: that holds the Linux root.
+native() {
+    if [ -n "${QUILLMERE_CLI_RUNNER:-}" ]; then
+        local path=${1//\//\\}
+        echo "Z:$path"
+    else
+        echo "$1"
+    fi
+}
+
 run() { # folder, then the command
     local folder=$1
     shift
-    ${QUILLMERE_CLI_RUNNER:+"$QUILLMERE_CLI_RUNNER"} "$cli" --imail-root "$folder/imail" \
-        --data "$folder/data" --wait 60 "$@"
+    ${QUILLMERE_CLI_RUNNER:+"$QUILLMERE_CLI_RUNNER"} "$cli" --imail-root "$(native "$folder/imail")" \
+        --data "$(native "$folder/data")" --wait 60 "$@"
 }
 
 digest() { # the three files' digests, one line
@@ -43,7 +53,7 @@ digest() { # the three files' digests, one line
         cut -d' ' -f1 | tr '\n' ' ')
 }
 
-commands=("merge $work/factory.txt" "sort main" "add new-1.example new-2.example"
+commands=("merge $(native "$work/factory.txt")" "sort main" "add new-1.example new-2.example"
           "remove domain-00000004.example")
 declare -A after seconds
 before=$(fresh "$work/reference" && digest "$work/reference")
