@@ -53,9 +53,8 @@ private:
 // access list (the security descriptor's DACL).
 void takeOverProtection(const QString& replacedPath, NativeFile& file);
 
-// Puts a written file in the target's place in one step. On Windows an existing target is
-// replaced with ReplaceFileW, which keeps its security descriptor and attributes. An empty
-// string, or the system's reason.
+// Puts a written file in the target's place in one step, a rename, so that a reader always finds
+// either the old file or the new one. An empty string, or the system's reason.
 QString replaceWith(const QString& temporary, const QString& target);
 
 // On Windows a file that another program holds open without sharing its deletion (the mail

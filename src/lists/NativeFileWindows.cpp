@@ -12,7 +12,7 @@ namespace quillmere {
 
 namespace {
 
-// The Windows calls take absolute paths with backslashes (ReplaceFileW refuses relative ones).
+// The Windows calls take absolute paths with backslashes; some refuse relative ones.
 std::wstring windowsPath(const QString& path) {
     return QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()).toStdWString();
 }
@@ -142,8 +142,16 @@ qint64 NativeFile::size() {
 bool NativeFile::truncate(qint64 size) {
     FILE_END_OF_FILE_INFO end{};
     end.EndOfFile.QuadPart = size;
-    return SetFileInformationByHandle(asHandle(m_handle), FileEndOfFileInfo, &end, sizeof end) ||
-           fail();
+    // A file opened for appending may not be cut; a second handle to it, for writing, may.
+    const HANDLE writer =
+        ReOpenFile(asHandle(m_handle), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, 0);
+    const HANDLE handle = writer != INVALID_HANDLE_VALUE ? writer : asHandle(m_handle);
+    const bool cut = SetFileInformationByHandle(handle, FileEndOfFileInfo, &end, sizeof end);
+    if (!cut)
+        fail();
+    if (writer != INVALID_HANDLE_VALUE)
+        CloseHandle(writer);
+    return cut;
 }
 
 bool NativeFile::syncToDisk() {
@@ -157,8 +165,7 @@ bool NativeFile::close() {
 }
 
 void takeOverProtection(const QString& replacedPath, NativeFile& file) {
-    // ReplaceFileW keeps these where the file system lets it; taking them over here as well keeps
-    // them where it cannot (some shares) and for a list that did not exist when the file was made.
+    // A plain rename would leave the new file what the folder gives every new file.
     const std::wstring old = windowsPath(replacedPath);
     const DWORD attributes = GetFileAttributesW(old.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES)
@@ -188,15 +195,12 @@ void takeOverProtection(const QString& replacedPath, NativeFile& file) {
 }
 
 QString replaceWith(const QString& temporary, const QString& target) {
-    const std::wstring from = windowsPath(temporary);
-    const std::wstring to = windowsPath(target);
-    if (GetFileAttributesW(to.c_str()) == INVALID_FILE_ATTRIBUTES) {
-        if (!MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH))
-            return lastErrorText();
-        return QString();
-    }
-    if (!ReplaceFileW(to.c_str(), from.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
-                      nullptr))
+    // One rename, never a moment without the list. ReplaceFileW is no such step (under Wine it
+    // moves the old file aside first, and a reader then finds none: the mail server, or another
+    // command that was told the blacklist does not exist). The new file already carries the old
+    // one's attributes and access list (takeOverProtection), which a rename keeps.
+    if (!MoveFileExW(windowsPath(temporary).c_str(), windowsPath(target).c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         return lastErrorText();
     return QString();
 }

@@ -310,12 +310,30 @@ private Q_SLOTS:
         QTest::newRow("standard output")
             << words("show main") << true
             << QStringLiteral("Cannot write to standard output: No space left on device\n");
+        // Only the Main list is saved, elsewhere; its journal line cannot be added.
+        QTest::newRow("the journal")
+            << words("sort main") << false
+            << QStringLiteral("The journal of hand edits %1\\data\\url-domain-log.txt could not "
+                              "be written: %2\n");
     }
     void fullDriveOnWindows() {
         QFETCH(QStringList, command);
         QFETCH(bool, outputThere);
         QFETCH(QString, error);
-        const FullDrive drive;
+        FullDrive drive(FullDrive::Fill::Later);
+        // A journal that fills its last block of the drive, so a new line needs another.
+        const QByteArray journal = "2026-12-08T05:19:49Z\tadmin\thost\twindow\tadd\t" +
+                                   QByteArray(4096 - 48, 'a') + ".ex\r\n";
+        QFile earlier(drive.folder() + QStringLiteral("/data/url-domain-log.txt"));
+        // A file in the backups' place: a backup that failed part-way would free room again.
+        QFile backups(drive.folder() + QStringLiteral("/data/backups"));
+        if (!drive.folder().isEmpty() && earlier.open(QIODevice::WriteOnly) &&
+            backups.open(QIODevice::WriteOnly)) {
+            earlier.write(journal);
+            earlier.close();
+            backups.close();
+        }
+        drive.fill();
         if (drive.folder().isEmpty())
             QSKIP(qPrintable(drive.why()));
         TempFolder folder;
@@ -331,9 +349,23 @@ private Q_SLOTS:
                 -1, {}, outputThere ? drive.folder() + QStringLiteral("/out") : QString()});
         QCOMPARE(run.exitCode, 1);
         const QString diskFull = quillmere::systemErrorText(ERROR_DISK_FULL);
-        QCOMPARE(QString::fromLocal8Bit(run.err),
-                 error.arg(QDir::toNativeSeparators(drive.folder()), diskFull));
-        QCOMPARE(folder.read(kMain), main);
+        const QString expected = error.contains(QLatin1Char('%'))
+                                     ? error.arg(QDir::toNativeSeparators(drive.folder()), diskFull)
+                                     : error;
+        if (command.constFirst() == QLatin1String("sort")) {
+            const QString mainPath = QDir::toNativeSeparators(folder.filePath(kMain));
+            QCOMPARE(QString::fromLocal8Bit(run.err),
+                     QStringLiteral("Cannot keep a backup of %1: the folder %2 cannot be created. "
+                                    "%1 was saved without a backup.\n")
+                             .arg(mainPath, QDir::toNativeSeparators(backups.fileName())) +
+                         expected);
+        } else {
+            QCOMPARE(QString::fromLocal8Bit(run.err), expected);
+            QCOMPARE(folder.read(kMain), main);
+        }
+        // No torn line is left in the journal.
+        QVERIFY(earlier.open(QIODevice::ReadOnly));
+        QCOMPARE(earlier.readAll(), journal);
     }
 #endif
 

@@ -6,7 +6,7 @@
 
 namespace quillmere::test {
 
-FullDrive::FullDrive() {
+FullDrive::FullDrive(Fill when) {
     const QString drive = qEnvironmentVariable("QUILLMERE_TEST_FULL_DRIVE");
     if (drive.isEmpty()) {
         m_why = QStringLiteral("no small drive to fill: QUILLMERE_TEST_FULL_DRIVE is not set");
@@ -19,9 +19,16 @@ FullDrive::FullDrive() {
         return;
     }
     m_filler = drive + QStringLiteral("/filler-") + name;
+    m_folder = folder;
+    if (when == Fill::Now)
+        fill();
+}
+
+void FullDrive::fill() {
     QFile filler(m_filler);
-    if (!filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        m_why = QStringLiteral("cannot fill %1: %2").arg(drive, filler.errorString());
+    if (m_folder.isEmpty() || !filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        m_why = QStringLiteral("cannot fill the drive: %1").arg(filler.errorString());
+        m_folder.clear();
         return;
     }
     const QByteArray block(4096, 'x');
@@ -30,7 +37,6 @@ FullDrive::FullDrive() {
     // What a write of less than a block still finds room for.
     while (filler.write("x", 1) == 1) {
     }
-    m_folder = folder;
 }
 
 FullDrive::~FullDrive() {

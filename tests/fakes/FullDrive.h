@@ -6,11 +6,14 @@ namespace quillmere::test {
 
 // A folder on a drive with no room left, for the faults of a full disk on Windows, where the
 // tool cannot be given a file-size limit as on Linux. QUILLMERE_TEST_FULL_DRIVE names a small
-// drive of the tests' own (scripts/windows-tests.sh maps one under Wine); the folder is made and
-// the rest of the drive filled up. The folder and the filler go when this does.
+// drive of the tests' own (scripts/windows-tests.sh maps one under Wine); the folder is made,
+// and the rest of the drive filled up by fill(), at once unless the test asks to put files there
+// first. The folder and the filler go when this does.
 class FullDrive final {
 public:
-    FullDrive();
+    enum class Fill { Now, Later };
+    explicit FullDrive(Fill when = Fill::Now);
+    void fill();
     ~FullDrive();
     FullDrive(const FullDrive&) = delete;
     FullDrive& operator=(const FullDrive&) = delete;
