@@ -110,10 +110,18 @@ ReadResult readFileBytes(const QString& path) {
     if (size > 0) {
         resizeForReading(*bytes, static_cast<std::size_t>(size));
         const qint64 got = file.read(bytes->data(), size);
-        if (got != size)
+        if (got < 0)
             return {
                 std::nullopt,
                 QStringLiteral("Cannot read %1: %2").arg(displayPath(path), file.errorString())};
+        // Cut short without an error: the file shrank while it was read, or (a virtual file)
+        // reports more than it holds. QFile has no reason to give then.
+        if (got != size)
+            return {std::nullopt,
+                    QStringLiteral("Cannot read %1: only %2 of its %3 bytes could be read")
+                        .arg(displayPath(path))
+                        .arg(got)
+                        .arg(size)};
     } else {
         // Regular files that report no size (as some virtual file systems do) are read to
         // their end.
