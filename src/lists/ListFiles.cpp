@@ -14,7 +14,7 @@ namespace quillmere {
 
 namespace {
 QString inFolder(const QString& folder, const char* name) {
-    return folder + QLatin1Char('/') + QLatin1String(name);
+    return pathInFolder(folder, QLatin1String(name));
 }
 
 const char* notAFileReason(std::filesystem::file_type type) {
@@ -34,6 +34,14 @@ const char* notAFileReason(std::filesystem::file_type type) {
     }
 }
 } // namespace
+
+QString pathInFolder(const QString& folder, const QString& name) {
+    // A folder that ends in a separator already (a root: "/", "C:\\") takes none more; a
+    // backslash separates only on Windows, where fromNativeSeparators makes it a slash.
+    if (QDir::fromNativeSeparators(folder).endsWith(QLatin1Char('/')))
+        return folder + name;
+    return folder + QLatin1Char('/') + name;
+}
 
 QString mainListPath(const QString& imailPath) {
     return inFolder(imailPath, "url-domain-bl.txt");
