@@ -1027,6 +1027,52 @@ private Q_SLOTS:
         QVERIFY(!h.button("CommandRemRemoved")->isEnabled());
     }
 
+    // Each row: the tab, its list and button, and how the button is pressed. The button disables
+    // itself; the focus goes back to its list, as after a click there, and not on down the chain
+    // to "clear" (whose question Enter would answer Yes) or to the Removed tab's "sort". Enter
+    // in the list then changes nothing: no entry is selected.
+    void removeAndReactivateLeaveTheFocusInTheirList_data() {
+        QTest::addColumn<int>("tab");
+        QTest::addColumn<QByteArray>("list");
+        QTest::addColumn<QByteArray>("button");
+        QTest::addColumn<QByteArray>("press");
+        for (const char* press : {"click", "Space", "Enter"}) {
+            QTest::addRow("remove on the Added tab, %s", press)
+                << 1 << QByteArray("List2") << QByteArray("CommandRemAdded") << QByteArray(press);
+            QTest::addRow("re-activate, %s", press)
+                << 2 << QByteArray("List3") << QByteArray("CommandRemRemoved") << QByteArray(press);
+        }
+    }
+    void removeAndReactivateLeaveTheFocusInTheirList() {
+        QFETCH(int, tab);
+        QFETCH(QByteArray, list);
+        QFETCH(QByteArray, button);
+        QFETCH(QByteArray, press);
+        const QStringList entries{QStringLiteral("n.ex"), QStringLiteral("m.ex"),
+                                  QStringLiteral("b.ex")};
+        Harness h({QStringLiteral("a.ex")}, entries, entries);
+        QVERIFY(h.open());
+        h.showTab(tab);
+        h.clickRow(list.constData(), 0);
+        QPushButton* pressed = h.button(button.constData());
+        if (press == "click") {
+            h.press(button.constData());
+        } else {
+            QTest::keyClick(h.list(list.constData()), Qt::Key_Tab);
+            QCOMPARE(QApplication::focusWidget(), pressed);
+            QTest::keyClick(pressed, press == "Space" ? Qt::Key_Space : Qt::Key_Return);
+        }
+        const QStringList left{QStringLiteral("m.ex"), QStringLiteral("b.ex")};
+        QCOMPARE(h.rows(list.constData()), left);
+        QVERIFY(!pressed->isEnabled());
+        QCOMPARE(QApplication::focusWidget(), h.list(list.constData()));
+
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCOMPARE(h.rows(list.constData()), left);
+        QCOMPARE(h.prompter.shown().size(), 0);
+        QCOMPARE(h.selected(list.constData()), -1);
+    }
+
     void clearAsksFirst() {
         Harness h({QStringLiteral("a.ex")}, {QStringLiteral("a.ex")}, {});
         QVERIFY(h.open());
