@@ -48,7 +48,7 @@ QString journalError(const QString& path, const QString& reason) {
 } // namespace
 
 QString journalPath(const QString& dataPath) {
-    return dataPath + QLatin1Char('/') + QStringLiteral("url-domain-log.txt");
+    return pathInFolder(dataPath, QStringLiteral("url-domain-log.txt"));
 }
 
 QString appendToJournal(const QString& dataPath, const std::vector<Edit>& edits,

@@ -14,7 +14,7 @@ namespace quillmere {
 
 namespace {
 QString inFolder(const QString& folder, const char* name) {
-    return folder + QLatin1Char('/') + QLatin1String(name);
+    return pathInFolder(folder, QLatin1String(name));
 }
 
 const char* notAFileReason(std::filesystem::file_type type) {
@@ -34,6 +34,14 @@ const char* notAFileReason(std::filesystem::file_type type) {
     }
 }
 } // namespace
+
+QString pathInFolder(const QString& folder, const QString& name) {
+    // A folder that ends in a separator already (a root: "/", "C:\\") takes none more; a
+    // backslash separates only on Windows, where fromNativeSeparators makes it a slash.
+    if (QDir::fromNativeSeparators(folder).endsWith(QLatin1Char('/')))
+        return folder + name;
+    return folder + QLatin1Char('/') + name;
+}
 
 QString mainListPath(const QString& imailPath) {
     return inFolder(imailPath, "url-domain-bl.txt");
@@ -110,10 +118,18 @@ ReadResult readFileBytes(const QString& path) {
     if (size > 0) {
         resizeForReading(*bytes, static_cast<std::size_t>(size));
         const qint64 got = file.read(bytes->data(), size);
-        if (got != size)
+        if (got < 0)
             return {
                 std::nullopt,
                 QStringLiteral("Cannot read %1: %2").arg(displayPath(path), file.errorString())};
+        // Cut short without an error: the file shrank while it was read, or (a virtual file)
+        // reports more than it holds. QFile has no reason to give then.
+        if (got != size)
+            return {std::nullopt,
+                    QStringLiteral("Cannot read %1: only %2 of its %3 bytes could be read")
+                        .arg(displayPath(path))
+                        .arg(got)
+                        .arg(size)};
     } else {
         // Regular files that report no size (as some virtual file systems do) are read to
         // their end.

@@ -8,8 +8,12 @@
 
 namespace quillmere {
 
-// The three files a folder setting points at. A file's path is its folder, a separator and its
-// name; an empty folder therefore names the file in the root folder.
+// A file's path is its folder, a separator and its name, but one separator only: a folder that
+// ends in one (a root, "C:\\", as the folder chooser answers it) takes no other. An empty folder
+// therefore names the file in the root folder.
+QString pathInFolder(const QString& folder, const QString& name);
+
+// The three files a folder setting points at.
 QString mainListPath(const QString& imailPath);
 QString addedListPath(const QString& dataPath);
 QString removedListPath(const QString& dataPath);

@@ -51,7 +51,7 @@ bool olderThan(const QString& a, const QString& b) {
 } // namespace
 
 MainListBackups::MainListBackups(const QString& dataPath)
-    : m_folder(dataPath + QStringLiteral("/backups")) {}
+    : m_folder(pathInFolder(dataPath, QStringLiteral("backups"))) {}
 
 MainListBackups::Kept MainListBackups::keep(const QString& mainPath, const QDateTime& when) {
     if (QFileInfo(m_folder).isSymLink() || !QDir().mkpath(m_folder))

@@ -364,7 +364,7 @@ void MainWindow::commandRemAddedClicked() {
     if (!m_lists.removeFromAdded(selectedRow(ListId::Added)))
         return;
     showCount(ListId::Added);
-    m_commandRemAdded->setEnabled(false);
+    disableButton(m_commandRemAdded, view(ListId::Added));
     changeStatus();
 }
 
@@ -372,7 +372,7 @@ void MainWindow::commandRemRemovedClicked() {
     if (!m_lists.reactivate(selectedRow(ListId::Removed)))
         return;
     showCount(ListId::Removed);
-    m_commandRemRemoved->setEnabled(false);
+    disableButton(m_commandRemRemoved, view(ListId::Removed));
     changeStatus();
 }
 
@@ -455,12 +455,22 @@ void MainWindow::findBoxKeyReleased(int key) {
 }
 
 void MainWindow::findBoxTextChanged(const QString& text) {
-    // "add" disables itself by emptying the find box. Disabled with the focus, it would pass the
-    // focus on down the chain into the Main list, where the next domain typed would select an
-    // entry by type-ahead for Enter to remove: the focus goes back to the find box instead.
-    if (text.isEmpty() && m_commandAdd->hasFocus())
-        m_text1->setFocus(Qt::OtherFocusReason);
-    m_commandAdd->setEnabled(!text.isEmpty());
+    // "add" disables itself by emptying the find box. Passed on down the chain, the focus would
+    // land in the Main list, where the next domain typed would select an entry by type-ahead for
+    // Enter to remove: it goes back to the find box instead.
+    if (text.isEmpty())
+        disableButton(m_commandAdd, m_text1);
+    else
+        m_commandAdd->setEnabled(true);
+}
+
+void MainWindow::disableButton(QPushButton* button, QWidget* focusTarget) {
+    // A disabled button that has the focus passes it on down the chain, to whatever control comes
+    // next: the Added tab's "remove" to "clear", whose question Enter answers Yes, "re-activate"
+    // to "sort".
+    if (button->hasFocus())
+        focusTarget->setFocus(Qt::OtherFocusReason);
+    button->setEnabled(false);
 }
 
 void MainWindow::findBoxGotFocus() {

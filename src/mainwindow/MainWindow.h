@@ -97,6 +97,8 @@ private:
     void selectMainRow(std::size_t row);
     void clearMainSelection();
     void setDefaultButton(QPushButton* button);
+    // Disables a button; when it has the focus, the focus goes to the control given first.
+    void disableButton(QPushButton* button, QWidget* focusTarget);
     QListView* view(ListId list) const { return m_views[static_cast<std::size_t>(list)]; }
 
     Module1& m_module;

@@ -10,6 +10,14 @@ namespace quillmere {
 
 namespace {
 
+// Lines end as the platform's text files do: Notepad of older Windows shows a file of LF line ends
+// as one line. Either ending reads.
+#ifdef Q_OS_WIN
+constexpr QLatin1StringView kLineEnd("\r\n");
+#else
+constexpr QLatin1StringView kLineEnd("\n");
+#endif
+
 // A path of key names separated by backslashes or slashes, in QSettings' form.
 QString keyPath(const QString& path) {
     QStringList parts = path.split(QRegularExpression(QStringLiteral("[\\\\/]")));
@@ -149,12 +157,12 @@ bool writeLiteralIni(const QSettings::SettingsMap& keys, QByteArray& bytes) {
     QString text;
     for (auto section = sections.cbegin(); section != sections.cend(); ++section) {
         if (!text.isEmpty())
-            text += QLatin1Char('\n');
+            text += kLineEnd;
         text += QLatin1Char('[') +
                 QString(section.key()).replace(QLatin1Char('/'), QLatin1Char('\\')) +
-                QStringLiteral("]\n");
+                QLatin1Char(']') + kLineEnd;
         for (const QString& line : section.value())
-            text += line + QLatin1Char('\n');
+            text += line + kLineEnd;
     }
     bytes = text.toUtf8();
     return true;

@@ -15,10 +15,11 @@ namespace quillmere {
 //
 // A value is everything after the first "=", exactly: no quoting, no escapes, no lists, so a
 // path reads back as it was typed. QSettings' own INI format would read "C:\Imail" as "C:mail"
-// and "/mnt/a,b" as a list. Files are written with one section per key. The form earlier
-// versions wrote, a section naming the first part of the path and names holding the rest
-// ("[HKEY_LOCAL_MACHINE]" with "SOFTWARE\...\imailPath=..."), still reads as the values they
-// stored: in those lines quotes around a value and doubled backslashes are undone.
+// and "/mnt/a,b" as a list. Files are written with one section per key, their lines ending in
+// CR LF on Windows and LF elsewhere; either reads. The form earlier versions wrote, a section
+// naming the first part of the path and names holding the rest ("[HKEY_LOCAL_MACHINE]" with
+// "SOFTWARE\...\imailPath=..."), still reads as the values they stored: in those lines quotes
+// around a value and doubled backslashes are undone.
 
 // The keys of a file in QSettings' form ("HKEY_LOCAL_MACHINE/SOFTWARE/.../imailPath"). False,
 // with the reason naming the line, for a line that is neither a section, a name=value line in a

@@ -4,8 +4,12 @@
 
 namespace quillmere {
 
-// The Windows registry. Full names start with the hive, as in "HKEY_LOCAL_MACHINE\SOFTWARE\...".
-// Values are read and written in the 32-bit view, where the installer and Imail keep theirs.
+// The Windows registry, through its own functions. Full names start with the hive, as in
+// "HKEY_LOCAL_MACHINE\SOFTWARE\...". Values are read and written in the 32-bit view, where the
+// installer and Imail keep theirs. A value is written as the REG_SZ string it is, exactly
+// (QSettings would store one that begins with "@" with a second one, for its own types); REG_SZ and
+// REG_EXPAND_SZ values read as stored, REG_DWORD ones as their decimal number, and any other type
+// as a value that cannot be read.
 class WindowsRegistry final : public Registry {
 public:
     std::optional<QString> read(const QString& fullName) override;

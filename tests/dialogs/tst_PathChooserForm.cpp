@@ -2,6 +2,10 @@
 #include "fakes/FakeDrives.h"
 #include "fakes/FakePrompter.h"
 #include "fakes/TempFolder.h"
+#ifdef Q_OS_WIN
+#include "fakes/WineDrive.h"
+#include "platform/SystemDrives.h"
+#endif
 
 #include <QDir>
 #include <QTest>
@@ -283,6 +287,92 @@ private Q_SLOTS:
         QCOMPARE(chooser.selectedDrive(), machine.drives.list().size() - 1);
         QCOMPARE(chooser.folderEntries().constFirst().path, mount);
     }
+
+#ifdef Q_OS_WIN
+    // Each row: a start folder as the Options dialog hands it over (below the test's folder, on
+    // C:), the path the directory list shows from the drive's root down, and what OK answers. The
+    // machine's own drives: a drive's root ends in its backslash, C:\, and nowhere else.
+    void realDrivesAndTheirRoots_data() {
+        QTest::addColumn<QString>("start");
+        QTest::addColumn<QString>("answer");
+        QTest::newRow("the root of C:") << QStringLiteral("C:\\") << QStringLiteral("C:\\");
+        QTest::newRow("the root, slash") << QStringLiteral("C:/") << QStringLiteral("C:\\");
+        QTest::newRow("a folder") << QStringLiteral("{test}\\one\\two")
+                                  << QStringLiteral("{test}\\one\\two");
+        QTest::newRow("lower-case letter, slashes, a closing one")
+            << QStringLiteral("{test lower}/one/two/") << QStringLiteral("{test}\\one\\two");
+        QTest::newRow("dot dot") << QStringLiteral("{test}\\one\\two\\..")
+                                 << QStringLiteral("{test}\\one");
+    }
+    void realDrivesAndTheirRoots() {
+        QFETCH(QString, start);
+        QFETCH(QString, answer);
+        TempFolder folder;
+        folder.subfolder(QStringLiteral("one/two"));
+        const QString test = native(folder.path());
+        QVERIFY2(test.startsWith(QLatin1String("C:\\")), qPrintable(test));
+        const auto filled = [&test](QString text) {
+            return text.replace(QLatin1String("{test lower}"), QStringLiteral("c") + test.mid(1))
+                .replace(QLatin1String("{test}"), test);
+        };
+        SystemDrives drives;
+        FakePrompter prompter;
+        Module1 module;
+        module.chosenPath = filled(start);
+        PathChooserForm chooser(module, drives, prompter);
+        chooser.initData();
+
+        QCOMPARE(chooser.drives().value(chooser.selectedDrive()).root, QStringLiteral("C:/"));
+        const QString shown = filled(answer);
+        QStringList path;
+        for (const auto& entry : chooser.folderEntries().mid(0, chooser.currentEntry() + 1))
+            path << entry.label;
+        QCOMPARE(path, QStringList{QStringLiteral("C:\\")} +
+                           shown.mid(3).split(QLatin1Char('\\'), Qt::SkipEmptyParts));
+        chooser.ok();
+        QCOMPARE(module.chosenPath, shown);
+        QCOMPARE(prompter.log(), QStringList());
+    }
+
+    // The drive rule on the machine's own drive letters, typed by GetDriveTypeA: a CD-ROM drive
+    // warns and stays, a fixed one is followed to its root, and C: gets its folder back.
+    void realDrivesFollowTheRule() {
+        TempFolder folder;
+        const QString start = folder.subfolder(QStringLiteral("start"));
+        const test::WineDrive disc(QChar(u'Q'), DriveCdRom,
+                                   folder.subfolder(QStringLiteral("disc")));
+        const test::WineDrive fixed(QChar(u'R'), DriveFixed,
+                                    folder.subfolder(QStringLiteral("fixed")));
+        if (!disc.unavailable().isEmpty() || !fixed.unavailable().isEmpty())
+            QSKIP(qPrintable(disc.unavailable() + fixed.unavailable()));
+        SystemDrives drives;
+        FakePrompter prompter;
+        Module1 module;
+        module.chosenPath = native(start);
+        PathChooserForm chooser(module, drives, prompter);
+        chooser.initData();
+        module.checkDriveType = true;
+        const auto indexOf = [&chooser](const QString& root) {
+            for (int i = 0; i < chooser.drives().size(); ++i) {
+                if (chooser.drives().at(i).root == root)
+                    return i;
+            }
+            return -1;
+        };
+
+        chooser.changeDrive(indexOf(QStringLiteral("Q:/")));
+        QCOMPARE(prompter.log(), QStringList{cdRom});
+        QCOMPARE(chooser.currentFolder(), QDir::cleanPath(start));
+        chooser.changeDrive(indexOf(QStringLiteral("R:/")));
+        QCOMPARE(chooser.currentFolder(), QStringLiteral("R:/"));
+        chooser.ok();
+        QCOMPARE(module.chosenPath, QStringLiteral("R:\\"));
+        chooser.changeDrive(indexOf(QStringLiteral("C:/")));
+        chooser.ok();
+        QCOMPARE(module.chosenPath, native(start));
+        QCOMPARE(prompter.log(), QStringList{cdRom});
+    }
+#endif
 
     void cancelAnswersNothing() {
         Machine machine;

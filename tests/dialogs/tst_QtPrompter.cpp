@@ -7,6 +7,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
+#include <QDeadlineTimer>
 #include <QDialog>
 #include <QFileDialog>
 #include <QFileSystemModel>
@@ -18,6 +19,10 @@
 #include <QTimer>
 #include <algorithm>
 #include <functional>
+#include <optional>
+#ifdef Q_OS_WIN
+#include "NativeOpenDialog.h"
+#endif
 
 using namespace quillmere;
 using namespace quillmere::test;
@@ -34,42 +39,94 @@ void whenModalShown(const std::function<void(QDialog*)>& user) {
     });
 }
 
-// What the user sees of the dialog: the filter choices as the list of file types shows them,
-// the one chosen, and the patterns of each choice, as the file list applies them.
+// What the user sees of the open dialog: the file types as its list shows them, the one chosen,
+// the name in its file name box, and for each type the files the dialog lists.
 struct FileDialogState {
+    bool shown = false;
     QString title;
-    QString folder;
-    QStringList filters;
-    QString selectedFilter;
-    QList<QStringList> patterns;
+    QStringList fileTypes;
+    QString selectedType;
     QString fileName;
+    std::optional<QList<QStringList>> listedPerType;
 };
 
-FileDialogState readAndClose(QDialog* dialog, const QString& choose) {
+// Qt's own dialog: the files of each type are those of its folder that the file list's patterns
+// take in.
+bool readQtDialog(QDialog* dialog, FileDialogState& state, const QString& name) {
     auto* files = qobject_cast<QFileDialog*>(dialog);
-    auto* types = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
-    auto* listed = dialog->findChild<QFileSystemModel*>();
-    auto* fileName = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    auto* types = dialog ? dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo")) : nullptr;
+    auto* listed = dialog ? dialog->findChild<QFileSystemModel*>() : nullptr;
+    auto* fileName =
+        dialog ? dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")) : nullptr;
     if (!files || !types || !listed || !fileName)
-        return {};
-    FileDialogState state{
-        files->windowTitle(), files->directory().absolutePath(), {}, types->currentText(), {},
-        fileName->text()};
+        return false;
+    state = {true,
+             files->windowTitle(),
+             {},
+             types->currentText(),
+             fileName->text(),
+             QList<QStringList>()};
     for (int k = 0; k < types->count(); ++k)
-        state.filters << types->itemText(k);
+        state.fileTypes << types->itemText(k);
     const QString chosen = files->selectedNameFilter();
     for (const QString& filter : files->nameFilters()) {
         files->selectNameFilter(filter);
-        state.patterns << listed->nameFilters();
+        state.listedPerType->append(
+            files->directory().entryList(listed->nameFilters(), QDir::Files, QDir::Name));
     }
     files->selectNameFilter(chosen);
-    if (choose.isEmpty()) {
+    if (name.isEmpty()) {
         dialog->reject();
     } else {
-        files->selectFile(choose);
+        fileName->setText(name);
         dialog->accept();
     }
-    return state;
+    return true;
+}
+
+#ifdef Q_OS_WIN
+bool readNativeDialog(FileDialogState& state, const QString& name) {
+    const std::optional<NativeOpenDialog> dialog = NativeOpenDialog::find();
+    if (!dialog)
+        return false;
+    state = {true,      dialog->title(),    dialog->fileTypes(),
+             QString(), dialog->fileName(), QList<QStringList>()};
+    const int chosen = dialog->selectedFileType();
+    state.selectedType = state.fileTypes.value(chosen);
+    for (int k = 0; k < state.fileTypes.size() && state.listedPerType; ++k) {
+        dialog->chooseFileType(k);
+        if (const std::optional<QStringList> listed = dialog->listedFiles())
+            state.listedPerType->append(*listed);
+        else
+            state.listedPerType.reset();
+    }
+    dialog->chooseFileType(chosen);
+    dialog->answer(name);
+    return true;
+}
+#endif
+
+// Reads the open dialog the prompter shows and answers it by typing the name into its file name
+// box and pressing Open (Cancel for an empty name). The dialog is looked for until it is up; one
+// never found is closed, so that the test fails rather than waits.
+void whenOpenDialogShown(FileDialogState& state, const QString& name) {
+    auto* poll = new QTimer(qApp);
+    const QDeadlineTimer deadline(10000);
+    QObject::connect(poll, &QTimer::timeout, qApp, [poll, deadline, &state, name] {
+        auto* modal = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        bool answered = readQtDialog(modal, state, name);
+#ifdef Q_OS_WIN
+        answered = answered || readNativeDialog(state, name);
+#endif
+        if (!answered && !deadline.hasExpired())
+            return;
+        // Stopped at once: a dialog's own message loop may run long before the timer is deleted.
+        poll->stop();
+        poll->deleteLater();
+        if (!answered && modal)
+            modal->reject();
+    });
+    poll->start(10);
 }
 
 } // namespace
@@ -83,32 +140,38 @@ private Q_SLOTS:
     void theOpenDialogStartsEmptyOnTheBlacklistFilter() {
         TempFolder folder;
         folder.write(QStringLiteral("url-domain-bl.txt"), "a.ex\r\n");
+        folder.write(QStringLiteral("factory.txt"), "b.ex\r\n");
         QtPrompter prompter;
         const OpenFileRequest request{QStringLiteral("New factory list"), folder.path(),
                                       blacklistFileFilter()};
-        const QString chosen = folder.filePath(QStringLiteral("url-domain-bl.txt"));
 
+        // A name typed alone is taken from the folder the dialog opened on.
         FileDialogState first;
-        whenModalShown(
-            [&first, &chosen](QDialog* dialog) { first = readAndClose(dialog, chosen); });
-        QCOMPARE(prompter.chooseOpenFile(request), chosen);
+        whenOpenDialogShown(first, QStringLiteral("url-domain-bl.txt"));
+        QCOMPARE(prompter.chooseOpenFile(request),
+                 folder.filePath(QStringLiteral("url-domain-bl.txt")));
+        QVERIFY(first.shown);
         QCOMPARE(first.title, QStringLiteral("New factory list"));
-        QCOMPARE(first.folder, QDir(folder.path()).absolutePath());
         // The descriptions alone, as the classic dialog shows them; the patterns stay hidden.
-        QCOMPARE(first.filters, (QStringList{QStringLiteral("Imail blacklist"),
-                                             QStringLiteral("All Files (*.*)")}));
-        QCOMPARE(first.selectedFilter, QStringLiteral("Imail blacklist"));
-        QCOMPARE(first.patterns,
-                 (QList<QStringList>{QStringList{QStringLiteral("url-domain-bl.txt")},
-                                     QStringList{QStringLiteral("*.*")}}));
+        QCOMPARE(first.fileTypes, (QStringList{QStringLiteral("Imail blacklist"),
+                                               QStringLiteral("All Files (*.*)")}));
+        QCOMPARE(first.selectedType, QStringLiteral("Imail blacklist"));
         QCOMPARE(first.fileName, QString());
 
         // The file chosen last time is not offered again; Cancel gives an empty path.
         FileDialogState second;
-        whenModalShown([&second](QDialog* dialog) { second = readAndClose(dialog, QString()); });
+        whenOpenDialogShown(second, QString());
         QCOMPARE(prompter.chooseOpenFile(request), QString());
+        QVERIFY(second.shown);
         QCOMPARE(second.fileName, QString());
-        QCOMPARE(second.selectedFilter, QStringLiteral("Imail blacklist"));
+        QCOMPARE(second.selectedType, QStringLiteral("Imail blacklist"));
+
+        if (!first.listedPerType)
+            QSKIP("the file list of this system's open dialog is no list view control to read");
+        QCOMPARE(*first.listedPerType,
+                 (QList<QStringList>{QStringList{QStringLiteral("url-domain-bl.txt")},
+                                     QStringList{QStringLiteral("factory.txt"),
+                                                 QStringLiteral("url-domain-bl.txt")}}));
     }
 
     // Each row: the buttons, how the user tries to leave the box without one, the buttons as

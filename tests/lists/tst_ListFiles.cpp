@@ -1,10 +1,12 @@
 #include "fakes/EntryBytes.h"
 #include "fakes/TempFolder.h"
 #include "lists/ContentHash.h"
+#include "lists/EditJournal.h"
 #include "lists/FileSnapshot.h"
 #include "lists/ListFiles.h"
 #include "lists/ListLoader.h"
 #include "lists/ListSaver.h"
+#include "lists/MainListBackups.h"
 #include "lists/ReplacementFile.h"
 
 #include <QDir>
@@ -24,6 +26,43 @@ using quillmere::test::TempFolder;
 class TestListFiles : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    // Each row: a folder setting and how the program names the files in it, one separator
+    // between folder and name whatever the folder ends in: the folder chooser answers a drive's
+    // root with its backslash, C:\.
+    void filesInAFolder_data() {
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<QString>("shown");
+#ifdef Q_OS_WIN
+        QTest::newRow("drive root") << QStringLiteral("C:\\") << QStringLiteral("C:\\");
+        QTest::newRow("drive root, slash") << QStringLiteral("C:/") << QStringLiteral("C:\\");
+        QTest::newRow("folder") << QStringLiteral("C:\\Imail") << QStringLiteral("C:\\Imail\\");
+        QTest::newRow("folder, closing backslash")
+            << QStringLiteral("D:\\Data\\") << QStringLiteral("D:\\Data\\");
+        QTest::newRow("share") << QStringLiteral("\\\\mailhost\\imail$\\")
+                               << QStringLiteral("\\\\mailhost\\imail$\\");
+#else
+        QTest::newRow("root") << QStringLiteral("/") << QStringLiteral("/");
+        QTest::newRow("folder") << QStringLiteral("/srv/imail") << QStringLiteral("/srv/imail/");
+        QTest::newRow("folder, closing slash")
+            << QStringLiteral("/srv/imail/") << QStringLiteral("/srv/imail/");
+        // A backslash is part of a name here.
+        QTest::newRow("folder ending in a backslash")
+            << QStringLiteral("/srv/a\\") << QStringLiteral("/srv/a\\/");
+#endif
+        QTest::newRow("empty: the root folder")
+            << QString() << QStringLiteral("%1").arg(QDir::separator());
+    }
+    void filesInAFolder() {
+        QFETCH(QString, folder);
+        QFETCH(QString, shown);
+        QCOMPARE(displayPath(mainListPath(folder)), shown + QStringLiteral("url-domain-bl.txt"));
+        QCOMPARE(displayPath(addedListPath(folder)), shown + QStringLiteral("url-domain-add.txt"));
+        QCOMPARE(displayPath(removedListPath(folder)),
+                 shown + QStringLiteral("url-domain-rem.txt"));
+        QCOMPARE(displayPath(journalPath(folder)), shown + QStringLiteral("url-domain-log.txt"));
+        QCOMPARE(displayPath(MainListBackups(folder).folder()), shown + QStringLiteral("backups"));
+    }
+
     void writtenFileReadsBackTheSameEntries() {
         TempFolder folder;
         const EntryList list{"c.example", " b.example", "A.example"};

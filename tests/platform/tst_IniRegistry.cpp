@@ -2,6 +2,7 @@
 #include "platform/IniRegistry.h"
 #include "platform/SystemRegistry.h"
 
+#include <QDir>
 #include <QStandardPaths>
 #include <QTest>
 
@@ -9,6 +10,15 @@ using namespace quillmere;
 using quillmere::test::TempFolder;
 
 namespace {
+
+// The program writes the file with the platform's line ends: Notepad of older Windows shows a
+// file of LF line ends as one line.
+QByteArray withLineEnds(QByteArray text) {
+#ifdef Q_OS_WIN
+    text.replace("\n", "\r\n");
+#endif
+    return text;
+}
 
 const QString key = QStringLiteral("HKEY_LOCAL_MACHINE\\SOFTWARE\\Brindlecove\\Quillmere\\");
 const QString imailKey = QStringLiteral("HKEY_LOCAL_MACHINE\\SOFTWARE\\Ipswitch\\IMail\\Global\\");
@@ -63,15 +73,15 @@ private Q_SLOTS:
 
         // One section per key, named by its full path; comments are not kept.
         QCOMPARE(folder.read(QStringLiteral("registry.ini")),
-                 QByteArray("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Brindlecove\\Quillmere]\n"
-                            "dataPath=/opt/quillmere/URLdata\n"
-                            "exitSave=1\n"
-                            "importPath=/srv/new, unsorted\n"
-                            "installPath=/opt/quillmere\n"
-                            "restartQueue=\n"
-                            "\n"
-                            "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Ipswitch\\IMail\\Global]\n"
-                            "TopDir=/srv/imail\n"));
+                 withLineEnds("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Brindlecove\\Quillmere]\n"
+                              "dataPath=/opt/quillmere/URLdata\n"
+                              "exitSave=1\n"
+                              "importPath=/srv/new, unsorted\n"
+                              "installPath=/opt/quillmere\n"
+                              "restartQueue=\n"
+                              "\n"
+                              "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Ipswitch\\IMail\\Global]\n"
+                              "TopDir=/srv/imail\n"));
 
         IniRegistry again(folder.filePath(QStringLiteral("registry.ini")));
         QCOMPARE(again.read(key + QStringLiteral("dataPath")),
@@ -184,8 +194,8 @@ private Q_SLOTS:
         else
             folder.write(QStringLiteral("registry.ini"), file);
         IniRegistry registry(path);
-        QCOMPARE(registry.problem(),
-                 QStringLiteral("Cannot read the settings file %1: %2").arg(path, reason));
+        QCOMPARE(registry.problem(), QStringLiteral("Cannot read the settings file %1: %2")
+                                         .arg(QDir::toNativeSeparators(path), reason));
         QCOMPARE(registry.read(key + QStringLiteral("imailPath")), std::nullopt);
         QVERIFY(!registry.write(key + QStringLiteral("dataPath"), QStringLiteral("/d")));
         QVERIFY(!registry.remove(key + QStringLiteral("imailPath")));
@@ -198,10 +208,11 @@ private Q_SLOTS:
         folder.write(QStringLiteral("installed.ini"), "broken\n");
         IniRegistry registry(folder.filePath(QStringLiteral("user.ini")),
                              {folder.filePath(QStringLiteral("installed.ini"))});
-        QCOMPARE(registry.problem(),
-                 QStringLiteral("Cannot read the settings file %1: line 1 is neither a [section] "
-                                "nor a name=value line")
-                     .arg(folder.filePath(QStringLiteral("installed.ini"))));
+        QCOMPARE(
+            registry.problem(),
+            QStringLiteral("Cannot read the settings file %1: line 1 is neither a [section] "
+                           "nor a name=value line")
+                .arg(QDir::toNativeSeparators(folder.filePath(QStringLiteral("installed.ini")))));
     }
 
     void valuesComeBackExactly_data() {
@@ -239,8 +250,8 @@ private Q_SLOTS:
         folder.subfolder(QStringLiteral("blocked"));
         QVERIFY(registry.write(key + QStringLiteral("dataPath"), QStringLiteral("/kept")));
         QCOMPARE(folder.read(QStringLiteral("blocked/registry.ini")),
-                 QByteArray("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Brindlecove\\Quillmere]\n"
-                            "dataPath=/kept\n"));
+                 withLineEnds("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Brindlecove\\Quillmere]\n"
+                              "dataPath=/kept\n"));
     }
 
     void removeDeletesOneValue() {

@@ -2,8 +2,29 @@
 
 #include <QFileInfo>
 #include <QTest>
+#ifdef Q_OS_WIN
+#include "fakes/TempFolder.h"
+#include "fakes/WineDrive.h"
+
+#include <QRegularExpression>
+#include <optional>
+#endif
 
 using namespace quillmere;
+
+#ifdef Q_OS_WIN
+namespace {
+
+std::optional<Drive> listed(const QString& root) {
+    for (const Drive& drive : SystemDrives().list()) {
+        if (drive.root == root)
+            return drive;
+    }
+    return std::nullopt;
+}
+
+} // namespace
+#endif
 
 class TestSystemDrives : public QObject {
     Q_OBJECT
@@ -43,6 +64,57 @@ private Q_SLOTS:
             QVERIFY2(type >= DriveUnknown && type <= DriveRamDisk, qPrintable(drive.root));
         }
     }
+
+#ifdef Q_OS_WIN
+    // Every drive letter, as "C:/" with the name the drive list shows, "c:" or "c: [LABEL]". C: is
+    // a fixed drive, as Wine's Z: (the Unix root) is too.
+    void listsTheDriveLetters() {
+        const QRegularExpression name(QStringLiteral("^[a-z]:( \\[.+\\])?$"));
+        for (const Drive& drive : SystemDrives().list()) {
+            QVERIFY2(QRegularExpression(QStringLiteral("^[A-Z]:/$")).match(drive.root).hasMatch(),
+                     qPrintable(drive.root));
+            QVERIFY2(name.match(drive.name).hasMatch(), qPrintable(drive.name));
+            QCOMPARE(drive.name.left(2), drive.root.left(2).toLower());
+        }
+        const std::optional<Drive> c = listed(QStringLiteral("C:/"));
+        QVERIFY(c);
+        QCOMPARE(SystemDrives().type(*c), int(DriveFixed));
+        if (const std::optional<Drive> z = listed(QStringLiteral("Z:/")))
+            QCOMPARE(SystemDrives().type(*z), int(DriveFixed));
+    }
+
+    // Each row: a drive letter mapped to a folder with a type, as GetDriveTypeA reports it. Once
+    // the letter is unmapped it is not listed and has no root.
+    void typesOfMappedDrives_data() {
+        QTest::addColumn<QChar>("letter");
+        QTest::addColumn<int>("type");
+        QTest::newRow("fixed") << QChar(u'Q') << int(DriveFixed);
+        QTest::newRow("removable") << QChar(u'Q') << int(DriveRemovable);
+        QTest::newRow("floppy") << QChar(u'A') << int(DriveRemovable);
+        QTest::newRow("network") << QChar(u'Q') << int(DriveRemote);
+        QTest::newRow("CD-ROM") << QChar(u'Q') << int(DriveCdRom);
+        QTest::newRow("RAM disk") << QChar(u'Q') << int(DriveRamDisk);
+    }
+    void typesOfMappedDrives() {
+        QFETCH(QChar, letter);
+        QFETCH(int, type);
+        test::TempFolder folder;
+        const QString root = QString(letter) + QStringLiteral(":/");
+        {
+            const test::WineDrive mapped(letter, type, folder.path());
+            if (!mapped.unavailable().isEmpty())
+                QSKIP(qPrintable(mapped.unavailable()));
+            const std::optional<Drive> drive = listed(root);
+            QVERIFY(drive);
+            QVERIFY2(drive->name.startsWith(QString(letter.toLower()) + QLatin1Char(':')),
+                     qPrintable(drive->name));
+            QCOMPARE(SystemDrives().type(*drive), type);
+        }
+        QVERIFY(!listed(root));
+        QCOMPARE(SystemDrives().type({root, QString(letter.toLower()) + QLatin1Char(':')}),
+                 int(DriveNoRootDir));
+    }
+#endif
 };
 
 QTEST_GUILESS_MAIN(TestSystemDrives)

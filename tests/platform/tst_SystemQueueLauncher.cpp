@@ -1,6 +1,7 @@
 #include "fakes/TempFolder.h"
 #include "platform/SystemQueueLauncher.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTest>
 
@@ -23,7 +24,25 @@ private Q_SLOTS:
                  QStringLiteral("url.dll,FileProtocolHandler C:\\Program Files\\X\\rQueue.bat"));
     }
 
-#ifndef Q_OS_WIN
+#ifdef Q_OS_WIN
+    // Each row: the install folder's name. rundll32's url.dll opens the batch file with its
+    // handler, cmd, which runs it: the file it writes beside itself proves it.
+    void runsTheBatchFileThroughRundll32_data() {
+        QTest::addColumn<QString>("install");
+        QTest::newRow("blanks in the path") << QStringLiteral("Quillmere Test");
+        QTest::newRow("no blanks") << QStringLiteral("QuillmereTest");
+    }
+    void runsTheBatchFileThroughRundll32() {
+        QFETCH(QString, install);
+        TempFolder folder;
+        const QString path = folder.subfolder(install);
+        folder.write(install + QStringLiteral("/rQueue.bat"),
+                     "@echo off\r\necho ran> \"%~dp0ran.txt\"\r\n");
+        SystemQueueLauncher().startQueueRestart(QDir::toNativeSeparators(path));
+        QTRY_COMPARE_WITH_TIMEOUT(folder.read(install + QStringLiteral("/ran.txt")),
+                                  QByteArray("ran\r\n"), 30000);
+    }
+#else
     void startsAnExecutableBatchFileItself() {
         TempFolder folder;
         const QString install = folder.subfolder(QStringLiteral("my install"));
