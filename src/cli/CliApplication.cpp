@@ -46,9 +46,9 @@ QString usageText(const QCommandLineParser& parser) {
     QString text = helpText(parser, kProgram + QStringLiteral(" [options] command [arguments]"));
     text += QStringLiteral("\nCommands:\n");
     for (const CliCommand& command : allCommands()) {
-        const QString head = QStringLiteral("  %1 %2").arg(QLatin1String(command.name),
-                                                           QLatin1String(command.arguments));
-        text += head.leftJustified(34) + QLatin1String(command.description) + QLatin1Char('\n');
+        const QString head = QStringLiteral("%1 %2").arg(QLatin1String(command.name),
+                                                         QLatin1String(command.arguments));
+        text += usageLine(head.trimmed(), QLatin1String(command.description));
     }
     return text + settingsUsage() + restartQueueUsage() +
            QStringLiteral("\nquillmere-cli COMMAND --help describes one command.\n\n"

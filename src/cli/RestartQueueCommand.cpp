@@ -46,9 +46,8 @@ bool isRestartQueueCommand(const QString& name) {
 }
 
 QString restartQueueUsage() {
-    return (QStringLiteral("  ") + kName).leftJustified(34) +
-           QStringLiteral("start rQueue.bat in the install folder, which restarts Imail's "
-                          "queue manager\n");
+    return usageLine(kName, QStringLiteral("start rQueue.bat in the install folder, which restarts "
+                                           "Imail's queue manager"));
 }
 
 QString restartQueueHelp() {
