@@ -1,5 +1,5 @@
 # The two set-up commands for a fresh Debian 12 machine: `make test` and `make run`.
-.PHONY: deps test windows-test run release package package-check clean format
+.PHONY: deps test windows-test windows-installer run release package package-check clean format
 
 deps:
 	./scripts/install-deps.sh
@@ -13,6 +13,10 @@ test: deps
 # The Windows build and its tests under Wine alone (skipped without a Qt for MinGW-w64).
 windows-test: deps
 	./scripts/windows-tests.sh
+
+# The Windows installer, build/windows/quillmere-VERSION-setup.exe, built with MinGW-w64 and NSIS.
+windows-installer: deps
+	./scripts/windows-installer.sh
 
 release: deps
 	cmake --preset release

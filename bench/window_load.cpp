@@ -40,7 +40,7 @@ public:
 
 class NoLauncher final : public QueueLauncher {
 public:
-    void startQueueRestart(const QString&) override {}
+    QString startQueueRestart(const QString&) override { return QString(); }
 };
 
 // Made-up domains of 6 to 18 letters and digits; returns the last one.

@@ -1,6 +1,7 @@
 #include "CliApplication.h"
 
 #include "CliCommand.h"
+#include "RestartQueueCommand.h"
 #include "SettingsCommands.h"
 #include "app/CommandLineText.h"
 #include "lists/EditJournal.h"
@@ -9,6 +10,7 @@
 #include "lists/ListLock.h"
 #include "lists/ListSaver.h"
 #include "platform/AbsoluteFolder.h"
+#include "platform/SystemQueueLauncher.h"
 #include "platform/SystemRegistry.h"
 
 #include <QCommandLineParser>
@@ -44,11 +46,11 @@ QString usageText(const QCommandLineParser& parser) {
     QString text = helpText(parser, kProgram + QStringLiteral(" [options] command [arguments]"));
     text += QStringLiteral("\nCommands:\n");
     for (const CliCommand& command : allCommands()) {
-        const QString head = QStringLiteral("  %1 %2").arg(QLatin1String(command.name),
-                                                           QLatin1String(command.arguments));
-        text += head.leftJustified(34) + QLatin1String(command.description) + QLatin1Char('\n');
+        const QString head = QStringLiteral("%1 %2").arg(QLatin1String(command.name),
+                                                         QLatin1String(command.arguments));
+        text += usageLine(head.trimmed(), QLatin1String(command.description));
     }
-    return text + settingsUsage() +
+    return text + settingsUsage() + restartQueueUsage() +
            QStringLiteral("\nquillmere-cli COMMAND --help describes one command.\n\n"
                           "Exit status: 0 on success, 1 when anything failed, 2 on wrong usage.");
 }
@@ -163,6 +165,10 @@ int printHelp(const CliContext& context, const QCommandLineParser& parser,
         context.printLine(settingsHelp());
         return Success;
     }
+    if (isRestartQueueCommand(name)) {
+        context.printLine(restartQueueHelp());
+        return Success;
+    }
     if (const CliCommand* command = findCommand(name)) {
         context.printLine(commandHelp(*command));
         return Success;
@@ -219,14 +225,18 @@ int runCommandLine(CliContext& context, const QStringList& arguments) {
         return Usage;
     }
     const QString name = positional.takeFirst();
-    if (isSettingsCommand(name)) {
+    // Neither works on the lists: they take only --registry.
+    if (isSettingsCommand(name) || isRestartQueueCommand(name)) {
         if (refuseOptionsNotTaken(context, parser, name,
                                   QList<QCommandLineOption>{imailOption, dataOption, dryRunOption,
                                                             trimOption, waitOption} +
                                       answerOptions()))
             return Usage;
-        return runSettingsCommand(*openSystemRegistry(parser.value(registryFileOption)), context,
-                                  positional);
+        const auto registry = openSystemRegistry(parser.value(registryFileOption));
+        if (isSettingsCommand(name))
+            return runSettingsCommand(*registry, context, positional);
+        SystemQueueLauncher launcher;
+        return runRestartQueue(*registry, launcher, context, positional);
     }
     const CliCommand* command = findCommand(name);
     if (!command) {

@@ -104,4 +104,9 @@ QString entryText(std::string_view entry) {
     return QString::fromLatin1(entry.data(), static_cast<qsizetype>(entry.size()));
 }
 
+QString usageLine(const QString& head, const QString& description) {
+    return (QStringLiteral("  ") + head).leftJustified(32) + QStringLiteral("  ") + description +
+           QLatin1Char('\n');
+}
+
 } // namespace quillmere::cli

@@ -60,4 +60,9 @@ int toEntries(const CliContext& context, const QStringList& arguments,
 
 QString entryText(std::string_view entry);
 
+// One line of the usage text's list of commands: the command's head, then its description from
+// the 35th column, or two blanks after a longer head, ending in LF. The blanks are what help2man
+// knows an item of the manual page by.
+QString usageLine(const QString& head, const QString& description);
+
 } // namespace quillmere::cli

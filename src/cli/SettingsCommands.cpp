@@ -139,14 +139,11 @@ bool isSettingsCommand(const QString& name) {
 }
 
 QString settingsUsage() {
-    const auto line = [](const char* head, const char* description) {
-        return QString(QLatin1String(head)).leftJustified(34) + QLatin1String(description) +
-               QLatin1Char('\n');
-    };
-    return line("  settings", "print the stored settings as name=value lines") +
-           line("  settings set NAME VALUE",
-                "store imailPath, dataPath, importPath, or exitSave, exitSort, restartQueue "
-                "as 0 or 1");
+    return usageLine(QStringLiteral("settings"),
+                     QStringLiteral("print the stored settings as name=value lines")) +
+           usageLine(QStringLiteral("settings set NAME VALUE"),
+                     QStringLiteral("store imailPath, dataPath, importPath, or exitSave, exitSort, "
+                                    "restartQueue as 0 or 1"));
 }
 
 QString settingsHelp() {

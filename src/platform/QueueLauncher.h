@@ -9,7 +9,10 @@ namespace quillmere {
 class QueueLauncher {
 public:
     virtual ~QueueLauncher() = default;
-    virtual void startQueueRestart(const QString& installPath) = 0;
+    // Empty when the restart was started; else why it could not be, naming what was to start.
+    // The window reports nothing (the batch file's own outcome is never known either); the
+    // command-line tool turns it into its exit status.
+    virtual QString startQueueRestart(const QString& installPath) = 0;
 };
 
 } // namespace quillmere

@@ -10,10 +10,13 @@ namespace quillmere {
 // is not executable is handed to /bin/sh as its script.
 class SystemQueueLauncher final : public QueueLauncher {
 public:
-    void startQueueRestart(const QString& installPath) override;
+    QString startQueueRestart(const QString& installPath) override;
 
     // What follows "rundll32.exe" on the Windows command line.
     static QString rundllArguments(const QString& installPath);
+    // The batch file that a restart starts: installPath followed by "\rQueue.bat" on Windows,
+    // by "/rQueue.bat" elsewhere.
+    static QString batchFilePath(const QString& installPath);
 };
 
 } // namespace quillmere

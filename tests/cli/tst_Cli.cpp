@@ -264,6 +264,25 @@ private Q_SLOTS:
         QVERIFY(described >= 11);
     }
 
+    // help2man makes the manual page's items from the list of commands: an item is a line with
+    // two blanks between its head and its description, however long the head.
+    void usageListKeepsTwoBlanksAfterEachHead() {
+        const CliRun tool = runCli({QStringLiteral("--help")});
+        const qsizetype commandsStart = tool.out.indexOf("\nCommands:\n");
+        QVERIFY(commandsStart > 0);
+        const QRegularExpression item(QStringLiteral("^  \\S.*\\S  +\\S"));
+        int items = 0;
+        for (const QByteArray& line : tool.out.mid(commandsStart + 11).split('\n')) {
+            if (!line.startsWith("  "))
+                break;
+            QVERIFY2(item.match(QString::fromLatin1(line)).hasMatch(), line.constData());
+            ++items;
+        }
+        QCOMPARE(items, 19);
+        QVERIFY(tool.out.contains("\n  check [--list main|added|removed]  report entries a domain "
+                                  "blacklist should not hold; changes nothing\n"));
+    }
+
     void backupsKeepTheNewestTenAndRestore() {
         const Lists lists("a.ex\r\n", QByteArray(), QByteArray());
         for (int k = 1; k <= 12; ++k)

@@ -41,6 +41,11 @@ check "manual page of the tool" \
 check "manual page of the program" \
       "$(zcat "$prefix/share/man/man1/quillmere.1.gz" | grep -A1 '^\.SH NAME' | tail -1)" \
       'quillmere \- edit the Imail URL domain blacklist'
+# Every command is an item of its own, the long heads and the last one included.
+check "manual page items of the last commands" \
+      "$(zcat "$prefix/share/man/man1/quillmere-cli.1.gz" | grep -x -A1 '\.TP' |
+         grep -E '^(check|settings set|restart)' | tr '\n' '|')" \
+      'check [\-\-list main|added|removed]|settings set NAME VALUE|restart\-queue|'
 version=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$prefix/bin/quillmere" --version)
 check "program version without a display" "$version" "quillmere $project_version"
 usage=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$prefix/bin/quillmere" --help | head -1)
@@ -48,6 +53,6 @@ check "program help without a display" "$usage" "Usage: quillmere [options]"
 check "copyright and changelog" \
       "$(ls "$prefix/share/doc/quillmere")" "$(printf 'changelog.gz\ncopyright')"
 
-total=9
+total=10
 echo "$((total - failed)) passed, $failed failed"
 [ "$failed" -eq 0 ]
