@@ -47,6 +47,11 @@ inline QString absoluteFolder(const QString& name) {
 inline const QString kOtherPlatformFolder = QStringLiteral("C:\\Imail");
 #endif
 
+// A command line written as one text, its words apart by single blanks.
+inline QStringList words(const char* text) {
+    return QString::fromLatin1(text).split(QLatin1Char(' '));
+}
+
 // "--imail-root FOLDER/imail --data FOLDER/DATA".
 QStringList listFolders(const TempFolder& folder, const QString& data = QStringLiteral("data"));
 

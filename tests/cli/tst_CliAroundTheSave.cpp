@@ -36,16 +36,13 @@ using quillmere::test::shown;
 using quillmere::test::startCli;
 using quillmere::test::streamed;
 using quillmere::test::TempFolder;
+using quillmere::test::words;
 
 namespace {
 
 const QString kJournal = QStringLiteral("data/url-domain-log.txt");
 const QString kBackups = QStringLiteral("data/backups");
 const QString kLock = QStringLiteral("imail/url-domain-bl.txt.lock");
-
-QStringList words(const char* text) {
-    return QString::fromLatin1(text).split(QLatin1Char(' '));
-}
 
 // The three lists in a temporary folder, and quillmere-cli run on them.
 class Lists final {

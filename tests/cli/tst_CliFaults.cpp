@@ -31,6 +31,7 @@ using quillmere::test::listFolders;
 using quillmere::test::runCli;
 using quillmere::test::startCli;
 using quillmere::test::TempFolder;
+using quillmere::test::words;
 
 namespace {
 
@@ -43,10 +44,6 @@ QByteArray numberedEntries(int count, const char* pattern) {
 
 QString native(const TempFolder& folder, const QString& name) {
     return QDir::toNativeSeparators(folder.filePath(name));
-}
-
-QStringList words(const char* text) {
-    return QString::fromLatin1(text).split(QLatin1Char(' '));
 }
 
 QSet<QByteArray> lines(const QByteArray& bytes) {

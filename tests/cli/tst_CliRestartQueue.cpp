@@ -8,6 +8,7 @@
 using quillmere::test::CliRun;
 using quillmere::test::runCli;
 using quillmere::test::TempFolder;
+using quillmere::test::words;
 
 namespace {
 
@@ -56,10 +57,6 @@ public:
 
     TempFolder folder;
 };
-
-QStringList args(const char* text) {
-    return QString::fromLatin1(text).split(QLatin1Char(' '));
-}
 
 } // namespace
 
@@ -144,20 +141,20 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QByteArray>("err");
         QTest::newRow("an argument")
-            << args("restart-queue now")
+            << words("restart-queue now")
             << QByteArray("Usage: quillmere-cli [--registry FILE] restart-queue\n");
         const auto refused = [](const char* option) {
             return QByteArray("The command restart-queue takes no --") + option + " option.\n";
         };
         QTest::newRow("--imail-root")
-            << args("--imail-root /i restart-queue") << refused("imail-root");
-        QTest::newRow("--data") << args("restart-queue --data /d") << refused("data");
-        QTest::newRow("--dry-run") << args("restart-queue --dry-run") << refused("dry-run");
-        QTest::newRow("--trim") << args("restart-queue --trim") << refused("trim");
-        QTest::newRow("--wait") << args("--wait 5 restart-queue") << refused("wait");
+            << words("--imail-root /i restart-queue") << refused("imail-root");
+        QTest::newRow("--data") << words("restart-queue --data /d") << refused("data");
+        QTest::newRow("--dry-run") << words("restart-queue --dry-run") << refused("dry-run");
+        QTest::newRow("--trim") << words("restart-queue --trim") << refused("trim");
+        QTest::newRow("--wait") << words("--wait 5 restart-queue") << refused("wait");
         QTest::newRow("--ignore-case")
-            << args("restart-queue --ignore-case") << refused("ignore-case");
-        QTest::newRow("--list") << args("restart-queue --list main") << refused("list");
+            << words("restart-queue --ignore-case") << refused("ignore-case");
+        QTest::newRow("--list") << words("restart-queue --list main") << refused("list");
     }
     void refusesWhatItDoesNotTake() {
         QFETCH(QStringList, arguments);
@@ -172,14 +169,14 @@ private Q_SLOTS:
     }
 
     void hasItsHelpAndUsageLine() {
-        const CliRun help = runCli(args("restart-queue --help"));
+        const CliRun help = runCli(words("restart-queue --help"));
         QCOMPARE(help.exitCode, 0);
         QVERIFY2(help.out.startsWith("Usage: quillmere-cli [--registry FILE] restart-queue\n\n"
                                      "Starts rQueue.bat in the install folder (the stored "
                                      "installPath), which\n"),
                  help.out.constData());
         QVERIFY(help.out.endsWith("  quillmere-cli merge FILE && quillmere-cli restart-queue\n"));
-        const CliRun usage = runCli(args("--help"));
+        const CliRun usage = runCli(words("--help"));
         QVERIFY(usage.out.contains("\n  restart-queue" + QByteArray(19, ' ') +
                                    "start rQueue.bat in the install folder, which restarts "
                                    "Imail's queue manager\n"));

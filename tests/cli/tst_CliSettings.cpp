@@ -11,6 +11,7 @@ using quillmere::test::runCli;
 using quillmere::test::shown;
 using quillmere::test::streamed;
 using quillmere::test::TempFolder;
+using quillmere::test::words;
 
 namespace {
 
@@ -46,10 +47,6 @@ public:
     TempFolder folder;
 };
 
-QStringList args(const char* text) {
-    return QString::fromLatin1(text).split(QLatin1Char(' '));
-}
-
 } // namespace
 
 class TestCliSettings : public QObject {
@@ -66,7 +63,7 @@ private Q_SLOTS:
                               "exitSort=0\n"
                               "restartQueue=1\n" +
                               imailKey + "TopDir=/srv/imail\nVersion=8.10\n");
-        const CliRun run = machine.run(args("settings"));
+        const CliRun run = machine.run(words("settings"));
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(run.out, QByteArray("imailPath=/srv/imail\n"
                                      "dataPath=C:\\Imail\\URLdata\n"
@@ -84,7 +81,7 @@ private Q_SLOTS:
         Machine machine;
         machine.writeRegistry(key + "installPath=/opt/quillmere\nexitSort=yes\n" + imailKey +
                               "Version=9\n");
-        const CliRun run = machine.run(args("settings"));
+        const CliRun run = machine.run(words("settings"));
         QCOMPARE(run.exitCode, 0);
         // Imail's version means nothing without its root folder.
         QCOMPARE(run.out, QByteArray("imailPath=\n"
@@ -130,7 +127,7 @@ private Q_SLOTS:
         QVERIFY(
             machine.registryBytes().contains('\n' + name.toUtf8() + '=' + value.toUtf8() + '\n'));
         QVERIFY(machine.registryBytes().contains("installPath=/opt/quillmere\n"));
-        const CliRun listed = machine.run(args("settings"));
+        const CliRun listed = machine.run(words("settings"));
         QVERIFY(
             ('\n' + listed.out).contains('\n' + streamed(name + QLatin1Char('=') + value) + '\n'));
     }
@@ -139,26 +136,26 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QByteArray>("error");
         QTest::newRow("installPath")
-            << args("settings set installPath /opt/other")
+            << words("settings set installPath /opt/other")
             << QByteArray("installPath is the installer's and is never written by this program\n");
         QTest::newRow("unknown name")
-            << args("settings set imailpath /srv")
+            << words("settings set imailpath /srv")
             << QByteArray("Unknown setting \"imailpath\": use imailPath, dataPath, importPath, "
                           "exitSave, exitSort or restartQueue\n");
         QTest::newRow("switch yes")
-            << args("settings set exitSave yes")
+            << words("settings set exitSave yes")
             << QByteArray("exitSave is a switch: give 0 or 1, not \"yes\"\n");
-        QTest::newRow("switch 2") << args("settings set restartQueue 2")
+        QTest::newRow("switch 2") << words("settings set restartQueue 2")
                                   << QByteArray(
                                          "restartQueue is a switch: give 0 or 1, not \"2\"\n");
         QTest::newRow("switch empty")
             << QStringList{QStringLiteral("settings"), QStringLiteral("set"),
                            QStringLiteral("exitSort"), QString()}
             << QByteArray("exitSort is a switch: give 0 or 1, not \"\"\n");
-        QTest::newRow("no value") << args("settings set exitSort")
+        QTest::newRow("no value") << words("settings set exitSort")
                                   << QByteArray("Usage: quillmere-cli [options] settings [set NAME "
                                                 "VALUE]\n");
-        QTest::newRow("not set") << args("settings get exitSort")
+        QTest::newRow("not set") << words("settings get exitSort")
                                  << QByteArray("Usage: quillmere-cli [options] settings [set NAME "
                                                "VALUE]\n");
         QTest::newRow("line break")
@@ -195,15 +192,15 @@ private Q_SLOTS:
             << streamed(QStringLiteral("importPath cannot be stored: \"%1\" is not UTF-8 text "
                                        "(U+FFFD stands for what is not)\n")
                             .arg(absoluteFolder(QStringLiteral("Donn\ufffdes"))));
-        QTest::newRow("--dry-run") << args("settings --dry-run")
+        QTest::newRow("--dry-run") << words("settings --dry-run")
                                    << QByteArray("The command settings takes no --dry-run "
                                                  "option.\n");
-        QTest::newRow("--trim") << args("settings set exitSave 1 --trim")
+        QTest::newRow("--trim") << words("settings set exitSave 1 --trim")
                                 << QByteArray("The command settings takes no --trim option.\n");
-        QTest::newRow("--data") << args("settings set dataPath /d --data /d")
+        QTest::newRow("--data") << words("settings set dataPath /d --data /d")
                                 << QByteArray("The command settings takes no --data option.\n");
         QTest::newRow("--imail-root")
-            << args("--imail-root /i settings")
+            << words("--imail-root /i settings")
             << QByteArray("The command settings takes no --imail-root option.\n");
     }
     void setRefusesWhatCannotBeStored() {
@@ -224,22 +221,22 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("reason");
         const QByteArray malformed = key + "imailPath=/srv/imail\nexitSave 0\n";
         const QByteArray malformedReason = "line 3 is neither a [section] nor a name=value line";
-        QTest::newRow("settings") << args("settings") << malformed << malformedReason;
+        QTest::newRow("settings") << words("settings") << malformed << malformedReason;
         QTest::newRow("settings set")
-            << args("settings set exitSave 1") << malformed << malformedReason;
-        QTest::newRow("count") << args("count") << malformed << malformedReason;
+            << words("settings set exitSave 1") << malformed << malformedReason;
+        QTest::newRow("count") << words("count") << malformed << malformedReason;
         QTest::newRow("settings, a folder")
-            << args("settings") << QByteArray() << QByteArray("it is a folder, not a file");
-        QTest::newRow("settings set, a folder") << args("settings set exitSave 1") << QByteArray()
+            << words("settings") << QByteArray() << QByteArray("it is a folder, not a file");
+        QTest::newRow("settings set, a folder") << words("settings set exitSave 1") << QByteArray()
                                                 << QByteArray("it is a folder, not a file");
         // The file is UTF-8, as it is written; a value in another encoding is not guessed at.
         const QByteArray latin1 = key + "imailPath=/srv/Donn\xe9"
                                         "es/imail\nexitSave=0\n";
         const QByteArray latin1Reason = "line 2 is not UTF-8 text (byte 0xE9 at column 20)";
-        QTest::newRow("settings, ISO-8859-1") << args("settings") << latin1 << latin1Reason;
+        QTest::newRow("settings, ISO-8859-1") << words("settings") << latin1 << latin1Reason;
         QTest::newRow("settings set, ISO-8859-1")
-            << args("settings set exitSave 1") << latin1 << latin1Reason;
-        QTest::newRow("count, ISO-8859-1") << args("count") << latin1 << latin1Reason;
+            << words("settings set exitSave 1") << latin1 << latin1Reason;
+        QTest::newRow("count, ISO-8859-1") << words("count") << latin1 << latin1Reason;
     }
     void unreadableStoreIsAFailure() {
         QFETCH(QStringList, arguments);
@@ -276,7 +273,7 @@ private Q_SLOTS:
         Machine machine;
         machine.writeRegistry(key + "exitSort=1\n");
         qputenv("QUILLMERE_REGISTRY", machine.registry().toLocal8Bit());
-        const CliRun run = runCli(args("settings"));
+        const CliRun run = runCli(words("settings"));
         qunsetenv("QUILLMERE_REGISTRY");
         QCOMPARE(run.exitCode, 0);
         QVERIFY(run.out.contains("\nexitSort=1\n"));
@@ -288,11 +285,11 @@ private Q_SLOTS:
         machine.folder.write(QStringLiteral("data/url-domain-add.txt"), "b.ex\r\n");
         machine.writeRegistry(key + "imailPath=" + machine.path("imail") +
                               "\ndataPath=" + machine.path("data") + "\n");
-        const CliRun count = machine.run(args("count"));
+        const CliRun count = machine.run(words("count"));
         QCOMPARE(count.exitCode, 0);
         QCOMPARE(count.out, QByteArray("2 listed\n1 added\n0 removed\n"));
 
-        const CliRun add = machine.run(args("add c.ex"));
+        const CliRun add = machine.run(words("add c.ex"));
         QCOMPARE(add.exitCode, 0);
         QCOMPARE(machine.folder.read(QStringLiteral("imail/url-domain-bl.txt")),
                  QByteArray("a.ex\r\nb.ex\r\nc.ex\r\n"));
@@ -318,7 +315,7 @@ private Q_SLOTS:
         machine.folder.write(QStringLiteral("install/URLdata/url-domain-rem.txt"), "r.ex\r\n");
         machine.writeRegistry(key + "imailPath=" + machine.path("imail") +
                               "\ninstallPath=" + machine.path("install") + "\n");
-        const CliRun run = machine.run(args("count"));
+        const CliRun run = machine.run(words("count"));
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(run.out, QByteArray("1 listed\n0 added\n1 removed\n"));
         // Only the program's start-up stores that default.
@@ -338,29 +335,29 @@ private Q_SLOTS:
             << QStringList{QStringLiteral("--data"), QString(), QStringLiteral("count")} << both
             << 2 << QByteArray("--data must be an absolute folder, not \"\"\n");
         QTest::newRow("--imail-root relative")
-            << args("--imail-root imail add n.ex") << both << 2
+            << words("--imail-root imail add n.ex") << both << 2
             << QByteArray("--imail-root must be an absolute folder, not \"imail\"\n");
         QTest::newRow("stored dataPath empty")
-            << args("count") << QByteArray("imailPath=@/imail\ndataPath=\n") << 1
+            << words("count") << QByteArray("imailPath=@/imail\ndataPath=\n") << 1
             << QByteArray("The stored dataPath "
                           "(HKEY_LOCAL_MACHINE\\SOFTWARE\\Brindlecove\\Quillmere\\dataPath) is "
                           "\"\", not an absolute folder: give --data DIR, or store one with: "
                           "quillmere-cli settings set dataPath DIR\n");
         QTest::newRow("stored imailPath relative")
-            << args("add n.ex") << QByteArray("imailPath=imail\ndataPath=@/data\n") << 1
+            << words("add n.ex") << QByteArray("imailPath=imail\ndataPath=@/data\n") << 1
             << QByteArray("The stored imailPath "
                           "(HKEY_LOCAL_MACHINE\\SOFTWARE\\Brindlecove\\Quillmere\\imailPath) is "
                           "\"imail\", not an absolute folder: give --imail-root DIR, or store one "
                           "with: quillmere-cli settings set imailPath DIR\n");
         QTest::newRow("stored installPath relative, no dataPath")
-            << args("count") << QByteArray("imailPath=@/imail\ninstallPath=install\n") << 1
+            << words("count") << QByteArray("imailPath=@/imail\ninstallPath=install\n") << 1
             << QByteArray("The stored installPath "
                           "(HKEY_LOCAL_MACHINE\\SOFTWARE\\Brindlecove\\Quillmere\\installPath) "
                           "is \"install\", not an absolute folder, so it has no URLdata folder: "
                           "give --data DIR, or store one with: quillmere-cli settings set "
                           "dataPath DIR\n");
         QTest::newRow("an option takes the place of a relative stored value")
-            << args("--data @/data count") << QByteArray("imailPath=@/imail\ndataPath=\n") << 0
+            << words("--data @/data count") << QByteArray("imailPath=@/imail\ndataPath=\n") << 0
             << QByteArray();
     }
     void listCommandsTakeOnlyAbsoluteFolders() {
@@ -388,7 +385,7 @@ private Q_SLOTS:
     void missingImailPathIsReported() {
         Machine machine;
         machine.writeRegistry(key + "installPath=/opt/quillmere\n");
-        const CliRun run = machine.run(args("count"));
+        const CliRun run = machine.run(words("count"));
         QCOMPARE(run.exitCode, 2);
         QCOMPARE(run.out, QByteArray());
         QCOMPARE(run.err,
