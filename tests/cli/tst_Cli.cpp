@@ -217,6 +217,12 @@ private Q_SLOTS:
             << QByteArray("Usage: quillmere-cli [options] count\n\n"
                           "Prints the counts")
             << QByteArray();
+        QTest::newRow("restart-queue --help")
+            << QStringList{QStringLiteral("restart-queue"), QStringLiteral("--help")} << 0
+            << QByteArray("Usage: quillmere-cli [--registry FILE] restart-queue\n\n"
+                          "Starts rQueue.bat in the install folder (the stored installPath), "
+                          "which\n")
+            << QByteArray();
         QTest::newRow("settings --help")
             << QStringList{QStringLiteral("settings"), QStringLiteral("--help")} << 0
             << QByteArray("Usage: quillmere-cli [--registry FILE] settings\n") << QByteArray();

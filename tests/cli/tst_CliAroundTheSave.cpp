@@ -1,8 +1,7 @@
 #include "cli/CliRunner.h"
 #include "fakes/FileIdentity.h"
-#include "fakes/OtherProgram.h"
+#include "fakes/SystemReason.h"
 #include "fakes/TempFolder.h"
-#include "lists/NativeFile.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -17,6 +16,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #else
+#include "fakes/OtherProgram.h"
+
 #include <aclapi.h>
 #include <sddl.h>
 #include <windows.h>
@@ -24,7 +25,6 @@
 
 using quillmere::test::CliConditions;
 using quillmere::test::CliRun;
-using quillmere::test::FileHeldOpen;
 using quillmere::test::fileIdentity;
 using quillmere::test::finishCli;
 using quillmere::test::kAdded;
@@ -128,11 +128,11 @@ private Q_SLOTS:
         QCOMPARE(lists.backups().size(), 1);
 #ifdef Q_OS_WIN
         // The mail server reading the list keeps it from being replaced.
-        auto blocker = std::make_unique<FileHeldOpen>(lists.path(kMain));
+        auto blocker = std::make_unique<quillmere::test::FileHeldOpen>(lists.path(kMain));
         QVERIFY(blocker->isOpen());
-        const QByteArray reason =
-            streamed(QStringLiteral("another program holds it open (%1)")
-                         .arg(quillmere::systemErrorText(ERROR_SHARING_VIOLATION)));
+        const QByteArray reason = streamed(
+            QStringLiteral("another program holds it open (%1)")
+                .arg(quillmere::test::withoutFullStop(quillmere::test::sharingViolationReason())));
 #else
         if (!setImmutable(lists.path(kMain), true))
             QSKIP("the file system cannot make a file immutable (chattr +i)");
@@ -168,7 +168,7 @@ private Q_SLOTS:
     // A reader that lets go after a moment is waited for; the save then goes through.
     void aReaderThatLetsGoIsWaitedFor() {
         Lists lists;
-        FileHeldOpen blocker(lists.path(kMain));
+        quillmere::test::FileHeldOpen blocker(lists.path(kMain));
         QVERIFY(blocker.isOpen());
         QProcess process;
         startCli(process, listFolders(lists.folder()) + words("add c.ex"));

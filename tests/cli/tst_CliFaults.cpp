@@ -14,9 +14,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #else
-#include "lists/NativeFile.h"
-
-#include <windows.h>
+#include "fakes/SystemReason.h"
 #endif
 #include <vector>
 
@@ -345,7 +343,8 @@ private Q_SLOTS:
             CliConditions{
                 -1, {}, outputThere ? drive.folder() + QStringLiteral("/out") : QString()});
         QCOMPARE(run.exitCode, 1);
-        const QString diskFull = quillmere::systemErrorText(ERROR_DISK_FULL);
+        const QString diskFull =
+            quillmere::test::withoutFullStop(quillmere::test::diskFullReason());
         const QString expected = error.contains(QLatin1Char('%'))
                                      ? error.arg(QDir::toNativeSeparators(drive.folder()), diskFull)
                                      : error;

@@ -168,20 +168,6 @@ private Q_SLOTS:
         QCOMPARE(run.err, err);
     }
 
-    void hasItsHelpAndUsageLine() {
-        const CliRun help = runCli(words("restart-queue --help"));
-        QCOMPARE(help.exitCode, 0);
-        QVERIFY2(help.out.startsWith("Usage: quillmere-cli [--registry FILE] restart-queue\n\n"
-                                     "Starts rQueue.bat in the install folder (the stored "
-                                     "installPath), which\n"),
-                 help.out.constData());
-        QVERIFY(help.out.endsWith("  quillmere-cli merge FILE && quillmere-cli restart-queue\n"));
-        const CliRun usage = runCli(words("--help"));
-        QVERIFY(usage.out.contains("\n  restart-queue" + QByteArray(19, ' ') +
-                                   "start rQueue.bat in the install folder, which restarts "
-                                   "Imail's queue manager\n"));
-    }
-
 #ifndef Q_OS_WIN
     // A batch file whose interpreter is missing cannot be started; the task must hear it.
     void reportsAStartThatFailed() {

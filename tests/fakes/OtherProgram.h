@@ -4,12 +4,13 @@
 
 namespace quillmere::test {
 
-// Another program that holds a file open, as the mail server does while it reads the list: on
-// Windows it shares the file for reading only, so the file cannot be replaced or deleted until it
-// lets go; elsewhere an open file never keeps it from being replaced.
+// Another program that holds a file open on Windows, where that keeps the file from being
+// replaced or deleted until it lets go: the mail server reading the list shares it for reading
+// only; one writing it shares nothing, so that it cannot even be read.
 class FileHeldOpen final {
 public:
-    explicit FileHeldOpen(const QString& path);
+    enum class Sharing { Reading, Nothing };
+    explicit FileHeldOpen(const QString& path, Sharing sharing = Sharing::Reading);
     ~FileHeldOpen();
     FileHeldOpen(const FileHeldOpen&) = delete;
     FileHeldOpen& operator=(const FileHeldOpen&) = delete;
@@ -18,7 +19,7 @@ public:
     void release();
 
 private:
-    qintptr m_handle;
+    void* m_handle;
 };
 
 } // namespace quillmere::test

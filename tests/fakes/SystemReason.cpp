@@ -41,6 +41,10 @@ QString sharingViolationReason() {
     return windowsReason(ERROR_SHARING_VIOLATION);
 }
 
+QString diskFullReason() {
+    return windowsReason(ERROR_DISK_FULL);
+}
+
 #else
 
 QString missingFileReason() {
@@ -52,5 +56,11 @@ QString missingFolderReason() {
 }
 
 #endif
+
+QString withoutFullStop(QString reason) {
+    if (reason.endsWith(QLatin1Char('.')))
+        reason.chop(1);
+    return reason;
+}
 
 } // namespace quillmere::test

@@ -15,6 +15,12 @@ QString missingFolderReason();
 #ifdef Q_OS_WIN
 // A file that another program holds open without sharing it.
 QString sharingViolationReason();
+// A write that finds no room left on the drive.
+QString diskFullReason();
 #endif
+
+// A reason as the program's own file layer ends it, in the middle of a sentence: without the
+// full stop that the system's sentences end in.
+QString withoutFullStop(QString reason);
 
 } // namespace quillmere::test

@@ -6,7 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #ifdef Q_OS_WIN
-#include <windows.h>
+#include "OtherProgram.h"
 #endif
 
 namespace quillmere::test {
@@ -20,21 +20,13 @@ UnreadableFile::UnreadableFile(const QString& path) {
         return;
     }
     file.close();
-    const HANDLE held =
-        CreateFileW(QDir::toNativeSeparators(path).toStdWString().c_str(), GENERIC_READ, 0, nullptr,
-                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (held == INVALID_HANDLE_VALUE) {
+    m_heldOpen = std::make_unique<FileHeldOpen>(path, FileHeldOpen::Sharing::Nothing);
+    if (!m_heldOpen->isOpen()) {
         m_unavailable = QStringLiteral("cannot hold %1 open").arg(path);
         return;
     }
-    m_heldOpen = held;
     m_message = QStringLiteral("Cannot open %1: %2")
                     .arg(QDir::toNativeSeparators(path), sharingViolationReason());
-}
-
-UnreadableFile::~UnreadableFile() {
-    if (m_heldOpen)
-        CloseHandle(static_cast<HANDLE>(m_heldOpen));
 }
 
 #else
@@ -64,8 +56,8 @@ UnreadableFile::UnreadableFile(const QString& path) {
                     .arg(reported);
 }
 
-UnreadableFile::~UnreadableFile() = default;
-
 #endif
+
+UnreadableFile::~UnreadableFile() = default;
 
 } // namespace quillmere::test

@@ -1,8 +1,11 @@
 #pragma once
 
 #include <QString>
+#include <memory>
 
 namespace quillmere::test {
+
+class FileHeldOpen;
 
 // A list file that exists and cannot be read, as each system makes one, with the message the
 // program gives for it. Elsewhere than Windows: a link to a file of the kernel's that reports more
@@ -23,7 +26,9 @@ public:
 private:
     QString m_unavailable;
     QString m_message;
-    void* m_heldOpen = nullptr;
+#ifdef Q_OS_WIN
+    std::unique_ptr<FileHeldOpen> m_heldOpen;
+#endif
 };
 
 } // namespace quillmere::test
