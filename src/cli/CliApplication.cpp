@@ -38,8 +38,8 @@ std::vector<CliCommand> allCommands() {
 
 constexpr QLatin1String kProgram("quillmere-cli");
 
-// The lock waits in milliseconds held in an int, which holds some 24 days; a day is longer than
-// any save, so a longer wait can only be a mistake.
+// A day is longer than any save, so a longer wait can only be a mistake (a value meant as
+// milliseconds, say).
 constexpr int kLongestWait = 24 * 60 * 60;
 
 QString usageText(const QCommandLineParser& parser) {
