@@ -4,7 +4,7 @@
 // painted, the list hidden and shown again), and the peak memory. Run it with
 // QT_QPA_PLATFORM=offscreen or on a display.
 
-#include "mainwindow/MainWindow.h"
+#include "gui/mainwindow/MainWindow.h"
 
 #include <QAction>
 #include <QApplication>

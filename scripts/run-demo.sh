@@ -8,7 +8,7 @@
 # The demo is made afresh on every run.
 set -euo pipefail
 build=${1:-build/release}
-program="$build/src/mainwindow/quillmere"
+program="$build/src/gui/quillmere"
 demo="$(cd "$build" && pwd)/demo"
 
 rm -rf "$demo"

@@ -4,9 +4,9 @@
 set -euo pipefail
 src=${1:?source folder}
 hits=$(grep -rnE 'QMessageBox|QFileDialog' "$src" --include='*.cpp' --include='*.h' |
-       grep -v '/dialogs/QtPrompter\.' || true)
+       grep -v '/gui/QtPrompter\.' || true)
 if [ -n "$hits" ]; then
-    echo "Message boxes and file dialogs belong behind the prompt seam (src/dialogs/QtPrompter):"
+    echo "Message boxes and file dialogs belong behind the prompt seam (src/gui/QtPrompter):"
     echo "$hits"
     exit 1
 fi

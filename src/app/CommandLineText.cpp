@@ -1,4 +1,4 @@
-#include "CommandLineText.h"
+#include "app/CommandLineText.h"
 
 namespace quillmere {
 

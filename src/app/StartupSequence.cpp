@@ -1,8 +1,8 @@
-#include "StartupSequence.h"
+#include "app/StartupSequence.h"
 
-#include "Prompter.h"
-#include "StoredSettings.h"
-#include "lists/ListFiles.h"
+#include "app/Prompter.h"
+#include "app/files/ListFiles.h"
+#include "app/settings/StoredSettings.h"
 #include "platform/Registry.h"
 
 namespace quillmere {

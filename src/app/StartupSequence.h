@@ -1,6 +1,6 @@
 #pragma once
 
-#include "AppSettings.h"
+#include "app/settings/AppSettings.h"
 
 #include <optional>
 

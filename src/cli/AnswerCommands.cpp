@@ -1,9 +1,9 @@
-#include "CliCommand.h"
-#include "audit/DomainQuery.h"
-#include "audit/ListCheck.h"
-#include "lists/EditJournal.h"
-#include "lists/JournalFormat.h"
-#include "lists/ListFiles.h"
+#include "app/files/EditJournal.h"
+#include "app/files/ListFiles.h"
+#include "cli/CliCommand.h"
+#include "core/audit/DomainQuery.h"
+#include "core/audit/ListCheck.h"
+#include "core/lists/JournalFormat.h"
 
 #include <QCommandLineParser>
 #include <optional>

@@ -1,6 +1,6 @@
-#include "CliCommand.h"
-#include "lists/ListFiles.h"
-#include "lists/MainListBackups.h"
+#include "app/files/ListFiles.h"
+#include "app/files/MainListBackups.h"
+#include "cli/CliCommand.h"
 
 #include <QFileInfo>
 

@@ -1,4 +1,6 @@
-#include "CliContext.h"
+#include "cli/CliContext.h"
+
+#include "platform/PlatformFacts.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -8,11 +10,7 @@ namespace quillmere::cli {
 namespace {
 // Lines end as the platform's text files do; the streams are binary (see main), so an entry's
 // own bytes, a lone LF included, pass unchanged.
-#ifdef Q_OS_WIN
-constexpr std::string_view kLineEnd = "\r\n";
-#else
-constexpr std::string_view kLineEnd = "\n";
-#endif
+constexpr std::string_view kLineEnd = platform::kTextLineEnd;
 
 void writeLine(std::FILE* stream, std::string_view text) {
     std::fwrite(text.data(), 1, text.size(), stream);

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "StandardOutput.h"
-#include "lists/FileSnapshot.h"
-#include "lists/TrackedLists.h"
+#include "app/files/FileSnapshot.h"
+#include "cli/StandardOutput.h"
+#include "core/lists/TrackedLists.h"
 
 #include <QString>
 #include <QStringList>

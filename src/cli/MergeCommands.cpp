@@ -1,7 +1,7 @@
-#include "CliCommand.h"
-#include "eval/AddedEvaluation.h"
-#include "lists/ListFiles.h"
-#include "merge/FactoryMerge.h"
+#include "app/files/ListFiles.h"
+#include "cli/CliCommand.h"
+#include "core/eval/AddedEvaluation.h"
+#include "core/merge/FactoryMerge.h"
 
 #include <QFileInfo>
 #include <new>

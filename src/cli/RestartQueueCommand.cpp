@@ -1,7 +1,7 @@
-#include "RestartQueueCommand.h"
+#include "cli/RestartQueueCommand.h"
 
-#include "app/StoredSettings.h"
-#include "lists/ListFiles.h"
+#include "app/files/ListFiles.h"
+#include "app/settings/StoredSettings.h"
 #include "platform/AbsoluteFolder.h"
 #include "platform/QueueLauncher.h"
 #include "platform/Registry.h"

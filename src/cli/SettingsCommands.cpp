@@ -1,6 +1,6 @@
-#include "SettingsCommands.h"
+#include "cli/SettingsCommands.h"
 
-#include "app/StoredSettings.h"
+#include "app/settings/StoredSettings.h"
 #include "platform/AbsoluteFolder.h"
 #include "platform/Registry.h"
 

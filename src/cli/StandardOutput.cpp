@@ -1,4 +1,4 @@
-#include "StandardOutput.h"
+#include "cli/StandardOutput.h"
 
 #include <cerrno>
 #include <cstdio>

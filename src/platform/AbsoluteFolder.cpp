@@ -1,4 +1,4 @@
-#include "AbsoluteFolder.h"
+#include "platform/AbsoluteFolder.h"
 
 namespace quillmere {
 

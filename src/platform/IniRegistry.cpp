@@ -1,6 +1,6 @@
-#include "IniRegistry.h"
+#include "platform/IniRegistry.h"
 
-#include "LiteralIniFormat.h"
+#include "platform/LiteralIniFormat.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "LiteralIniFormat.h"
+#include "platform/LiteralIniFormat.h"
 
 #include <QIODevice>
 #include <QList>

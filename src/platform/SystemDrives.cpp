@@ -1,4 +1,4 @@
-#include "SystemDrives.h"
+#include "platform/SystemDrives.h"
 
 #include <QDir>
 #include <QFile>

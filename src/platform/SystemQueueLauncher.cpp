@@ -1,4 +1,4 @@
-#include "SystemQueueLauncher.h"
+#include "platform/SystemQueueLauncher.h"
 
 #include <QFileInfo>
 #include <QProcess>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "QueueLauncher.h"
+#include "platform/QueueLauncher.h"
 
 namespace quillmere {
 

@@ -1,12 +1,12 @@
-#include "SystemRegistry.h"
+#include "platform/SystemRegistry.h"
 
-#include "IniRegistry.h"
+#include "platform/IniRegistry.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QStandardPaths>
 #ifdef Q_OS_WIN
-#include "WindowsRegistry.h"
+#include "platform/WindowsRegistry.h"
 #endif
 
 namespace quillmere {

@@ -1,4 +1,4 @@
-#include "WindowsRegistry.h"
+#include "platform/WindowsRegistry.h"
 
 #include <array>
 #include <string>

@@ -1,6 +1,6 @@
 #include "app/StartupSequence.h"
-#include "app/StoredSettings.h"
-#include "dialogs/OptionsForm.h"
+#include "app/forms/OptionsForm.h"
+#include "app/settings/StoredSettings.h"
 #include "fakes/FakePrompter.h"
 #include "fakes/FakeRegistry.h"
 #include "fakes/TempFolder.h"

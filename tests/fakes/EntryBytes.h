@@ -1,6 +1,6 @@
 #pragma once
 
-#include "lists/EntryList.h"
+#include "core/lists/EntryList.h"
 
 #include <QByteArray>
 #include <QByteArrayList>

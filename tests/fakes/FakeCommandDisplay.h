@@ -1,6 +1,6 @@
 #pragma once
 
-#include "mainwindow/CommandDisplay.h"
+#include "app/CommandDisplay.h"
 
 #include <QString>
 #include <QStringList>

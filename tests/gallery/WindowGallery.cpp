@@ -1,12 +1,12 @@
 #include "WindowGallery.h"
 
-#include "app/StoredSettings.h"
-#include "dialogs/AboutBox.h"
-#include "dialogs/LoadWindow.h"
-#include "dialogs/OptionsDialog.h"
-#include "dialogs/PathChooserDialog.h"
-#include "eval/EvaluationDialog.h"
-#include "mainwindow/MainWindow.h"
+#include "app/settings/StoredSettings.h"
+#include "gui/dialogs/AboutBox.h"
+#include "gui/dialogs/EvaluationDialog.h"
+#include "gui/dialogs/LoadWindow.h"
+#include "gui/dialogs/OptionsDialog.h"
+#include "gui/dialogs/PathChooserDialog.h"
+#include "gui/mainwindow/MainWindow.h"
 
 #include <QApplication>
 #include <QLabel>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/AppSettings.h"
+#include "app/settings/AppSettings.h"
 #include "fakes/FakeDrives.h"
 #include "fakes/FakePrompter.h"
 #include "fakes/FakeQueueLauncher.h"

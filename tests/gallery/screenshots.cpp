@@ -3,7 +3,7 @@
 // control whose text does not fit its box, and fails when there is one.
 
 #include "WindowGallery.h"
-#include "dialogs/TextFit.h"
+#include "gui/TextFit.h"
 
 #include <QApplication>
 #include <QDir>

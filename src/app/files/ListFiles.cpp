@@ -1,0 +1,146 @@
+#include "app/files/ListFiles.h"
+
+#include "core/lists/LargeBuffers.h"
+#include "platform/PlatformFacts.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <system_error>
+
+namespace quillmere {
+
+namespace {
+QString inFolder(const QString& folder, const char* name) {
+    return pathInFolder(folder, QLatin1String(name));
+}
+
+const char* notAFileReason(std::filesystem::file_type type) {
+    using std::filesystem::file_type;
+    switch (type) {
+    case file_type::directory:
+        return "it is a folder, not a file";
+    case file_type::fifo:
+        return "it is a FIFO, not a regular file";
+    case file_type::block:
+    case file_type::character:
+        return "it is a device, not a regular file";
+    case file_type::socket:
+        return "it is a socket, not a regular file";
+    default:
+        return "it is not a regular file";
+    }
+}
+} // namespace
+
+QString pathInFolder(const QString& folder, const QString& name) {
+    // A folder that ends in a separator already (a root: "/", "C:\\") takes none more; a
+    // backslash separates only on Windows, where fromNativeSeparators makes it a slash.
+    if (QDir::fromNativeSeparators(folder).endsWith(QLatin1Char('/')))
+        return folder + name;
+    return folder + QLatin1Char('/') + name;
+}
+
+QString mainListPath(const QString& imailPath) {
+    return inFolder(imailPath, "url-domain-bl.txt");
+}
+QString addedListPath(const QString& dataPath) {
+    return inFolder(dataPath, "url-domain-add.txt");
+}
+QString removedListPath(const QString& dataPath) {
+    return inFolder(dataPath, "url-domain-rem.txt");
+}
+
+QString resolvedListPath(const QString& path) {
+    QString current = path;
+    // As many links as the system itself follows before it calls it a loop.
+    for (int depth = 0; depth < 40; ++depth) {
+        const QFileInfo info(current);
+        if (!info.isSymbolicLink())
+            break;
+        current = info.symLinkTarget();
+    }
+    return current;
+}
+
+QString displayPath(const QString& path) {
+    return QDir::toNativeSeparators(path);
+}
+
+bool fileExists(const QString& path) {
+    const QFileInfo info(path);
+    return info.exists() && !info.isDir();
+}
+
+PathCheck checkFilePath(const QString& path) {
+    std::error_code error;
+    const std::filesystem::file_status status =
+        std::filesystem::status(platform::nativePath(path), error);
+    const QString shown = displayPath(path);
+    if (status.type() == std::filesystem::file_type::not_found) {
+        // A file where the folder should be is a wrong folder setting, not an empty list.
+        const QString folder = QFileInfo(path).path();
+        if (QFileInfo(folder).isFile())
+            return {PathKind::Unreadable,
+                    QStringLiteral("Cannot read %1: %2 is a file, not a folder")
+                        .arg(shown, displayPath(folder))};
+        return {PathKind::Missing, QString()};
+    }
+    if (error)
+        return {PathKind::Unreadable, QStringLiteral("Cannot read %1: %2")
+                                          .arg(shown, QString::fromStdString(error.message()))};
+    if (status.type() != std::filesystem::file_type::regular)
+        return {PathKind::Unreadable,
+                QStringLiteral("Cannot read %1: %2")
+                    .arg(shown, QLatin1String(notAFileReason(status.type())))};
+    return {PathKind::File, QString()};
+}
+
+ReadResult readFileBytes(const QString& path) {
+    const PathCheck check = checkFilePath(path);
+    if (check.kind == PathKind::Unreadable)
+        return {std::nullopt, check.error};
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {std::nullopt,
+                QStringLiteral("Cannot open %1: %2").arg(displayPath(path), file.errorString())};
+    auto bytes = std::make_shared<std::string>();
+    const qint64 size = file.size();
+    if (size > 0) {
+        resizeForReading(*bytes, static_cast<std::size_t>(size));
+        const qint64 got = file.read(bytes->data(), size);
+        if (got < 0)
+            return {
+                std::nullopt,
+                QStringLiteral("Cannot read %1: %2").arg(displayPath(path), file.errorString())};
+        // Cut short without an error: the file shrank while it was read, or (a virtual file)
+        // reports more than it holds. QFile has no reason to give then.
+        if (got != size)
+            return {std::nullopt,
+                    QStringLiteral("Cannot read %1: only %2 of its %3 bytes could be read")
+                        .arg(displayPath(path))
+                        .arg(got)
+                        .arg(size)};
+    } else {
+        // Regular files that report no size (as some virtual file systems do) are read to
+        // their end.
+        const QByteArray all = file.readAll();
+        bytes->assign(all.constData(), static_cast<std::size_t>(all.size()));
+    }
+    return {EntryList::Block(std::move(bytes)), QString()};
+}
+
+std::optional<EntryList> readListFile(const QString& path, QString* error) {
+    ReadResult read = readFileBytes(path);
+    if (!read.bytes) {
+        if (error)
+            *error = read.error;
+        return std::nullopt;
+    }
+    return EntryList::fromFileBytes(std::move(*read.bytes));
+}
+
+} // namespace quillmere

@@ -1,0 +1,167 @@
+#include "app/files/ListSaver.h"
+
+#include "app/files/ListFiles.h"
+#include "app/files/MainListBackups.h"
+#include "app/files/ReplacementFile.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <memory>
+#include <vector>
+
+namespace quillmere {
+
+namespace {
+
+struct Target {
+    ListId id;
+    std::unique_ptr<ReplacementFile> file;
+};
+
+QString listPath(ListId id, const SaveRequest& request) {
+    switch (id) {
+    case ListId::Main:
+        return mainListPath(request.imailPath);
+    case ListId::Added:
+        return addedListPath(request.dataPath);
+    case ListId::Removed:
+        return removedListPath(request.dataPath);
+    }
+    return QString();
+}
+
+// The modified lists in the order their files take their places: tracking lists first.
+std::vector<Target> modifiedTargets(const TrackedLists& lists, const SaveRequest& request) {
+    std::vector<Target> targets;
+    for (ListId id : {ListId::Added, ListId::Removed, ListId::Main}) {
+        if (lists.isModified(id))
+            targets.push_back({id, std::make_unique<ReplacementFile>(listPath(id, request))});
+    }
+    return targets;
+}
+
+// A file whose snapshot is of another path was not loaded from there: the folders were changed
+// in the Options dialog since, and the save is meant to put the lists into the new folders.
+const FileSnapshot* loadedFrom(const SaveRequest& request, const Target& target) {
+    if (!request.loaded)
+        return nullptr;
+    const FileSnapshot& snapshot = (*request.loaded)[static_cast<std::size_t>(target.id)];
+    return snapshot.path == target.file->path() ? &snapshot : nullptr;
+}
+
+SaveOutcome failed(SaveOutcome outcome) {
+    outcome.errors << QStringLiteral("No list file was changed.");
+    return outcome;
+}
+
+bool needsDataFolder(const std::vector<Target>& targets) {
+    for (const Target& target : targets) {
+        if (target.id != ListId::Main)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+SaveOutcome saveAll(TrackedLists& lists, const SaveRequest& request) {
+    SaveOutcome outcome;
+    std::vector<Target> targets = modifiedTargets(lists, request);
+    if (targets.empty())
+        return outcome;
+
+    for (const Target& target : targets) {
+        const FileSnapshot* snapshot = loadedFrom(request, target);
+        if (snapshot && snapshot->state == FileSnapshot::State::Unreadable)
+            outcome.errors << QStringLiteral("%1 could not be read when the lists were loaded, so "
+                                             "it is not overwritten.")
+                                  .arg(displayPath(target.file->path()));
+    }
+    if (!outcome.errors.isEmpty())
+        return failed(std::move(outcome));
+
+    if (needsDataFolder(targets) && !QDir(request.dataPath).exists() &&
+        !QDir().mkpath(request.dataPath)) {
+        outcome.errors << QStringLiteral("Cannot create the tracking data folder %1")
+                              .arg(displayPath(request.dataPath));
+        return failed(std::move(outcome));
+    }
+    for (Target& target : targets) {
+        const QString error = target.file->write(lists.list(target.id));
+        if (!error.isEmpty()) {
+            outcome.errors << error;
+            return failed(std::move(outcome));
+        }
+    }
+
+    // Checked once everything is written, just before the files take their places, so that a
+    // program that does not lock has the least time to change one unseen.
+    for (const Target& target : targets) {
+        const FileSnapshot* snapshot = loadedFrom(request, target);
+        if (snapshot && !request.overwriteChanged && snapshot->changedOnDisk())
+            outcome.changedOnDisk << displayPath(target.file->path());
+    }
+    if (!outcome.changedOnDisk.isEmpty())
+        return outcome;
+    // A file that another program holds open cannot be replaced on Windows: found out before
+    // the first file changes, so that the save stays all or nothing.
+    for (const Target& target : targets) {
+        const QString error = target.file->checkReplaceable();
+        if (!error.isEmpty()) {
+            outcome.errors << error;
+            return failed(std::move(outcome));
+        }
+    }
+
+    const QString mainPath = mainListPath(request.imailPath);
+    MainListBackups backups(request.dataPath);
+    // The backups live in the tracking data folder; one that does not exist yet (no hand edit
+    // saved so far, or a mistyped folder) is not made for them. The old file is linked before it
+    // is replaced, and the link is dropped again when it is not replaced after all: a backup is
+    // only ever of a list that a save really replaced.
+    const bool backUpMain =
+        lists.isModified(ListId::Main) && fileExists(mainPath) && QDir(request.dataPath).exists();
+    MainListBackups::Kept backup;
+    if (backUpMain)
+        backup = backups.keep(mainPath, request.time.isValid() ? request.time
+                                                               : QDateTime::currentDateTimeUtc());
+    const auto dropBackup = [&backup] {
+        if (!backup.path.isEmpty())
+            QFile::remove(backup.path);
+    };
+
+    QStringList replaced;
+    for (Target& target : targets) {
+        if (target.id == ListId::Main && !replaced.isEmpty())
+            syncFolder(request.dataPath);
+        const QString error = target.file->commit();
+        if (!error.isEmpty()) {
+            // Only a folder that vanished or turned read-only since the files were written, or a
+            // program that opened the file in the last moment, can get here; say exactly what is
+            // new and what is not.
+            outcome.errors << error;
+            dropBackup();
+            if (replaced.isEmpty())
+                return failed(std::move(outcome));
+            outcome.errors
+                << QStringLiteral("Already saved: %1").arg(replaced.join(QStringLiteral(", ")));
+            return outcome;
+        }
+        lists.setModified(target.id, false);
+        replaced << displayPath(target.file->path());
+        if (request.loaded)
+            (*request.loaded)[static_cast<std::size_t>(target.id)] = FileSnapshot::written(
+                target.file->path(), target.file->size(), target.file->hash());
+    }
+    syncFolder(QFileInfo(targets.back().file->target()).absolutePath());
+    if (!backup.error.isEmpty())
+        outcome.warnings << backup.error + QStringLiteral(" %1 was saved without a backup.")
+                                               .arg(displayPath(mainPath));
+    if (!backup.path.isEmpty())
+        backups.prune();
+    return outcome;
+}
+
+} // namespace quillmere

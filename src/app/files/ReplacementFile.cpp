@@ -1,0 +1,129 @@
+#include "app/files/ReplacementFile.h"
+
+#include "app/files/ListFiles.h"
+#include "core/lists/ContentHash.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+
+namespace quillmere {
+
+namespace {
+
+const QLatin1String kMarker(".quillmere-save-");
+constexpr int kRandomLength = 12;
+
+QString randomPart() {
+    static const char letters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+    QString text;
+    for (int i = 0; i < kRandomLength; ++i)
+        text += QLatin1Char(letters[QRandomGenerator::system()->bounded(36)]);
+    return text;
+}
+
+// A writer killed between writing and renaming leaves its temporary file behind. The caller holds
+// the list lock, so no other save is writing one now: those found are stale. Only names this
+// program makes are touched, and only files, never what a link names.
+void removeLeftovers(const QFileInfo& target) {
+    QDir folder = target.absoluteDir();
+    const QStringList names =
+        folder.entryList({QLatin1Char('.') + target.fileName() + kMarker + QLatin1Char('*')},
+                         QDir::Files | QDir::Hidden | QDir::System | QDir::NoSymLinks);
+    for (const QString& name : names) {
+        if (ReplacementFile::isTemporaryName(name, target.fileName()))
+            folder.remove(name);
+    }
+}
+
+} // namespace
+
+ReplacementFile::ReplacementFile(QString path)
+    : m_path(std::move(path))
+    , m_target(resolvedListPath(m_path)) {}
+
+ReplacementFile::~ReplacementFile() {
+    discardTemporary();
+}
+
+bool ReplacementFile::isTemporaryName(const QString& fileName, const QString& listFileName) {
+    const QString prefix = QLatin1Char('.') + listFileName + kMarker;
+    if (!fileName.startsWith(prefix) || fileName.size() != prefix.size() + kRandomLength)
+        return false;
+    for (QChar c : QStringView(fileName).mid(prefix.size())) {
+        if (!(c >= QLatin1Char('a') && c <= QLatin1Char('z')) &&
+            !(c >= QLatin1Char('0') && c <= QLatin1Char('9')))
+            return false;
+    }
+    return true;
+}
+
+QString ReplacementFile::failure(const QString& reason) const {
+    return QStringLiteral("Cannot save %1: %2").arg(displayPath(m_path), reason);
+}
+
+void ReplacementFile::discardTemporary() {
+    if (!m_temporary.isEmpty())
+        QFile::remove(m_temporary);
+    m_temporary.clear();
+}
+
+QString ReplacementFile::write(const EntryList& list) {
+    const QFileInfo target(m_target);
+    if (target.exists() && target.isDir())
+        return failure(QStringLiteral("a folder is in its place"));
+    if (target.exists() && !target.isFile())
+        return failure(QStringLiteral("it is not a regular file"));
+
+    removeLeftovers(target);
+    discardTemporary();
+    QString reason;
+    std::optional<NativeFile> file;
+    // A name already taken (by chance, or by a leftover of another program) is drawn again.
+    for (int attempt = 0; !file && attempt < 16; ++attempt) {
+        const QString name = target.absolutePath() + QStringLiteral("/.") + target.fileName() +
+                             kMarker + randomPart();
+        file = NativeFile::createNew(name, reason);
+        if (file)
+            m_temporary = name;
+        else if (QFileInfo::exists(name) || QFileInfo(name).isSymLink())
+            continue;
+        else
+            break;
+    }
+    if (!file)
+        return failure(reason);
+    takeOverProtection(m_target, *file);
+
+    ContentHash hash;
+    m_size = 0;
+    const bool written = forEachFileChunk(list, [&](std::string_view chunk) {
+        hash.add(chunk);
+        m_size += static_cast<qint64>(chunk.size());
+        return file->writeAll(chunk);
+    });
+    if (!written || !file->syncToDisk() || !file->close()) {
+        const QString error = failure(file->reason());
+        file.reset();
+        discardTemporary();
+        return error;
+    }
+    m_hash = hash.value();
+    return QString();
+}
+
+QString ReplacementFile::checkReplaceable() const {
+    const QString reason = waitUntilReplaceable(m_target);
+    return reason.isEmpty() ? QString() : failure(reason);
+}
+
+QString ReplacementFile::commit() {
+    const QString reason = replaceWith(m_temporary, m_target);
+    if (!reason.isEmpty())
+        return failure(reason);
+    m_temporary.clear();
+    return QString();
+}
+
+} // namespace quillmere

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "core/lists/EntryList.h"
+#include "platform/NativeFile.h"
+
+#include <QString>
+#include <cstdint>
+#include <optional>
+
+namespace quillmere {
+
+// The new content of one list file, written beside it under a temporary name and put in its
+// place only when the whole save can go ahead, so that until then the old file stays as it was.
+// A list file that is a symbolic link stays one: the file it names is replaced. A replacement
+// that is never committed removes its temporary file.
+class ReplacementFile final {
+public:
+    explicit ReplacementFile(QString path);
+    ~ReplacementFile();
+    ReplacementFile(const ReplacementFile&) = delete;
+    ReplacementFile& operator=(const ReplacementFile&) = delete;
+
+    // Writes the list to the temporary file and flushes it to the disk, with the owner, group and
+    // permissions of the file it replaces. A write that fails anywhere, the last buffered bytes
+    // included, is an error naming the list file and the system's reason; else an empty string.
+    QString write(const EntryList& list);
+    // Renames the written temporary file over the list file.
+    QString commit();
+    // An error naming the list file when another program keeps it from being replaced now.
+    QString checkReplaceable() const;
+
+    // The list file as the administrator knows it, and the file that is really replaced.
+    const QString& path() const { return m_path; }
+    const QString& target() const { return m_target; }
+    qint64 size() const { return m_size; }
+    std::uint64_t hash() const { return m_hash; }
+
+    // Whether a file name is one this class gives its temporary files beside the list file
+    // named: ".NAME.quillmere-save-" and twelve random letters and digits.
+    static bool isTemporaryName(const QString& fileName, const QString& listFileName);
+
+private:
+    QString failure(const QString& reason) const;
+    void discardTemporary();
+
+    QString m_path;
+    QString m_target;
+    QString m_temporary;
+    qint64 m_size = 0;
+    std::uint64_t m_hash = 0;
+};
+
+} // namespace quillmere

@@ -1,0 +1,469 @@
+#include "core/merge/FactoryMerge.h"
+
+#include "core/lists/FilePieces.h"
+#include "core/lists/LargeBuffers.h"
+#include "core/merge/EntryKeys.h"
+#include "core/merge/KeySort.h"
+#include "core/merge/SideBySide.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <utility>
+
+namespace quillmere {
+
+namespace {
+
+void report(const std::function<void(std::string_view)>& progress, std::string_view text) {
+    if (progress)
+        progress(text);
+}
+
+// An entry as the merge's joined text would cut it: an entry holding CR LF itself falls apart
+// there, as it would after a save and a reload. Only an entry kept whole counts as one the old Main
+// list still holds.
+void addPieces(EntryKeys& table, std::vector<EntryKey>& keys, std::string_view entry,
+               bool fromMain) {
+    forEachFilePiece(entry, [&](std::string_view piece) {
+        keys.push_back(table.make(piece, fromMain && piece.size() == entry.size()));
+    });
+}
+
+// At least as many as the pieces the bytes will be cut into, counted in one quick pass.
+std::size_t mostPieces(std::string_view bytes) {
+    return static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\n')) + 1;
+}
+
+// Where the old Main list's run reaches an entry: its index in the run, its place in the list (an
+// index for a list, a byte offset for a file's bytes) and how many side entries the run's keys
+// took before it.
+struct RunMark {
+    std::size_t index = 0;
+    std::size_t place = 0;
+    std::uint64_t sides = 0;
+};
+
+// The old Main list as the merge reads it, twice. The entries at its start that are already in
+// their merged form (strictly ascending, none empty, none holding CR LF) are its run: the list is
+// this program's own output, sorted by the last merge, so the run is usually all of it but the
+// hand additions appended since. The first reading finds the run and keys the rest for the sort;
+// the final walk reads the run again, in place, so it costs no memory of its own. The first reading
+// marks where the run's first byte changes, so that the walk can be split between two threads.
+struct ScannedMain {
+    EntryKeys table;
+    std::size_t count = 0; // entries of the old Main list
+    // marks[b]: the run's first entry whose first byte is b or more; marks[256]: the run's end.
+    std::array<RunMark, 257> marks{};
+    std::vector<EntryKey> rest;
+};
+
+unsigned firstByte(const EntryKey& key) {
+    return static_cast<unsigned>(key.head >> 56);
+}
+
+// Follows the run entry by entry, marking it, and tells where it ends.
+class RunFinder final {
+public:
+    explicit RunFinder(ScannedMain& scanned)
+        : m_scanned(scanned) {}
+
+    // The next entry of the list, at the given place; false once the run has ended.
+    bool continues(std::string_view entry, const EntryKey& key, std::size_t place) {
+        if (m_ended || (m_at.index > 0 && !m_scanned.table.less(m_previous, key))) {
+            end();
+            return false;
+        }
+        markUpTo(firstByte(key) + 1);
+        m_previous = key;
+        ++m_at.index;
+        m_at.place = place;
+        if (!EntryKeys::packs(entry))
+            ++m_at.sides;
+        return true;
+    }
+
+    // The run ends here (also when the list does).
+    void end() {
+        m_ended = true;
+        markUpTo(257);
+    }
+
+private:
+    // The bytes below the given one are all behind: the marks up to it point at the next entry.
+    void markUpTo(unsigned byte) {
+        for (; m_marked < byte; ++m_marked)
+            m_scanned.marks[m_marked] = m_at;
+    }
+
+    ScannedMain& m_scanned;
+    RunMark m_at;
+    EntryKey m_previous{};
+    unsigned m_marked = 0;
+    bool m_ended = false;
+};
+
+// A Main list held as a list: its entries cut at CR LF, as a save and a reload would cut them.
+class ListMain final {
+public:
+    explicit ListMain(const EntryList& list)
+        : m_list(list) {}
+
+    std::size_t mostEntries() const { return m_list.size(); }
+    const std::vector<EntryList::Block>& blocks() const { return m_list.blocks(); }
+
+    ScannedMain scan() const {
+        ScannedMain scanned;
+        scanned.count = m_list.size();
+        RunFinder run(scanned);
+        std::size_t k = 0;
+        for (; k < m_list.size(); ++k) {
+            const std::string_view entry = m_list[k];
+            if (entry.empty() || holdsLineBreak(entry) ||
+                !run.continues(entry, scanned.table.make(entry, true), k + 1))
+                break;
+        }
+        run.end();
+        reserveLarge(scanned.rest, m_list.size() - k);
+        for (; k < m_list.size(); ++k)
+            addPieces(scanned.table, scanned.rest, m_list[k], true);
+        return scanned;
+    }
+
+    class Run final {
+    public:
+        Run(const EntryList& list, const RunMark& from, const RunMark& to)
+            : m_list(list)
+            , m_next(from.place)
+            , m_end(to.place) {}
+        bool next(std::string_view& entry) {
+            if (m_next == m_end)
+                return false;
+            entry = m_list[m_next++];
+            return true;
+        }
+
+    private:
+        const EntryList& m_list;
+        std::size_t m_next;
+        std::size_t m_end;
+    };
+    Run run(const RunMark& from, const RunMark& to) const { return Run(m_list, from, to); }
+
+private:
+    const EntryList& m_list;
+};
+
+// A Main list held as its file's bytes: its entries are the pieces of the bytes, which are never
+// made into a list of views.
+class FileMain final {
+public:
+    explicit FileMain(EntryList::Block bytes)
+        : m_blocks{std::move(bytes)} {}
+
+    std::size_t mostEntries() const { return mostPieces(*m_blocks.front()); }
+    const std::vector<EntryList::Block>& blocks() const { return m_blocks; }
+
+    ScannedMain scan() const {
+        ScannedMain scanned;
+        RunFinder run(scanned);
+        const std::string_view bytes = *m_blocks.front();
+        FilePieceCursor pieces(bytes);
+        for (std::string_view piece; pieces.next(piece);) {
+            ++scanned.count;
+            const EntryKey key = scanned.table.make(piece, true);
+            const auto place = static_cast<std::size_t>(piece.data() - bytes.data());
+            if (run.continues(piece, key, place + piece.size()))
+                continue;
+            if (scanned.rest.empty())
+                reserveLarge(scanned.rest, mostPieces(bytes.substr(place)));
+            scanned.rest.push_back(key);
+        }
+        run.end();
+        return scanned;
+    }
+
+    class Run final {
+    public:
+        Run(std::string_view bytes, const RunMark& from, const RunMark& to)
+            : m_pieces(bytes.substr(from.place))
+            , m_left(to.index - from.index) {}
+        bool next(std::string_view& entry) {
+            if (m_left == 0)
+                return false;
+            --m_left;
+            return m_pieces.next(entry);
+        }
+
+    private:
+        FilePieceCursor m_pieces;
+        std::size_t m_left;
+    };
+    Run run(const RunMark& from, const RunMark& to) const {
+        return Run(*m_blocks.front(), from, to);
+    }
+
+private:
+    std::vector<EntryList::Block> m_blocks;
+};
+
+// The final walk over the two sorted sequences, a stretch of the old Main list's run and the
+// sorted rest from the same range of entries. It yields each distinct entry once, in order, with
+// the mark "was in the old Main list" set when any of its copies was.
+template <typename Run> class SortedUnion final {
+    static constexpr std::size_t kPrefetchDistance = 16;
+
+public:
+    SortedUnion(const EntryKeys& table, Run run, std::uint64_t runSides,
+                std::span<const EntryKey> others)
+        : m_table(table)
+        , m_run(std::move(run))
+        , m_runSides(runSides)
+        , m_others(others) {
+        loadMain();
+    }
+
+    // False when both sequences are used up.
+    bool next(EntryKey& out) {
+        const bool haveOther = m_otherNext < m_others.size();
+        if (!m_haveMain && !haveOther)
+            return false;
+        const int order =
+            !haveOther ? -1
+                       : (!m_haveMain ? 1 : m_table.compare(m_mainHead, m_others[m_otherNext]));
+        if (order <= 0) {
+            // The run is strictly ascending: its next entry is greater.
+            out = m_mainHead;
+            loadMain();
+        } else {
+            out = m_others[m_otherNext];
+        }
+        for (; m_otherNext < m_others.size() && m_table.compare(m_others[m_otherNext], out) == 0;
+             ++m_otherNext) {
+            if (EntryKeys::fromMain(m_others[m_otherNext]))
+                EntryKeys::markFromMain(out);
+            // The entries lie scattered over the files' bytes: fetch a few ahead.
+            if (m_otherNext + kPrefetchDistance < m_others.size())
+                m_table.prefetch(m_others[m_otherNext + kPrefetchDistance]);
+        }
+        return true;
+    }
+
+private:
+    void loadMain() {
+        std::string_view entry;
+        m_haveMain = m_run.next(entry);
+        if (m_haveMain)
+            m_mainHead = m_table.remake(entry, true, m_runSides);
+    }
+
+    const EntryKeys& m_table;
+    Run m_run;
+    std::uint64_t m_runSides;
+    std::span<const EntryKey> m_others;
+    std::size_t m_otherNext = 0;
+    bool m_haveMain = false;
+    EntryKey m_mainHead{};
+};
+
+// One stretch of the walk: the entries whose first byte lies in a range.
+struct WalkPart {
+    RunMark runFrom;
+    RunMark runTo;
+    std::span<const EntryKey> others;
+    std::span<const EntryKey> removed;
+};
+
+// What a stretch of the walk keeps: every distinct entry once, in order, less those equal to a
+// Removed entry (the list is free of repeats there, so one match per Removed entry is every
+// match), as eight-byte references; the views are made once the keys are freed.
+struct Kept {
+    std::vector<std::uint64_t> refs;
+    std::size_t fromMain = 0;
+};
+
+template <typename Main>
+Kept walk(const Main& main, const EntryKeys& table, std::uint64_t runSideOffset,
+          const WalkPart& part) {
+    Kept kept;
+    reserveLarge(kept.refs, part.runTo.index - part.runFrom.index + part.others.size());
+    std::size_t nextRemoved = 0;
+    SortedUnion sorted(table, main.run(part.runFrom, part.runTo),
+                       runSideOffset + part.runFrom.sides, part.others);
+    for (EntryKey key; sorted.next(key);) {
+        int order = 1;
+        while (nextRemoved < part.removed.size() &&
+               (order = table.compare(part.removed[nextRemoved], key)) < 0)
+            ++nextRemoved;
+        if (nextRemoved < part.removed.size() && order == 0)
+            continue;
+        if (EntryKeys::fromMain(key))
+            ++kept.fromMain;
+        kept.refs.push_back(key.ref);
+    }
+    return kept;
+}
+
+// The first of the sorted keys whose first byte is the given one or more.
+std::size_t firstWithByte(std::span<const EntryKey> keys, unsigned byte) {
+    return static_cast<std::size_t>(
+        std::partition_point(keys.begin(), keys.end(),
+                             [byte](const EntryKey& key) { return firstByte(key) < byte; }) -
+        keys.begin());
+}
+
+// Below this many entries the walk is not worth a second thread.
+constexpr std::size_t kMinWalkForTwoThreads = 65536;
+
+// The walk cut in two at the first byte that shares the entries most evenly, or left whole.
+std::vector<WalkPart> walkParts(const ScannedMain& scanned, std::span<const EntryKey> others,
+                                std::span<const EntryKey> removed) {
+    const RunMark& runEnd = scanned.marks[256];
+    const std::size_t total = runEnd.index + others.size();
+    unsigned split = 256;
+    std::size_t bestGap = total;
+    if (total >= kMinWalkForTwoThreads) {
+        for (unsigned byte = 1; byte < 256; ++byte) {
+            const std::size_t below = scanned.marks[byte].index + firstWithByte(others, byte);
+            const std::size_t gap = below > total / 2 ? below - total / 2 : total / 2 - below;
+            if (gap < bestGap) {
+                bestGap = gap;
+                split = byte;
+            }
+        }
+    }
+    if (split == 256)
+        return {WalkPart{RunMark{}, runEnd, others, removed}};
+    const std::size_t othersSplit = firstWithByte(others, split);
+    const std::size_t removedSplit = firstWithByte(removed, split);
+    return {WalkPart{RunMark{}, scanned.marks[split], others.first(othersSplit),
+                     removed.first(removedSplit)},
+            WalkPart{scanned.marks[split], runEnd, others.subspan(othersSplit),
+                     removed.subspan(removedSplit)}};
+}
+
+template <typename Main>
+MergeOutcome mergeInto(const Main& main, std::optional<EntryList::Block> factoryBytes,
+                       const EntryList& added, const EntryList& removed,
+                       const std::function<void(std::string_view)>& progress) {
+    report(progress, kMergeInitializingText);
+    std::vector<EntryList::Block> blocks = main.blocks();
+    EntryKeys table;
+    std::vector<EntryKey> others;
+    ScannedMain scanned;
+    const auto scanOldMain = [&scanned, &main] { scanned = main.scan(); };
+    if (factoryBytes) {
+        // The old Main list is scanned on a helper thread while the file is cut here. The keys
+        // are reserved for the worst case, an unsorted Main list; pages never written cost nothing.
+        sideBySide(scanOldMain, [&] {
+            report(progress, kMergeNewFileText);
+            reserveLarge(others, mostPieces(**factoryBytes) + main.mostEntries() + added.size());
+            forEachFilePiece(**factoryBytes, [&table, &others](std::string_view piece) {
+                others.push_back(table.make(piece, false));
+            });
+        });
+        blocks.push_back(std::move(*factoryBytes));
+    } else {
+        scanOldMain();
+        reserveLarge(others, scanned.rest.size() + added.size());
+    }
+    // The scan's side entries, the run's first, follow the table's own.
+    const std::uint64_t runSideOffset = table.adopt(scanned.table);
+    for (EntryKey& key : scanned.rest)
+        key.ref = EntryKeys::rebased(key.ref, runSideOffset);
+    others.insert(others.end(), scanned.rest.begin(), scanned.rest.end());
+    std::vector<EntryKey>().swap(scanned.rest);
+
+    if (!added.empty()) {
+        report(progress, kMergeAddingText);
+        for (std::string_view entry : added)
+            addPieces(table, others, entry, false);
+        blocks.insert(blocks.end(), added.blocks().begin(), added.blocks().end());
+    }
+
+    report(progress, kMergeSortingText);
+    sortEntryKeys(others, table);
+
+    report(progress, kMergeBuildingText);
+    std::vector<EntryKey> removedKeys;
+    removedKeys.reserve(removed.size());
+    for (std::string_view entry : removed)
+        removedKeys.push_back(table.make(entry, false));
+    sortEntryKeys(removedKeys, table);
+
+    // The two halves of the walk run side by side; the table is only read meanwhile.
+    const std::vector<WalkPart> parts = walkParts(scanned, others, removedKeys);
+    std::vector<Kept> kept(parts.size());
+    const auto walkPart = [&](std::size_t k) {
+        kept[k] = walk(main, table, runSideOffset, parts[k]);
+    };
+    if (parts.size() == 2)
+        sideBySide([&] { walkPart(1); }, [&] { walkPart(0); });
+    else
+        walkPart(0);
+    std::vector<EntryKey>().swap(others);
+
+    report(progress, kMergeRemovingText);
+    std::vector<std::string_view> views;
+    std::size_t keptFromMain = 0;
+    std::size_t keptCount = 0;
+    for (const Kept& part : kept)
+        keptCount += part.refs.size();
+    reserveLarge(views, keptCount);
+    for (Kept& part : kept) {
+        keptFromMain += part.fromMain;
+        for (std::uint64_t ref : part.refs)
+            views.push_back(table.viewOf(ref));
+        std::vector<std::uint64_t>().swap(part.refs);
+    }
+
+    MergeOutcome outcome;
+    outcome.gained = views.size() - keptFromMain;
+    outcome.lost = scanned.count - keptFromMain;
+    outcome.main = compactEntries(std::move(views), std::move(blocks));
+    return outcome;
+}
+
+} // namespace
+
+MergeOutcome mergeFactoryList(const EntryList& main, std::optional<EntryList::Block> factoryBytes,
+                              const EntryList& added, const EntryList& removed,
+                              const std::function<void(std::string_view)>& progress) {
+    return mergeInto(ListMain(main), std::move(factoryBytes), added, removed, progress);
+}
+
+MergeOutcome mergeFactoryList(EntryList::Block mainBytes,
+                              std::optional<EntryList::Block> factoryBytes, const EntryList& added,
+                              const EntryList& removed,
+                              const std::function<void(std::string_view)>& progress) {
+    return mergeInto(FileMain(std::move(mainBytes)), std::move(factoryBytes), added, removed,
+                     progress);
+}
+
+EntryList compactEntries(std::vector<std::string_view> views,
+                         std::vector<EntryList::Block> blocks) {
+    std::sort(blocks.begin(), blocks.end());
+    blocks.erase(std::unique(blocks.begin(), blocks.end()), blocks.end());
+    std::size_t held = 0;
+    for (const EntryList::Block& block : blocks)
+        held += block->capacity();
+    std::size_t live = 0;
+    for (std::string_view view : views)
+        live += view.size();
+    if (held <= 3 * live)
+        return EntryList::fromViews(std::move(views), std::move(blocks));
+
+    auto fresh = std::make_shared<std::string>(live, '\0');
+    char* target = fresh->data();
+    for (std::string_view& view : views) {
+        if (!view.empty())
+            std::memcpy(target, view.data(), view.size());
+        view = std::string_view(target, view.size());
+        target += view.size();
+    }
+    return EntryList::fromViews(std::move(views), {EntryList::Block(std::move(fresh))});
+}
+
+} // namespace quillmere

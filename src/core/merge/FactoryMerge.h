@@ -1,0 +1,50 @@
+#pragma once
+
+#include "core/lists/EntryList.h"
+
+#include <cstddef>
+#include <functional>
+#include <optional>
+#include <string_view>
+
+namespace quillmere {
+
+// The progress texts of a merge, in the order they are reported.
+inline constexpr std::string_view kMergeInitializingText = "Initializing...";
+inline constexpr std::string_view kMergeNewFileText = "Merging new file...";
+inline constexpr std::string_view kMergeAddingText = "Adding URLs...";
+inline constexpr std::string_view kMergeSortingText = "Sorting...";
+inline constexpr std::string_view kMergeBuildingText = "Building and removing duplicates...";
+inline constexpr std::string_view kMergeRemovingText = "Removing URLs...";
+
+struct MergeOutcome {
+    EntryList main;         // the new Main list
+    std::size_t gained = 0; // entries of the new list that the old one lacked
+    std::size_t lost = 0;   // entries of the old list (every copy) the new one no longer holds
+};
+
+// "&Merge new factory list..." (with the factory file's bytes) and "Rebuild" (without): the new
+// Main list is the union of the old Main list, the factory file's pieces (cut at each CR LF) and
+// the Added list, sorted by byte value, each entry once, no empty entry, and no entry equal to a
+// Removed entry. The three lists are only read, so a merge that runs out of memory
+// (std::bad_alloc) leaves them as they were.
+//
+// The result shares the blocks of the old Main list, the factory file and the Added list rather
+// than copying their entries, unless they hold much more than it needs (see compactEntries).
+MergeOutcome mergeFactoryList(const EntryList& main, std::optional<EntryList::Block> factoryBytes,
+                              const EntryList& added, const EntryList& removed,
+                              const std::function<void(std::string_view)>& progress = {});
+
+// The same merge with the old Main list given as its file's bytes: the list that loading them
+// gives, without its views ever being made.
+MergeOutcome mergeFactoryList(EntryList::Block mainBytes,
+                              std::optional<EntryList::Block> factoryBytes, const EntryList& added,
+                              const EntryList& removed,
+                              const std::function<void(std::string_view)>& progress = {});
+
+// A list of the views over the blocks. When the blocks hold more than three times the bytes of
+// the entries, the entries are copied into one fresh block first, so repeated merges do not keep
+// every earlier file alive.
+EntryList compactEntries(std::vector<std::string_view> views, std::vector<EntryList::Block> blocks);
+
+} // namespace quillmere

@@ -1,0 +1,100 @@
+#include "core/merge/KeySort.h"
+
+#include <algorithm>
+#include <array>
+#include <atomic>
+#include <system_error>
+#include <thread>
+#include <vector>
+
+namespace quillmere {
+
+namespace {
+
+// Below this many keys a bucket is finished by insertion: a radix pass would cost more.
+constexpr std::size_t kSmallRange = 32;
+constexpr unsigned kKeyBytes = 16;
+constexpr std::size_t kMinKeysPerThread = 16384;
+
+unsigned byteAt(const EntryKey& key, unsigned depth) {
+    const std::uint64_t word = depth < 8 ? key.head : key.next;
+    return static_cast<unsigned>(word >> (56 - 8 * (depth % 8))) & 0xFFU;
+}
+
+void insertionSort(std::span<EntryKey> keys, const EntryKeys& table) {
+    for (std::size_t i = 1; i < keys.size(); ++i) {
+        const EntryKey key = keys[i];
+        std::size_t j = i;
+        for (; j > 0 && table.less(key, keys[j - 1]); --j)
+            keys[j] = keys[j - 1];
+        keys[j] = key;
+    }
+}
+
+using Bounds = std::array<std::size_t, 257>;
+
+// Moves every key into the bucket of its byte at the depth, in place; bucket b then spans
+// [bounds[b], bounds[b + 1]).
+Bounds partition(std::span<EntryKey> keys, unsigned depth) {
+    std::array<std::size_t, 256> count{};
+    for (const EntryKey& key : keys)
+        ++count[byteAt(key, depth)];
+    Bounds bounds{};
+    for (unsigned b = 0; b < 256; ++b)
+        bounds[b + 1] = bounds[b] + count[b];
+    std::array<std::size_t, 256> next{};
+    std::copy_n(bounds.begin(), 256, next.begin());
+    for (unsigned b = 0; b < 256; ++b) {
+        while (next[b] < bounds[b + 1]) {
+            EntryKey key = keys[next[b]];
+            for (unsigned target = byteAt(key, depth); target != b; target = byteAt(key, depth))
+                std::swap(key, keys[next[target]++]);
+            keys[next[b]++] = key;
+        }
+    }
+    return bounds;
+}
+
+void sortRange(std::span<EntryKey> keys, unsigned depth, const EntryKeys& table) {
+    if (keys.size() <= kSmallRange) {
+        insertionSort(keys, table);
+        return;
+    }
+    if (depth == kKeyBytes) {
+        std::sort(keys.begin(), keys.end(),
+                  [&table](const EntryKey& a, const EntryKey& b) { return table.less(a, b); });
+        return;
+    }
+    const Bounds bounds = partition(keys, depth);
+    for (unsigned b = 0; b < 256; ++b) {
+        if (bounds[b + 1] - bounds[b] > 1)
+            sortRange(keys.subspan(bounds[b], bounds[b + 1] - bounds[b]), depth + 1, table);
+    }
+}
+
+} // namespace
+
+void sortEntryKeys(std::span<EntryKey> keys, const EntryKeys& table) {
+    const std::size_t cores = std::max(1U, std::thread::hardware_concurrency());
+    const std::size_t threads = std::min(cores, keys.size() / kMinKeysPerThread);
+    if (threads <= 1) {
+        sortRange(keys, 0, table);
+        return;
+    }
+    const Bounds bounds = partition(keys, 0);
+    std::atomic<unsigned> nextBucket{0};
+    const auto sortBuckets = [&] {
+        for (unsigned b; (b = nextBucket.fetch_add(1)) < 256;)
+            sortRange(keys.subspan(bounds[b], bounds[b + 1] - bounds[b]), 1, table);
+    };
+    std::vector<std::jthread> helpers;
+    try {
+        while (helpers.size() + 1 < threads)
+            helpers.emplace_back(sortBuckets);
+    } catch (const std::system_error&) {
+        // Fewer threads than cores: the buckets are shared among those there are.
+    }
+    sortBuckets();
+}
+
+} // namespace quillmere

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+#include <filesystem>
+#include <string_view>
+
+// The small differences between the systems the program runs on, in one place.
+namespace quillmere::platform {
+
+#ifdef _WIN32
+// The line end of the platform's text files, which the command-line tool writes.
+inline constexpr std::string_view kTextLineEnd = "\r\n";
+// Whether two paths that differ only in letter case name the same file.
+inline constexpr bool kPathsIgnoreCase = true;
+#else
+inline constexpr std::string_view kTextLineEnd = "\n";
+inline constexpr bool kPathsIgnoreCase = false;
+#endif
+
+// The account the process runs as, also where the environment does not say (a scheduled task).
+QString userName();
+
+// The path as the standard library's file functions take it, every character kept.
+std::filesystem::path nativePath(const QString& path);
+
+// Makes standard output and error pass bytes unchanged: the tool ends its lines itself, and
+// text mode would also turn an entry's lone LF into CR LF.
+void useBinaryStandardStreams();
+
+} // namespace quillmere::platform

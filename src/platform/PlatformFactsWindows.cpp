@@ -1,0 +1,22 @@
+#include "platform/PlatformFacts.h"
+
+#include <cstdio>
+#include <fcntl.h>
+#include <io.h>
+
+namespace quillmere::platform {
+
+QString userName() {
+    return qEnvironmentVariable("USERNAME");
+}
+
+std::filesystem::path nativePath(const QString& path) {
+    return std::filesystem::path(path.toStdWString());
+}
+
+void useBinaryStandardStreams() {
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
+}
+
+} // namespace quillmere::platform

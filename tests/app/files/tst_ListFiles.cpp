@@ -1,0 +1,355 @@
+#include "app/files/EditJournal.h"
+#include "app/files/FileSnapshot.h"
+#include "app/files/ListFiles.h"
+#include "app/files/ListLoader.h"
+#include "app/files/ListSaver.h"
+#include "app/files/MainListBackups.h"
+#include "app/files/ReplacementFile.h"
+#include "core/lists/ContentHash.h"
+#include "fakes/EntryBytes.h"
+#include "fakes/TempFolder.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTest>
+#include <chrono>
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
+#include <thread>
+
+using namespace quillmere;
+using quillmere::test::joined;
+using quillmere::test::TempFolder;
+
+class TestListFiles : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    // Each row: a folder setting and how the program names the files in it, one separator
+    // between folder and name whatever the folder ends in: the folder chooser answers a drive's
+    // root with its backslash, C:\.
+    void filesInAFolder_data() {
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<QString>("shown");
+#ifdef Q_OS_WIN
+        QTest::newRow("drive root") << QStringLiteral("C:\\") << QStringLiteral("C:\\");
+        QTest::newRow("drive root, slash") << QStringLiteral("C:/") << QStringLiteral("C:\\");
+        QTest::newRow("folder") << QStringLiteral("C:\\Imail") << QStringLiteral("C:\\Imail\\");
+        QTest::newRow("folder, closing backslash")
+            << QStringLiteral("D:\\Data\\") << QStringLiteral("D:\\Data\\");
+        QTest::newRow("share") << QStringLiteral("\\\\mailhost\\imail$\\")
+                               << QStringLiteral("\\\\mailhost\\imail$\\");
+#else
+        QTest::newRow("root") << QStringLiteral("/") << QStringLiteral("/");
+        QTest::newRow("folder") << QStringLiteral("/srv/imail") << QStringLiteral("/srv/imail/");
+        QTest::newRow("folder, closing slash")
+            << QStringLiteral("/srv/imail/") << QStringLiteral("/srv/imail/");
+        // A backslash is part of a name here.
+        QTest::newRow("folder ending in a backslash")
+            << QStringLiteral("/srv/a\\") << QStringLiteral("/srv/a\\/");
+#endif
+        QTest::newRow("empty: the root folder")
+            << QString() << QStringLiteral("%1").arg(QDir::separator());
+    }
+    void filesInAFolder() {
+        QFETCH(QString, folder);
+        QFETCH(QString, shown);
+        QCOMPARE(displayPath(mainListPath(folder)), shown + QStringLiteral("url-domain-bl.txt"));
+        QCOMPARE(displayPath(addedListPath(folder)), shown + QStringLiteral("url-domain-add.txt"));
+        QCOMPARE(displayPath(removedListPath(folder)),
+                 shown + QStringLiteral("url-domain-rem.txt"));
+        QCOMPARE(displayPath(journalPath(folder)), shown + QStringLiteral("url-domain-log.txt"));
+        QCOMPARE(displayPath(MainListBackups(folder).folder()), shown + QStringLiteral("backups"));
+    }
+
+    void writtenFileReadsBackTheSameEntries() {
+        TempFolder folder;
+        const EntryList list{"c.example", " b.example", "A.example"};
+        ReplacementFile file(folder.filePath(QStringLiteral("l.txt")));
+        QCOMPARE(file.write(list), QString());
+        QVERIFY(!folder.exists(QStringLiteral("l.txt"))); // not in place before the commit
+        QCOMPARE(file.commit(), QString());
+        QCOMPARE(folder.read(QStringLiteral("l.txt")),
+                 QByteArray("c.example\r\n b.example\r\nA.example\r\n"));
+        QCOMPARE(readListFile(folder.filePath(QStringLiteral("l.txt"))), std::optional(list));
+        QCOMPARE(file.hash(), hashContent("c.example\r\n b.example\r\nA.example\r\n"));
+    }
+
+    void emptyListIsAZeroByteFile() {
+        TempFolder folder;
+        folder.write(QStringLiteral("l.txt"), "old\r\n");
+        ReplacementFile file(folder.filePath(QStringLiteral("l.txt")));
+        QCOMPARE(file.write(EntryList()), QString());
+        QCOMPARE(file.commit(), QString());
+        QVERIFY(folder.exists(QStringLiteral("l.txt")));
+        QCOMPARE(folder.read(QStringLiteral("l.txt")), QByteArray());
+    }
+
+    // How each kind of snapshot tells a file another program wrote since it was read.
+    void snapshotTellsAChangedFile_data() {
+        QTest::addColumn<int>("check");
+        QTest::addColumn<QByteArray>("rewritten"); // null: the file is removed
+        QTest::addColumn<bool>("newTime");
+        QTest::addColumn<bool>("changed");
+        const int content = int(ChangeCheck::Content);
+        const int sizeAndTime = int(ChangeCheck::SizeAndTime);
+        QTest::newRow("content: same bytes again")
+            << content << QByteArray("a.ex\r\n") << true << false;
+        QTest::newRow("content: other bytes, same size, same time")
+            << content << QByteArray("b.ex\r\n") << false << true;
+        QTest::newRow("content: removed") << content << QByteArray() << false << true;
+        QTest::newRow("size and time: untouched")
+            << sizeAndTime << QByteArray("a.ex\r\n") << false << false;
+        QTest::newRow("size and time: other bytes, new time")
+            << sizeAndTime << QByteArray("b.ex\r\n") << true << true;
+        QTest::newRow("size and time: longer")
+            << sizeAndTime << QByteArray("ab.ex\r\n") << false << true;
+    }
+    void snapshotTellsAChangedFile() {
+        QFETCH(int, check);
+        QFETCH(QByteArray, rewritten);
+        QFETCH(bool, newTime);
+        QFETCH(bool, changed);
+        TempFolder folder;
+        const QString path = folder.filePath(QStringLiteral("l.txt"));
+        folder.write(QStringLiteral("l.txt"), "a.ex\r\n");
+        const QDateTime then = QDateTime::currentDateTime().addSecs(-60);
+        auto setTime = [&path](const QDateTime& time) {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            QVERIFY(file.setFileTime(time, QFileDevice::FileModificationTime));
+        };
+        setTime(then);
+        const FileSnapshot snapshot =
+            FileSnapshot::read(path, "a.ex\r\n", static_cast<ChangeCheck>(check));
+        if (rewritten.isNull()) {
+            QVERIFY(QFile::remove(path));
+        } else {
+            folder.write(QStringLiteral("l.txt"), rewritten);
+            setTime(newTime ? then.addSecs(5) : then);
+        }
+        QCOMPARE(snapshot.changedOnDisk(), changed);
+    }
+
+    void uncommittedReplacementLeavesNothing() {
+        TempFolder folder;
+        folder.write(QStringLiteral("l.txt"), "old\r\n");
+        {
+            ReplacementFile file(folder.filePath(QStringLiteral("l.txt")));
+            QCOMPARE(file.write(EntryList{"new"}), QString());
+        }
+        QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{QStringLiteral("l.txt")});
+        QCOMPARE(folder.read(QStringLiteral("l.txt")), QByteArray("old\r\n"));
+    }
+
+    void folderIsNoFile() {
+        TempFolder folder;
+        QVERIFY(!fileExists(folder.subfolder(QStringLiteral("url-domain-bl.txt"))));
+        QVERIFY(!fileExists(folder.filePath(QStringLiteral("missing"))));
+        folder.write(QStringLiteral("present"), "");
+        QVERIFY(fileExists(folder.filePath(QStringLiteral("present"))));
+    }
+
+    void savesOnlyModifiedLists() {
+        TempFolder folder;
+        const QString root = folder.subfolder(QStringLiteral("imail"));
+        const QString data = folder.subfolder(QStringLiteral("data"));
+        folder.write(QStringLiteral("imail/url-domain-bl.txt"), "b.ex\r\na.ex");
+        folder.write(QStringLiteral("data/url-domain-rem.txt"), "r.ex");
+        const QFileInfo mainBefore(folder.filePath(QStringLiteral("imail/url-domain-bl.txt")));
+        const QFileInfo remBefore(folder.filePath(QStringLiteral("data/url-domain-rem.txt")));
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+
+        TrackedLists lists;
+        QVERIFY(loadLists(lists, root, data).mainFound);
+        lists.replace(ListId::Added, EntryList{"n.ex"});
+        lists.setModified(ListId::Added, true);
+        QCOMPARE(saveAll(lists, {root, data}).errors, QStringList());
+
+        QCOMPARE(folder.read(QStringLiteral("data/url-domain-add.txt")), QByteArray("n.ex\r\n"));
+        QCOMPARE(folder.read(QStringLiteral("imail/url-domain-bl.txt")),
+                 QByteArray("b.ex\r\na.ex"));
+        QCOMPARE(folder.read(QStringLiteral("data/url-domain-rem.txt")), QByteArray("r.ex"));
+        QCOMPARE(QFileInfo(mainBefore.filePath()).lastModified(), mainBefore.lastModified());
+        QCOMPARE(QFileInfo(remBefore.filePath()).lastModified(), remBefore.lastModified());
+        QVERIFY(!lists.anyModified());
+    }
+
+    // The command-line tool takes the Main list's size and time, but a tracking list rewritten
+    // by a program that does not lock, with the same size within the same second, is still told.
+    void trackingListsAreComparedByTheirBytes() {
+        TempFolder folder;
+        const QString root = folder.subfolder(QStringLiteral("imail"));
+        const QString data = folder.subfolder(QStringLiteral("data"));
+        folder.write(QStringLiteral("imail/url-domain-bl.txt"), "a.ex\r\n");
+        folder.write(QStringLiteral("data/url-domain-add.txt"), "n.ex\r\n");
+        TrackedLists lists;
+        LoadOutcome loaded = loadLists(lists, root, data, ChangeCheck::SizeAndTime);
+        const QString added = folder.filePath(QStringLiteral("data/url-domain-add.txt"));
+        const QDateTime time = QFileInfo(added).lastModified();
+        folder.write(QStringLiteral("data/url-domain-add.txt"), "m.ex\r\n");
+        QFile file(added);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QVERIFY(file.setFileTime(time, QFileDevice::FileModificationTime));
+        file.close();
+
+        lists.sort(ListId::Added);
+        const SaveOutcome outcome = saveAll(lists, {root, data, &loaded.files});
+        QCOMPARE(outcome.changedOnDisk, QStringList{displayPath(added)});
+        QCOMPARE(folder.read(QStringLiteral("data/url-domain-add.txt")), QByteArray("m.ex\r\n"));
+    }
+
+    void createsAMissingTrackingFolder() {
+        TempFolder folder;
+        const QString root = folder.subfolder(QStringLiteral("imail"));
+        const QString data = folder.filePath(QStringLiteral("new/data"));
+        TrackedLists lists;
+        lists.replace(ListId::Removed, EntryList{"r.ex"});
+        lists.setModified(ListId::Removed, true);
+        QCOMPARE(saveAll(lists, {root, data}).errors, QStringList());
+        QCOMPARE(folder.read(QStringLiteral("new/data/url-domain-rem.txt")),
+                 QByteArray("r.ex\r\n"));
+        QVERIFY(!folder.exists(QStringLiteral("new/data/url-domain-add.txt")));
+    }
+
+    void failedSaveIntoMissingImailRoot() {
+        TempFolder folder;
+        const QString root = folder.filePath(QStringLiteral("no-such-root"));
+        const QString data = folder.subfolder(QStringLiteral("data"));
+        TrackedLists lists;
+        lists.replace(ListId::Main, EntryList{"m.ex"});
+        lists.replace(ListId::Added, EntryList{"a.ex"});
+        lists.setModified(ListId::Main, true);
+        lists.setModified(ListId::Added, true);
+        const QStringList errors = saveAll(lists, {root, data}).errors;
+        QCOMPARE(errors.size(), 2);
+        QCOMPARE(errors.last(), QStringLiteral("No list file was changed."));
+        QVERIFY2(errors.first().startsWith(
+                     QStringLiteral("Cannot save ") +
+                     QDir::toNativeSeparators(root + QStringLiteral("/url-domain-bl.txt")) +
+                     QStringLiteral(": ")),
+                 qPrintable(errors.first()));
+        QVERIFY(!QFileInfo::exists(root)); // the Imail root folder is never created
+        QVERIFY(lists.isModified(ListId::Main));
+        QVERIFY(lists.isModified(ListId::Added));
+        QVERIFY(!folder.exists(QStringLiteral("data/url-domain-add.txt")));
+        QCOMPARE(QDir(data).entryList(QDir::Files | QDir::Hidden), QStringList());
+    }
+
+    void failedSaveOverAFolderLeavesNoTemporaryFile() {
+        TempFolder folder;
+        const QString root = folder.subfolder(QStringLiteral("imail"));
+        folder.subfolder(QStringLiteral("imail/url-domain-bl.txt")); // a folder in the file's place
+        TrackedLists lists;
+        lists.replace(ListId::Main, EntryList{"m.ex"});
+        lists.setModified(ListId::Main, true);
+        QCOMPARE(saveAll(lists, {root, folder.path()}).errors.size(), 2);
+        QVERIFY(lists.isModified(ListId::Main));
+        QCOMPARE(QDir(root).entryList(QDir::Files | QDir::Hidden), QStringList());
+    }
+
+    void pathThatIsNoFileIsALoadError_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("fifo");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("added list a folder") << QStringLiteral("data/url-domain-add.txt") << false
+                                             << QStringLiteral("it is a folder, not a file");
+#ifdef Q_OS_UNIX
+        QTest::newRow("removed list a FIFO") << QStringLiteral("data/url-domain-rem.txt") << true
+                                             << QStringLiteral("it is a FIFO, not a regular file");
+#endif
+        QTest::newRow("main list a folder") << QStringLiteral("imail/url-domain-bl.txt") << false
+                                            << QStringLiteral("it is a folder, not a file");
+#ifdef Q_OS_UNIX
+        QTest::newRow("main list a FIFO") << QStringLiteral("imail/url-domain-bl.txt") << true
+                                          << QStringLiteral("it is a FIFO, not a regular file");
+#endif
+    }
+    void pathThatIsNoFileIsALoadError() {
+        QFETCH(QString, name);
+        QFETCH(bool, fifo);
+        QFETCH(QString, reason);
+        Q_UNUSED(fifo); // no FIFO can stand at a path on Windows
+        TempFolder folder;
+        folder.write(QStringLiteral("imail/url-domain-bl.txt"), "a.ex\r\n");
+        folder.write(QStringLiteral("data/url-domain-add.txt"), "n.ex\r\n");
+        folder.write(QStringLiteral("data/url-domain-rem.txt"), "r.ex\r\n");
+        QVERIFY(QFile::remove(folder.filePath(name)));
+#ifdef Q_OS_UNIX
+        if (fifo)
+            QCOMPARE(::mkfifo(QFile::encodeName(folder.filePath(name)).constData(), 0600), 0);
+        else
+#endif
+            folder.subfolder(name);
+        TrackedLists lists;
+        const LoadOutcome outcome = loadLists(lists, folder.filePath(QStringLiteral("imail")),
+                                              folder.filePath(QStringLiteral("data")));
+        // Something stands at the path: it is no missing file, and it is not read as empty.
+        QVERIFY(outcome.mainFound);
+        QCOMPARE(outcome.errors, QStringList{QStringLiteral("Cannot read %1: %2")
+                                                 .arg(displayPath(folder.filePath(name)), reason)});
+        QCOMPARE(outcome.mainRead, !name.startsWith(QLatin1String("imail")));
+    }
+
+    void missingMainFileLoadsNothing_data() {
+        QTest::addColumn<bool>("trackingOnly");
+        QTest::newRow("all three lists") << false;
+        QTest::newRow("the tracking lists") << true;
+    }
+    void missingMainFileLoadsNothing() {
+        QFETCH(bool, trackingOnly);
+        TempFolder folder;
+        folder.write(QStringLiteral("data/url-domain-add.txt"), "a.ex\r\n");
+        TrackedLists lists;
+        const QString root = folder.subfolder(QStringLiteral("imail"));
+        const QString data = folder.filePath(QStringLiteral("data"));
+        const LoadOutcome outcome =
+            trackingOnly ? loadTrackingLists(lists, root, data) : loadLists(lists, root, data);
+        QVERIFY(!outcome.mainFound);
+        QVERIFY(lists.added().empty());
+    }
+
+    void trackingListsLoadWithoutTheMainList() {
+        TempFolder folder;
+        folder.write(QStringLiteral("imail/url-domain-bl.txt"), "m.ex\r\n");
+        folder.write(QStringLiteral("data/url-domain-add.txt"), "a.ex\r\nb.ex\r\n");
+        folder.write(QStringLiteral("data/url-domain-rem.txt"), "r.ex\r\n");
+        TrackedLists lists;
+        const LoadOutcome outcome =
+            loadTrackingLists(lists, folder.filePath(QStringLiteral("imail")),
+                              folder.filePath(QStringLiteral("data")));
+        QVERIFY(outcome.mainFound);
+        QVERIFY(!outcome.mainRead);
+        QCOMPARE(outcome.errors, QStringList());
+        QVERIFY(lists.main().empty());
+        QCOMPARE(joined(lists.added()), QStringLiteral("a.ex|b.ex"));
+        QCOMPARE(joined(lists.removed()), QStringLiteral("r.ex"));
+    }
+
+    // Large files are read into buffers sized in whole 2 MiB pages: every byte, and no more.
+    void readsLargeFilesWhole_data() {
+        QTest::addColumn<int>("size");
+        const int hugePage = 2 << 20;
+        QTest::newRow("a byte short of 2 MiB") << hugePage - 1;
+        QTest::newRow("2 MiB") << hugePage;
+        QTest::newRow("4 MiB less the allocator's room") << 2 * hugePage - 64;
+        QTest::newRow("over 10 MiB") << 5 * hugePage + 7;
+    }
+    void readsLargeFilesWhole() {
+        QFETCH(int, size);
+        QByteArray bytes(size, Qt::Uninitialized);
+        for (int k = 0; k < size; ++k)
+            bytes[k] = static_cast<char>(k % 251);
+        TempFolder folder;
+        folder.write(QStringLiteral("big.txt"), bytes);
+        const ReadResult read = readFileBytes(folder.filePath(QStringLiteral("big.txt")));
+        QVERIFY(read.bytes);
+        QCOMPARE((*read.bytes)->size(), static_cast<std::size_t>(size));
+        QVERIFY(**read.bytes == bytes.toStdString());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestListFiles)
+#include "tst_ListFiles.moc"

@@ -1,0 +1,106 @@
+#include "app/files/ListFiles.h"
+#include "app/files/ListLoader.h"
+#include "app/files/ListSaver.h"
+#include "app/files/MainListBackups.h"
+#include "fakes/TempFolder.h"
+
+#include <QDir>
+#include <QTest>
+
+using namespace quillmere;
+using quillmere::test::TempFolder;
+
+namespace {
+
+const QString kMain = QStringLiteral("imail/url-domain-bl.txt");
+
+// The save times, as seconds after a fixed moment: the clock of the saves.
+using Times = QList<int>;
+
+QDateTime at(int seconds) {
+    return QDateTime(QDate(2026, 12, 8), QTime(5, 19, 49), Qt::UTC).addSecs(seconds);
+}
+
+// Saves a Main list of 1, 2, ... entries at the given times, after a first one of 0 entries.
+void saveInTurn(const TempFolder& folder, const Times& times) {
+    folder.write(kMain, "");
+    folder.subfolder(QStringLiteral("data"));
+    for (int k = 0; k < times.size(); ++k) {
+        TrackedLists lists;
+        QVERIFY(loadLists(lists, folder.filePath(QStringLiteral("imail")),
+                          folder.filePath(QStringLiteral("data")))
+                    .mainRead);
+        EntryList main = lists.main();
+        main.append(QStringLiteral("e%1.ex").arg(k + 1).toStdString());
+        lists.replace(ListId::Main, std::move(main));
+        lists.setModified(ListId::Main, true);
+        SaveRequest request{folder.filePath(QStringLiteral("imail")),
+                            folder.filePath(QStringLiteral("data"))};
+        request.time = at(times.at(k));
+        const SaveOutcome outcome = saveAll(lists, request);
+        QVERIFY2(outcome.saved() && outcome.warnings.isEmpty(),
+                 qPrintable((outcome.errors + outcome.warnings).join(QLatin1Char('\n'))));
+    }
+}
+
+// The entry count of each kept backup, oldest first.
+QList<int> keptCounts(const TempFolder& folder) {
+    const MainListBackups backups(folder.filePath(QStringLiteral("data")));
+    QList<int> counts;
+    for (const QString& name : backups.names())
+        counts << int(readListFile(backups.pathOf(name))->size());
+    return counts;
+}
+
+} // namespace
+
+class TestMainListBackups : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    // Whatever the clock does, the kept backups are the lists the last ten saves replaced.
+    void newestTenWhateverTheClock_data() {
+        QTest::addColumn<Times>("times");
+        Times steady, oneSecond, steppedBack;
+        for (int k = 0; k < 13; ++k) {
+            steady << k * 60;
+            oneSecond << 0;
+            steppedBack << (k < 6 ? 3600 + k : k); // an hour fast, then corrected
+        }
+        QTest::newRow("a save a minute") << steady;
+        QTest::newRow("13 saves in one second") << oneSecond;
+        QTest::newRow("clock stepped back an hour") << steppedBack;
+    }
+    void newestTenWhateverTheClock() {
+        QFETCH(Times, times);
+        TempFolder folder;
+        saveInTurn(folder, times);
+        QCOMPARE(keptCounts(folder), (QList<int>{3, 4, 5, 6, 7, 8, 9, 10, 11, 12}));
+    }
+
+    void namesCarryASequenceAndTheTime() {
+        TempFolder folder;
+        saveInTurn(folder, {0, 0, 61});
+        QCOMPARE(MainListBackups(folder.filePath(QStringLiteral("data"))).names(),
+                 (QStringList{QStringLiteral("url-domain-bl-000001-20261208-051949.txt"),
+                              QStringLiteral("url-domain-bl-000002-20261208-051949.txt"),
+                              QStringLiteral("url-domain-bl-000003-20261208-052050.txt")}));
+    }
+
+    // Backups named by earlier versions, by the time alone, stay listed, older than every new one.
+    void earlierNamesAreOlder() {
+        TempFolder folder;
+        folder.write(QStringLiteral("data/backups/url-domain-bl-20991231-235959.txt"), "x\r\n");
+        folder.write(QStringLiteral("data/backups/url-domain-bl-20991231-235959-2.txt"), "x\r\n");
+        folder.write(QStringLiteral("data/backups/url-domain-bl-20200101-000000.txt"), "x\r\n");
+        folder.write(QStringLiteral("data/backups/notes.txt"), "x\r\n");
+        saveInTurn(folder, {0});
+        QCOMPARE(MainListBackups(folder.filePath(QStringLiteral("data"))).names(),
+                 (QStringList{QStringLiteral("url-domain-bl-20200101-000000.txt"),
+                              QStringLiteral("url-domain-bl-20991231-235959.txt"),
+                              QStringLiteral("url-domain-bl-20991231-235959-2.txt"),
+                              QStringLiteral("url-domain-bl-000001-20261208-051949.txt")}));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestMainListBackups)
+#include "tst_MainListBackups.moc"

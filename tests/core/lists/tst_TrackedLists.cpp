@@ -1,0 +1,339 @@
+#include "core/lists/TrackedLists.h"
+#include "fakes/EntryBytes.h"
+
+#include <QTest>
+
+using namespace quillmere;
+using namespace quillmere::test;
+
+namespace {
+QString flags(const TrackedLists& lists) {
+    QString out;
+    out += lists.isModified(ListId::Main) ? QLatin1Char('M') : QLatin1Char('-');
+    out += lists.isModified(ListId::Added) ? QLatin1Char('A') : QLatin1Char('-');
+    out += lists.isModified(ListId::Removed) ? QLatin1Char('R') : QLatin1Char('-');
+    return out;
+}
+
+// The recorded edits as "add c.ex|sort main".
+QString editsText(const EditRecord& record) {
+    QStringList out;
+    for (const Edit& edit : record.edits()) {
+        const std::string_view action = editActionName(edit.action);
+        const std::string_view object =
+            edit.action == EditAction::Sort ? listName(edit.list) : std::string_view(edit.domain);
+        out << QString::fromLatin1(action.data(), static_cast<qsizetype>(action.size())) +
+                   QLatin1Char(' ') +
+                   QString::fromLatin1(object.data(), static_cast<qsizetype>(object.size()));
+    }
+    return out.join(QLatin1Char('|'));
+}
+
+void load(TrackedLists& lists, const QString& main, const QString& added, const QString& removed) {
+    lists.replace(ListId::Main, split(main));
+    lists.replace(ListId::Added, split(added));
+    lists.replace(ListId::Removed, split(removed));
+}
+
+} // namespace
+
+class TestTrackedLists : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    // Each row: the three lists before, the command and its argument (a typed text or a selected
+    // row, -1 for none), the three lists after and the flags set.
+    void commands_data() {
+        QTest::addColumn<QString>("main");
+        QTest::addColumn<QString>("added");
+        QTest::addColumn<QString>("removed");
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("argument");
+        QTest::addColumn<QString>("mainAfter");
+        QTest::addColumn<QString>("addedAfter");
+        QTest::addColumn<QString>("removedAfter");
+        QTest::addColumn<QString>("flagsAfter");
+        QTest::addColumn<QString>("edits");
+
+        QTest::newRow("add appends to main and added") << "b.ex|a.ex"
+                                                       << "q.ex"
+                                                       << ""
+                                                       << "add"
+                                                       << "c.ex"
+                                                       << "b.ex|a.ex|c.ex"
+                                                       << "q.ex|c.ex"
+                                                       << ""
+                                                       << "MA-"
+                                                       << "add c.ex";
+        QTest::newRow("add differing in case is a new domain") << "a.ex"
+                                                               << ""
+                                                               << ""
+                                                               << "add"
+                                                               << "A.ex"
+                                                               << "a.ex|A.ex"
+                                                               << "A.ex"
+                                                               << ""
+                                                               << "MA-"
+                                                               << "add A.ex";
+        QTest::newRow("add keeps blanks") << "a.ex"
+                                          << ""
+                                          << ""
+                                          << "add"
+                                          << " a.ex "
+                                          << "a.ex| a.ex "
+                                          << " a.ex "
+                                          << ""
+                                          << "MA-"
+                                          << "add  a.ex ";
+        QTest::newRow("add a duplicate changes nothing") << "a.ex|b.ex"
+                                                         << ""
+                                                         << "r.ex"
+                                                         << "add"
+                                                         << "b.ex"
+                                                         << "a.ex|b.ex"
+                                                         << ""
+                                                         << "r.ex"
+                                                         << "---"
+                                                         << "";
+        QTest::newRow("add takes one copy out of removed") << "a.ex"
+                                                           << ""
+                                                           << "c.ex|x.ex|c.ex"
+                                                           << "add"
+                                                           << "c.ex"
+                                                           << "a.ex|c.ex"
+                                                           << "c.ex"
+                                                           << "x.ex|c.ex"
+                                                           << "MAR"
+                                                           << "add c.ex";
+        QTest::newRow("add does not search added") << "a.ex"
+                                                   << "c.ex"
+                                                   << ""
+                                                   << "add"
+                                                   << "c.ex"
+                                                   << "a.ex|c.ex"
+                                                   << "c.ex|c.ex"
+                                                   << ""
+                                                   << "MA-"
+                                                   << "add c.ex";
+        QTest::newRow("remove a hand addition leaves no trace") << "a.ex|c.ex|d.ex"
+                                                                << "x.ex|c.ex|c.ex"
+                                                                << "r.ex"
+                                                                << "remove"
+                                                                << "1"
+                                                                << "a.ex|d.ex"
+                                                                << "x.ex|c.ex"
+                                                                << "r.ex"
+                                                                << "MA-"
+                                                                << "remove c.ex";
+        QTest::newRow("remove a factory entry records it, even twice") << "a.ex|c.ex"
+                                                                       << ""
+                                                                       << "c.ex"
+                                                                       << "remove"
+                                                                       << "1"
+                                                                       << "a.ex"
+                                                                       << ""
+                                                                       << "c.ex|c.ex"
+                                                                       << "M-R"
+                                                                       << "remove c.ex";
+        QTest::newRow("remove with nothing selected") << "a.ex"
+                                                      << ""
+                                                      << ""
+                                                      << "remove"
+                                                      << "-1"
+                                                      << "a.ex"
+                                                      << ""
+                                                      << ""
+                                                      << "---"
+                                                      << "";
+        QTest::newRow("unadd takes the first main copy") << "a.ex|c.ex|c.ex"
+                                                         << "c.ex|d.ex"
+                                                         << "r.ex"
+                                                         << "unadd"
+                                                         << "0"
+                                                         << "a.ex|c.ex"
+                                                         << "d.ex"
+                                                         << "r.ex"
+                                                         << "MA-"
+                                                         << "unadd c.ex";
+        QTest::newRow("unadd of a domain not in main") << "a.ex"
+                                                       << "c.ex"
+                                                       << ""
+                                                       << "unadd"
+                                                       << "0"
+                                                       << "a.ex"
+                                                       << ""
+                                                       << ""
+                                                       << "-A-"
+                                                       << "unadd c.ex";
+        QTest::newRow("unadd with nothing selected") << "a.ex"
+                                                     << "c.ex"
+                                                     << ""
+                                                     << "unadd"
+                                                     << "-1"
+                                                     << "a.ex"
+                                                     << "c.ex"
+                                                     << ""
+                                                     << "---"
+                                                     << "";
+        QTest::newRow("reactivate appends without checking") << "a.ex|c.ex"
+                                                             << "x.ex"
+                                                             << "b.ex|c.ex"
+                                                             << "reactivate"
+                                                             << "1"
+                                                             << "a.ex|c.ex|c.ex"
+                                                             << "x.ex"
+                                                             << "b.ex"
+                                                             << "M-R"
+                                                             << "reactivate c.ex";
+        QTest::newRow("reactivate with nothing selected") << "a.ex"
+                                                          << ""
+                                                          << "c.ex"
+                                                          << "reactivate"
+                                                          << "-1"
+                                                          << "a.ex"
+                                                          << ""
+                                                          << "c.ex"
+                                                          << "---"
+                                                          << "";
+        QTest::newRow("clear empties added only") << "a.ex|c.ex"
+                                                  << "c.ex|q.ex"
+                                                  << "r.ex"
+                                                  << "clear"
+                                                  << ""
+                                                  << "a.ex|c.ex"
+                                                  << ""
+                                                  << "r.ex"
+                                                  << "-A-"
+                                                  << "clear c.ex|clear q.ex";
+        QTest::newRow("sort removed") << "b|a"
+                                      << "d|c"
+                                      << "z|y|Z"
+                                      << "sort-removed"
+                                      << ""
+                                      << "b|a"
+                                      << "d|c"
+                                      << "Z|y|z"
+                                      << "--R"
+                                      << "sort removed";
+        QTest::newRow("sort an empty main list still marks it") << ""
+                                                                << ""
+                                                                << ""
+                                                                << "sort-main"
+                                                                << ""
+                                                                << ""
+                                                                << ""
+                                                                << ""
+                                                                << "M--"
+                                                                << "sort main";
+        QTest::newRow("sort a sorted added list still marks it") << ""
+                                                                 << "a|b"
+                                                                 << ""
+                                                                 << "sort-added"
+                                                                 << ""
+                                                                 << ""
+                                                                 << "a|b"
+                                                                 << ""
+                                                                 << "-A-"
+                                                                 << "sort added";
+    }
+    void commands() {
+        QFETCH(QString, main);
+        QFETCH(QString, added);
+        QFETCH(QString, removed);
+        QFETCH(QString, command);
+        QFETCH(QString, argument);
+        TrackedLists lists;
+        load(lists, main, added, removed);
+        const std::string text = argument.toLatin1().toStdString();
+        const int row = argument.toInt();
+        const std::optional<std::size_t> selected =
+            row < 0 ? std::nullopt : std::optional<std::size_t>(static_cast<std::size_t>(row));
+        if (command == QLatin1String("add"))
+            lists.add(text);
+        else if (command == QLatin1String("remove"))
+            lists.removeFromMain(selected);
+        else if (command == QLatin1String("unadd"))
+            lists.removeFromAdded(selected);
+        else if (command == QLatin1String("reactivate"))
+            lists.reactivate(selected);
+        else if (command == QLatin1String("clear"))
+            lists.clearAdded();
+        else if (command == QLatin1String("sort-main"))
+            lists.sort(ListId::Main);
+        else if (command == QLatin1String("sort-added"))
+            lists.sort(ListId::Added);
+        else if (command == QLatin1String("sort-removed"))
+            lists.sort(ListId::Removed);
+        QTEST(joined(lists.main()), "mainAfter");
+        QTEST(joined(lists.added()), "addedAfter");
+        QTEST(joined(lists.removed()), "removedAfter");
+        QTEST(flags(lists), "flagsAfter");
+        QTEST(editsText(lists.edits()), "edits");
+    }
+
+    void addReportsADuplicate() {
+        TrackedLists lists;
+        load(lists, QStringLiteral("a.ex"), QString(), QString());
+        QCOMPARE(lists.add("a.ex"), AddOutcome::AlreadyListed);
+        QCOMPARE(lists.add("b.ex"), AddOutcome::Added);
+    }
+
+    void changeStatus_data() {
+        QTest::addColumn<bool>("main");
+        QTest::addColumn<bool>("added");
+        QTest::addColumn<bool>("removed");
+        QTest::addColumn<QString>("summary");
+        QTest::newRow("none") << false << false << false << "";
+        QTest::newRow("main") << true << false << false << "modified: main";
+        QTest::newRow("added") << false << true << false << "modified: added";
+        QTest::newRow("removed") << false << false << true << "modified: removed";
+        QTest::newRow("main added") << true << true << false << "modified: main, added";
+        QTest::newRow("main removed") << true << false << true << "modified: main, removed";
+        QTest::newRow("added removed") << false << true << true << "modified: added, removed";
+        QTest::newRow("all") << true << true << true << "modified: main, added, removed";
+    }
+    void changeStatus() {
+        QFETCH(bool, main);
+        QFETCH(bool, added);
+        QFETCH(bool, removed);
+        TrackedLists lists;
+        lists.setModified(ListId::Main, main);
+        lists.setModified(ListId::Added, added);
+        lists.setModified(ListId::Removed, removed);
+        const ChangeStatus status = lists.changeStatus();
+        QTEST(QString::fromStdString(status.summary), "summary");
+        QCOMPARE(status.enableRevert, main);
+        QCOMPARE(status.enableSaveAndExitNoSave, main || added || removed);
+        QCOMPARE(status.evaluationEnabled.has_value(), added);
+    }
+
+    void evaluationFollowsTheAddedCount() {
+        TrackedLists lists;
+        load(lists, QStringLiteral("a.ex"), QStringLiteral("a.ex"), QString());
+        lists.setModified(ListId::Added, true);
+        QCOMPARE(lists.changeStatus().evaluationEnabled, std::optional<bool>(true));
+        lists.clearAdded();
+        QCOMPARE(lists.changeStatus().evaluationEnabled, std::optional<bool>(false));
+    }
+
+    void countTexts() {
+        TrackedLists lists;
+        load(lists, QStringLiteral("a|b|c"), QStringLiteral("a"), QString());
+        QCOMPARE(lists.countText(ListId::Main), std::string("3 listed"));
+        QCOMPARE(lists.countText(ListId::Added), std::string("1 added"));
+        QCOMPARE(lists.countText(ListId::Removed), std::string("0 removed"));
+    }
+
+    void discardAllEmptiesAndClears() {
+        TrackedLists lists;
+        load(lists, QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"));
+        lists.add("d");
+        QVERIFY(!lists.edits().empty());
+        lists.discardAll();
+        QVERIFY(lists.main().empty() && lists.added().empty() && lists.removed().empty());
+        QVERIFY(!lists.anyModified());
+        QVERIFY(lists.edits().empty()); // a reverted edit is never journaled
+    }
+};
+
+QTEST_GUILESS_MAIN(TestTrackedLists)
+#include "tst_TrackedLists.moc"

@@ -1,0 +1,398 @@
+#include "core/merge/FactoryMerge.h"
+#include "fakes/EntryBytes.h"
+
+#include <QByteArrayList>
+#include <QTest>
+#include <algorithm>
+#include <memory>
+#include <random>
+#include <set>
+#include <string>
+
+using namespace quillmere;
+using namespace quillmere::test;
+
+namespace {
+
+std::string bytes(const QByteArray& text) {
+    return text.toStdString();
+}
+
+EntryList::Block blockOf(const QByteArray& text) {
+    return std::make_shared<const std::string>(bytes(text));
+}
+
+// The merge told step by step: the joined text, cut at every CR LF, sorted, empties and repeats
+// dropped, then one first-match scan per Removed entry.
+struct Reference {
+    std::vector<std::string> main;
+    std::size_t gained = 0;
+    std::size_t lost = 0;
+};
+
+Reference referenceMerge(const std::vector<std::string>& main, const std::string* factory,
+                         const std::vector<std::string>& added,
+                         const std::vector<std::string>& removed) {
+    std::string text;
+    for (std::size_t k = 0; k < main.size(); ++k)
+        text += (k ? "\r\n" : "") + main[k];
+    if (factory)
+        text += "\r\n" + *factory;
+    if (!added.empty()) {
+        text += "\r\n";
+        for (std::size_t k = 0; k < added.size(); ++k)
+            text += (k ? "\r\n" : "") + added[k];
+    }
+    std::vector<std::string> pieces;
+    std::size_t start = 0;
+    for (std::size_t at; (at = text.find("\r\n", start)) != std::string::npos; start = at + 2)
+        pieces.push_back(text.substr(start, at - start));
+    pieces.push_back(text.substr(start));
+    std::sort(pieces.begin(), pieces.end());
+
+    Reference result;
+    for (const std::string& piece : pieces) {
+        if (!piece.empty() && (result.main.empty() || result.main.back() != piece))
+            result.main.push_back(piece);
+    }
+    for (const std::string& entry : removed) {
+        const auto match = std::find(result.main.begin(), result.main.end(), entry);
+        if (match != result.main.end())
+            result.main.erase(match);
+    }
+    std::vector<std::string> oldSorted = main;
+    std::sort(oldSorted.begin(), oldSorted.end());
+    std::size_t kept = 0;
+    for (const std::string& entry : result.main) {
+        if (std::binary_search(oldSorted.begin(), oldSorted.end(), entry))
+            ++kept;
+    }
+    result.gained = result.main.size() - kept;
+    result.lost = main.size() - kept;
+    return result;
+}
+
+std::vector<std::string> strings(const EntryList& list) {
+    return {list.begin(), list.end()};
+}
+
+EntryList listOf(const std::vector<std::string>& entries) {
+    EntryList list;
+    for (const std::string& entry : entries)
+        list.append(entry);
+    return list;
+}
+
+// Entries from a small alphabet, so that repeats, shared prefixes of sixteen bytes and more, lone
+// CR and LF, NUL and high bytes all come up often.
+std::string randomEntry(std::mt19937& random, bool mayBeLong) {
+    static const char alphabet[] = {'a', 'b', 'A', '.', '-', '\r', '\n', '\0', '\xe9', '\xff'};
+    std::uniform_int_distribution<int> pickLength(0, mayBeLong ? 40 : 18);
+    std::uniform_int_distribution<int> pickCommon(0, 9);
+    std::uniform_int_distribution<std::size_t> pickByte(0, sizeof alphabet - 1);
+    std::string entry(static_cast<std::size_t>(pickLength(random)), 'a');
+    for (char& c : entry) {
+        if (pickCommon(random) == 0)
+            c = alphabet[pickByte(random)];
+    }
+    return entry;
+}
+
+} // namespace
+
+class TestFactoryMerge : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void result_data() {
+        QTest::addColumn<QByteArrayList>("main");
+        QTest::addColumn<bool>("withFactory");
+        QTest::addColumn<QByteArray>("factory");
+        QTest::addColumn<QByteArrayList>("added");
+        QTest::addColumn<QByteArrayList>("removed");
+        QTest::addColumn<QByteArrayList>("expected");
+
+        QTest::newRow("rebuild sorts and drops repeats")
+            << QByteArrayList{"b.ex", "a.ex", "b.ex", "c.ex", "a.ex"} << false << QByteArray()
+            << QByteArrayList() << QByteArrayList() << QByteArrayList{"a.ex", "b.ex", "c.ex"};
+        QTest::newRow("empty main list")
+            << QByteArrayList() << true << QByteArray("b.ex\r\na.ex\r\n") << QByteArrayList()
+            << QByteArrayList() << QByteArrayList{"a.ex", "b.ex"};
+        QTest::newRow("rebuild of nothing")
+            << QByteArrayList() << false << QByteArray() << QByteArrayList() << QByteArrayList{"x"}
+            << QByteArrayList();
+        QTest::newRow("empty factory file")
+            << QByteArrayList{"a.ex"} << true << QByteArray() << QByteArrayList()
+            << QByteArrayList() << QByteArrayList{"a.ex"};
+        QTest::newRow("factory ending in CR LF, with blank lines")
+            << QByteArrayList{"m.ex"} << true << QByteArray("\r\n\r\nz.ex\r\n\r\nb.ex\r\n\r\n")
+            << QByteArrayList() << QByteArrayList() << QByteArrayList{"b.ex", "m.ex", "z.ex"};
+        QTest::newRow("factory with LF line ends is one entry")
+            << QByteArrayList{"m.ex"} << true << QByteArray("z.ex\nb.ex\n") << QByteArrayList()
+            << QByteArrayList() << QByteArrayList{"m.ex", "z.ex\nb.ex\n"};
+        QTest::newRow("lone CR stays inside its entry")
+            << QByteArrayList() << true << QByteArray("a\rb\r\r\nc") << QByteArrayList()
+            << QByteArrayList() << QByteArrayList{"a\rb\r", "c"};
+        QTest::newRow("repeats across the three sources")
+            << QByteArrayList{"d.ex", "a.ex"} << true << QByteArray("a.ex\r\nd.ex\r\na.ex")
+            << QByteArrayList{"d.ex", "n.ex", "n.ex"} << QByteArrayList()
+            << QByteArrayList{"a.ex", "d.ex", "n.ex"};
+        QTest::newRow("case and blanks count")
+            << QByteArrayList{"a.ex"} << true << QByteArray("A.ex\r\na.ex \r\n a.ex")
+            << QByteArrayList() << QByteArrayList{"A.EX"}
+            << QByteArrayList{" a.ex", "A.ex", "a.ex", "a.ex "};
+        QTest::newRow("added and removed: removed wins")
+            << QByteArrayList{"a.ex"} << true << QByteArray("b.ex") << QByteArrayList{"x.ex"}
+            << QByteArrayList{"x.ex"} << QByteArrayList{"a.ex", "b.ex"};
+        QTest::newRow("removed entry in no list")
+            << QByteArrayList{"a.ex"} << true << QByteArray("b.ex") << QByteArrayList()
+            << QByteArrayList{"q.ex", ""} << QByteArrayList{"a.ex", "b.ex"};
+        QTest::newRow("removed twice, listed three times")
+            << QByteArrayList{"r.ex", "a.ex"} << true << QByteArray("r.ex\r\nr.ex")
+            << QByteArrayList() << QByteArrayList{"r.ex", "r.ex"} << QByteArrayList{"a.ex"};
+        QTest::newRow("old main entries missing from the factory are kept")
+            << QByteArrayList{"a.ex", "old.ex", "z.ex"} << true << QByteArray("a.ex\r\nn.ex")
+            << QByteArrayList() << QByteArrayList()
+            << QByteArrayList{"a.ex", "n.ex", "old.ex", "z.ex"};
+        QTest::newRow("main entry holding CR LF falls apart as after a reload")
+            << QByteArrayList{"a.ex\r\nc.ex", "b.ex"} << false << QByteArray() << QByteArrayList()
+            << QByteArrayList() << QByteArrayList{"a.ex", "b.ex", "c.ex"};
+        QTest::newRow("empty entries in the lists are dropped")
+            << QByteArrayList{"", "b.ex", ""} << false << QByteArray() << QByteArrayList{""}
+            << QByteArrayList() << QByteArrayList{"b.ex"};
+        QTest::newRow("sorted main with hand additions appended")
+            << QByteArrayList{"b.ex", "d.ex", "f.ex", "c.ex", "a.ex"} << true
+            << QByteArray("e.ex\r\nb.ex") << QByteArrayList() << QByteArrayList{"d.ex"}
+            << QByteArrayList{"a.ex", "b.ex", "c.ex", "e.ex", "f.ex"};
+        QTest::newRow("byte order past sixteen bytes, prefixes and high bytes")
+            << QByteArrayList{"abcdefghijklmnopq2", "abcdefghijklmnop"} << true
+            << QByteArray("abcdefghijklmnopq10\r\nabcdefghijklmnop\xe9\r\nabcdefghijklmno")
+            << QByteArrayList{QByteArray("abcdefghijklmnop\0", 17)} << QByteArrayList()
+            << QByteArrayList{"abcdefghijklmno",
+                              "abcdefghijklmnop",
+                              QByteArray("abcdefghijklmnop\0", 17),
+                              "abcdefghijklmnopq10",
+                              "abcdefghijklmnopq2",
+                              "abcdefghijklmnop\xe9"};
+        QTest::newRow("NUL bytes inside the first sixteen")
+            << QByteArrayList{QByteArray("a\0", 2), "a"} << true << QByteArray("a\0\0", 3)
+            << QByteArrayList() << QByteArrayList()
+            << QByteArrayList{"a", QByteArray("a\0", 2), QByteArray("a\0\0", 3)};
+    }
+    void result() {
+        QFETCH(QByteArrayList, main);
+        QFETCH(bool, withFactory);
+        QFETCH(QByteArray, factory);
+        QFETCH(QByteArrayList, added);
+        QFETCH(QByteArrayList, removed);
+        QFETCH(QByteArrayList, expected);
+        const MergeOutcome outcome = mergeFactoryList(
+            listOf(main), withFactory ? std::optional(blockOf(factory)) : std::nullopt,
+            listOf(added), listOf(removed));
+        QCOMPARE(entriesOf(outcome.main), expected);
+        // The Main list given as the bytes of its file.
+        const MergeOutcome fromFile =
+            mergeFactoryList(blockOf(main.join("\r\n")),
+                             withFactory ? std::optional(blockOf(factory)) : std::nullopt,
+                             listOf(added), listOf(removed));
+        QCOMPARE(entriesOf(fromFile.main), expected);
+    }
+
+    void entriesLongerThanAPackedLength() {
+        const std::string longA(40000, 'a');
+        const std::string longB = longA + "b";
+        const MergeOutcome outcome =
+            mergeFactoryList(listOf(std::vector<std::string>{longB, "m", longA}),
+                             blockOf(QByteArray::fromStdString(longA + "\r\n" + longB + "\r\nc")),
+                             EntryList(), listOf(std::vector<std::string>{"m"}));
+        QCOMPARE(strings(outcome.main), (std::vector<std::string>{longA, longB, "c"}));
+    }
+
+    // Lists large enough for the walk to be split between two threads at a first byte, with
+    // entries too long for a packed reference on both sides of the split and in the run.
+    void largeMergeWithLongEntriesInBothHalves() {
+        std::set<std::string> mainSet;
+        std::string factory;
+        std::set<std::string> expected;
+        for (int k = 0; k < 90000; ++k) {
+            std::string entry(1, static_cast<char>('a' + k % 26));
+            entry.append(std::to_string(k * 7919 % 100003)).append(".ex");
+            if (k % 3)
+                mainSet.insert(entry);
+            else
+                factory += entry + "\r\n";
+            expected.insert(entry);
+        }
+        for (char first : {'b', 'k', 'q', 'y'}) {
+            const std::string longEntry = std::string(1, first) + std::string(40000, 'l');
+            mainSet.insert(longEntry);
+            mainSet.insert(longEntry + "2");
+            factory += longEntry + "3\r\n";
+            expected.insert({longEntry, longEntry + "2", longEntry + "3"});
+        }
+        const std::vector<std::string> main(mainSet.begin(), mainSet.end());
+        const std::vector<std::string> removed{"b" + std::string(40000, 'l') + "2", main[1000],
+                                               main[50000]};
+        for (const std::string& entry : removed)
+            expected.erase(entry);
+        std::string mainBytes;
+        for (const std::string& entry : main)
+            mainBytes += entry + "\r\n";
+        const std::vector<std::string> wanted(expected.begin(), expected.end());
+
+        const MergeOutcome fromList =
+            mergeFactoryList(listOf(main), std::make_shared<const std::string>(factory),
+                             EntryList(), listOf(removed));
+        QVERIFY(strings(fromList.main) == wanted);
+        const MergeOutcome fromFile = mergeFactoryList(
+            std::make_shared<const std::string>(mainBytes),
+            std::make_shared<const std::string>(factory), EntryList(), listOf(removed));
+        QVERIFY(strings(fromFile.main) == wanted);
+    }
+
+    void gainedAndLost() {
+        const MergeOutcome outcome =
+            mergeFactoryList(listOf(QByteArrayList{"b.ex", "a.ex", "a.ex", "x.ex", "y.ex"}),
+                             blockOf("c.ex\r\ny.ex\r\nd.ex"), listOf(QByteArrayList{"x.ex"}),
+                             listOf(QByteArrayList{"x.ex", "d.ex"}));
+        QCOMPARE(entriesOf(outcome.main), (QByteArrayList{"a.ex", "b.ex", "c.ex", "y.ex"}));
+        QCOMPARE(outcome.gained, std::size_t{1}); // c.ex
+        QCOMPARE(outcome.lost, std::size_t{2});   // the second a.ex, x.ex
+    }
+
+    void progressTexts_data() {
+        QTest::addColumn<bool>("withFactory");
+        QTest::addColumn<QByteArrayList>("added");
+        QTest::addColumn<QStringList>("texts");
+        const QString init = QStringLiteral("Initializing...");
+        const QString file = QStringLiteral("Merging new file...");
+        const QString adding = QStringLiteral("Adding URLs...");
+        const QString sorting = QStringLiteral("Sorting...");
+        const QString building = QStringLiteral("Building and removing duplicates...");
+        const QString removing = QStringLiteral("Removing URLs...");
+        QTest::newRow("merge with added entries")
+            << true << QByteArrayList{"n.ex"}
+            << QStringList{init, file, adding, sorting, building, removing};
+        QTest::newRow("merge without added entries")
+            << true << QByteArrayList() << QStringList{init, file, sorting, building, removing};
+        QTest::newRow("rebuild with added entries")
+            << false << QByteArrayList{"n.ex"}
+            << QStringList{init, adding, sorting, building, removing};
+        QTest::newRow("rebuild without added entries")
+            << false << QByteArrayList() << QStringList{init, sorting, building, removing};
+    }
+    void progressTexts() {
+        QFETCH(bool, withFactory);
+        QFETCH(QByteArrayList, added);
+        QFETCH(QStringList, texts);
+        QStringList shown;
+        mergeFactoryList(listOf(QByteArrayList{"b.ex", "a.ex"}),
+                         withFactory ? std::optional(blockOf("c.ex")) : std::nullopt, listOf(added),
+                         EntryList(), [&shown](std::string_view text) {
+                             shown << QString::fromLatin1(text.data(),
+                                                          static_cast<qsizetype>(text.size()));
+                         });
+        QCOMPARE(shown, texts);
+    }
+
+    // The fast merge against the steps told one by one, on inputs full of repeats, shared
+    // prefixes and line-break bytes, some large enough for the sort to share out its buckets.
+    void agreesWithTheStepByStepMerge() {
+        std::mt19937 random(20240611);
+        for (int round = 0; round < 12; ++round) {
+            const bool small = round % 3 == 0;
+            const int count = small ? 30 : 12000;
+            std::vector<std::string> main;
+            for (int k = 0; k < count; ++k)
+                main.push_back(randomEntry(random, round % 2 == 0));
+            if (round % 4 != 1) {
+                // Usually the program's own sorted output, with hand additions appended.
+                std::sort(main.begin(), main.end());
+                main.erase(std::unique(main.begin(), main.end()), main.end());
+                main.erase(std::remove(main.begin(), main.end(), std::string()), main.end());
+                for (int k = 0; k < count / 50; ++k)
+                    main.push_back(randomEntry(random, false));
+            }
+            std::string factory;
+            for (int k = 0; k < count * 2; ++k)
+                factory += randomEntry(random, round % 2 == 1) + (k % 7 ? "\r\n" : "\n");
+            std::vector<std::string> added;
+            std::vector<std::string> removed;
+            for (int k = 0; k < count / 10 + 1; ++k) {
+                added.push_back(randomEntry(random, false));
+                removed.push_back(k % 2 ? main[static_cast<std::size_t>(k) % main.size()]
+                                        : randomEntry(random, false));
+            }
+            const bool withFactory = round % 5 != 4;
+
+            const Reference expected =
+                referenceMerge(main, withFactory ? &factory : nullptr, added, removed);
+            const MergeOutcome outcome = mergeFactoryList(
+                listOf(main),
+                withFactory ? std::optional(std::make_shared<const std::string>(factory))
+                            : std::nullopt,
+                listOf(added), listOf(removed));
+            QVERIFY2(strings(outcome.main) == expected.main, qPrintable(QString::number(round)));
+            QCOMPARE(outcome.gained, expected.gained);
+            QCOMPARE(outcome.lost, expected.lost);
+
+            // The Main list as the bytes of its file: the same as the list loading them gives.
+            std::string mainBytes;
+            for (const std::string& entry : main)
+                mainBytes += entry + "\r\n";
+            const EntryList loaded =
+                EntryList::fromFileBytes(std::make_shared<const std::string>(mainBytes));
+            const Reference expectedFromFile =
+                referenceMerge(strings(loaded), withFactory ? &factory : nullptr, added, removed);
+            const MergeOutcome fromFile = mergeFactoryList(
+                std::make_shared<const std::string>(mainBytes),
+                withFactory ? std::optional(std::make_shared<const std::string>(factory))
+                            : std::nullopt,
+                listOf(added), listOf(removed));
+            QVERIFY2(strings(fromFile.main) == expectedFromFile.main,
+                     qPrintable(QString::number(round)));
+            QCOMPARE(fromFile.gained, expectedFromFile.gained);
+            QCOMPARE(fromFile.lost, expectedFromFile.lost);
+        }
+    }
+
+    void compactsWhenTheBlocksHoldMostlyDeadBytes() {
+        auto big = std::make_shared<const std::string>(std::string(1000, 'x') + "keep.ex");
+        const std::string_view keep = std::string_view(*big).substr(1000);
+        const EntryList compact = compactEntries({keep}, {big});
+        QCOMPARE(strings(compact), std::vector<std::string>{"keep.ex"});
+        QCOMPARE(compact.blocks().size(), std::size_t{1});
+        QVERIFY(compact.blocks().front() != big);
+        QVERIFY(compact.blocks().front()->capacity() < 100);
+
+        auto dense = std::make_shared<const std::string>(std::string(40, 'a') + "\r\nb.ex\r\n");
+        const std::string_view a = std::string_view(*dense).substr(0, 40);
+        const EntryList shared = compactEntries({a}, {dense, dense});
+        QCOMPARE(shared.blocks(), std::vector<EntryList::Block>{dense});
+    }
+
+    // Each merge keeps the factory file's bytes; without compaction a window merging again and
+    // again would hold every file it ever read.
+    void repeatedMergesDoNotPileUpFiles() {
+        std::string factory;
+        for (int k = 0; k < 2000; ++k)
+            factory += "domain" + std::to_string(k) + ".example\r\n";
+        EntryList main;
+        std::size_t live = 0;
+        for (int round = 0; round < 10; ++round) {
+            main = mergeFactoryList(std::move(main), std::make_shared<const std::string>(factory),
+                                    EntryList(), EntryList())
+                       .main;
+            live = 0;
+            for (std::string_view entry : main)
+                live += entry.size();
+            std::size_t held = 0;
+            for (const EntryList::Block& block : main.blocks())
+                held += block->capacity();
+            QVERIFY2(held <= 3 * live, qPrintable(QString::number(round)));
+        }
+        QCOMPARE(main.size(), std::size_t{2000});
+    }
+};
+
+QTEST_GUILESS_MAIN(TestFactoryMerge)
+#include "tst_FactoryMerge.moc"
