@@ -5,15 +5,17 @@
 #include "core/audit/ListCheck.h"
 #include "core/lists/JournalFormat.h"
 
-#include <QCommandLineParser>
 #include <optional>
 
 namespace quillmere::cli {
 
 namespace {
 
-const QString kIgnoreCaseName = QStringLiteral("ignore-case");
-const QString kListName = QStringLiteral("list");
+constexpr CommandOption kIgnoreCase{"ignore-case",
+                                    "query: also show entries differing in letter case."};
+constexpr CommandOption kList{"list", "check: only this list.", "main|added|removed"};
+constexpr CommandOption kQueryOptions[] = {kIgnoreCase};
+constexpr CommandOption kCheckOptions[] = {kList};
 
 std::string_view matchText(MatchKind kind) {
     switch (kind) {
@@ -42,14 +44,14 @@ std::string hitLine(std::string_view domain, const QueryHit& hit) {
     return line;
 }
 
-int query(CliContext& context, const QStringList& arguments) {
+int query(CliContext& context, const CommandOptions& options, const QStringList& arguments) {
     context.saveAfterwards = false;
     std::vector<std::string> domains;
     // A domain that cannot be listed is an error, not an answer.
     if (toEntries(context, arguments, domains) != Success)
         return Usage;
     const std::vector<DomainAnswer> answers =
-        queryDomains(context.lists, domains, context.ignoreCase);
+        queryDomains(context.lists, domains, options.isSet(kIgnoreCase));
     int status = Success;
     for (std::size_t i = 0; i < domains.size(); ++i) {
         if (answers[i].hits.empty())
@@ -62,19 +64,19 @@ int query(CliContext& context, const QStringList& arguments) {
     return status;
 }
 
-int check(CliContext& context, const QStringList&) {
+int check(CliContext& context, const CommandOptions& options, const QStringList&) {
     context.saveAfterwards = false;
+    const QString checkedList = options.value(kList);
     std::optional<ListId> only;
-    if (!context.checkedList.isEmpty()) {
+    if (!checkedList.isEmpty()) {
         for (ListId id : {ListId::Main, ListId::Added, ListId::Removed}) {
             const std::string_view name = listName(id);
-            if (context.checkedList ==
-                QLatin1String(name.data(), static_cast<qsizetype>(name.size())))
+            if (checkedList == QLatin1String(name.data(), static_cast<qsizetype>(name.size())))
                 only = id;
         }
         if (!only) {
-            context.printError(QStringLiteral("Unknown list \"%1\": use main, added or removed")
-                                   .arg(context.checkedList));
+            context.printError(
+                QStringLiteral("Unknown list \"%1\": use main, added or removed").arg(checkedList));
             return Usage;
         }
     }
@@ -85,7 +87,7 @@ int check(CliContext& context, const QStringList&) {
     return findings.empty() ? Success : Failure;
 }
 
-int history(CliContext& context, const QStringList& arguments) {
+int history(CliContext& context, const CommandOptions&, const QStringList& arguments) {
     context.saveAfterwards = false;
     std::vector<std::string> domain;
     if (const int status = toEntries(context, arguments, domain); status != Success)
@@ -119,7 +121,7 @@ constexpr CliCommand kCommands[] = {
      "\n"
      "--ignore-case  also print entries that differ in letter case only (KIND \"letter\n"
      "               case differs\" or \"parent domain, letter case differs\").",
-     1, -1, query},
+     1, -1, query, MainListUse::Loaded, kQueryOptions, neverChangesLists},
     {"check", "[--list main|added|removed]",
      "report entries a domain blacklist should not hold; changes nothing",
      "Prints one line per entry and reason, \"LIST:LINE: ENTRY: REASON\", sorted by\n"
@@ -131,12 +133,19 @@ constexpr CliCommand kCommands[] = {
      "Exit status: 0 when nothing was found, 1 when something was, 2 on error.\n"
      "\n"
      "--list LIST  check only the main, added or removed list.",
-     0, 0, check},
-    {"history", "[DOMAIN]", "print the journal of hand edits, or its lines for one domain",
+     0, 0, check, MainListUse::Loaded, kCheckOptions, neverChangesLists},
+    {"history",
+     "[DOMAIN]",
+     "print the journal of hand edits, or its lines for one domain",
      "Prints the journal of hand edits, url-domain-log.txt in the data folder: one\n"
      "tab-separated line per saved edit (time in UTC, user, host, window or cli,\n"
      "action, domain). With DOMAIN, only the lines about that domain.",
-     0, 1, history, MainListUse::Unused},
+     0,
+     1,
+     history,
+     MainListUse::Unused,
+     {},
+     neverChangesLists},
 };
 
 } // namespace
@@ -145,36 +154,8 @@ std::span<const CliCommand> answerCommands() {
     return kCommands;
 }
 
-QList<QCommandLineOption> answerOptions() {
-    return {
-        QCommandLineOption(kIgnoreCaseName,
-                           QStringLiteral("query: also show entries differing in letter case.")),
-        QCommandLineOption(kListName, QStringLiteral("check: only this list."),
-                           QStringLiteral("main|added|removed"))};
-}
-
-bool changesNothing(const CliCommand& command) {
-    return command.run == query || command.run == check || command.run == history;
-}
-
 int failureStatus(const CliCommand& command) {
     return command.run == query || command.run == check ? Usage : Failure;
-}
-
-bool takeAnswerOptions(const QCommandLineParser& parser, const CliCommand& command,
-                       CliContext& context) {
-    context.ignoreCase = parser.isSet(kIgnoreCaseName);
-    context.checkedList = parser.value(kListName);
-    const char* misplaced = nullptr;
-    if (context.ignoreCase && command.run != query)
-        misplaced = "--ignore-case";
-    else if (parser.isSet(kListName) && command.run != check)
-        misplaced = "--list";
-    if (!misplaced)
-        return true;
-    context.printError(QStringLiteral("The command %1 takes no %2 option.")
-                           .arg(QLatin1String(command.name), QLatin1String(misplaced)));
-    return false;
 }
 
 } // namespace quillmere::cli

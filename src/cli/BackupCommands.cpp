@@ -8,7 +8,7 @@ namespace quillmere::cli {
 
 namespace {
 
-int backups(CliContext& context, const QStringList&) {
+int backups(CliContext& context, const CommandOptions&, const QStringList&) {
     const MainListBackups kept(context.dataPath);
     for (const QString& name : kept.names()) {
         QString error;
@@ -22,7 +22,7 @@ int backups(CliContext& context, const QStringList&) {
 }
 
 // Putting a backup back is a save like any other: the Main list it replaces is kept in turn.
-int restore(CliContext& context, const QStringList& arguments) {
+int restore(CliContext& context, const CommandOptions&, const QStringList& arguments) {
     const MainListBackups kept(context.dataPath);
     const QString path = kept.pathOf(arguments.at(0));
     if (path.isEmpty()) {
@@ -47,14 +47,21 @@ int restore(CliContext& context, const QStringList& arguments) {
 }
 
 constexpr CliCommand kCommands[] = {
-    {"backups", "", "list the kept earlier main lists with their entry counts",
+    {"backups",
+     "",
+     "list the kept earlier main lists with their entry counts",
      "Lists the earlier main lists kept in the tracking data folder's backups\n"
      "folder, oldest first, as \"NAME: N entries\". A save keeps the file it replaces\n"
      "there as url-domain-bl-NNNNNN-YYYYMMDD-HHMMSS.txt: a number one above the\n"
      "newest backup's, which orders them, and the time of the save (UTC). The\n"
      "newest ten are kept.\n"
      "Changes nothing.",
-     0, 0, backups, MainListUse::Unused},
+     0,
+     0,
+     backups,
+     MainListUse::Unused,
+     {},
+     neverChangesLists},
     {"restore", "NAME", "put a kept main list back (the current one is kept in turn)",
      "Makes the backup NAME (as \"backups\" lists it) the main list again and saves\n"
      "it, keeping the current main list as a backup in turn. The added and removed\n"

@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <chrono>
 #include <new>
+#include <optional>
 #include <vector>
 
 namespace quillmere::cli {
@@ -41,6 +42,27 @@ constexpr QLatin1String kProgram("quillmere-cli");
 // A day is longer than any save, so a longer wait can only be a mistake (a value meant as
 // milliseconds, say).
 constexpr int kLongestWait = 24 * 60 * 60;
+
+// Every option that a command declares, each once, in the order the commands come.
+QList<QCommandLineOption> commandOptions() {
+    QList<QCommandLineOption> options;
+    QStringList names;
+    for (const CliCommand& command : allCommands()) {
+        for (const CommandOption& option : command.options) {
+            if (names.contains(QLatin1String(option.name)))
+                continue;
+            names << QLatin1String(option.name);
+            options << option.parserOption();
+        }
+    }
+    return options;
+}
+
+bool declares(const CliCommand& command, const QCommandLineOption& option) {
+    return std::ranges::any_of(command.options, [&option](const CommandOption& declared) {
+        return option.names().contains(QLatin1String(declared.name));
+    });
+}
 
 QString usageText(const QCommandLineParser& parser) {
     QString text = helpText(parser, kProgram + QStringLiteral(" [options] command [arguments]"));
@@ -67,19 +89,6 @@ QString commandHelp(const CliCommand& command) {
     return commandUsage(command) + QStringLiteral("\n\n") + QLatin1String(command.help) +
            QStringLiteral("\n\nThe options --registry, --imail-root and --data, and the exit "
                           "statuses:\nsee quillmere-cli --help.");
-}
-
-// Commands that may change a list hold the lock from before their load until after their save.
-bool mayChangeLists(const CliCommand& command, const CliContext& context) {
-    const QLatin1String name(command.name);
-    if (name == QLatin1String("show") || name == QLatin1String("count") ||
-        name == QLatin1String("backups") || changesNothing(command))
-        return false;
-    if (takesDryRun(command))
-        return !context.dryRun;
-    if (takesTrim(command))
-        return context.trim;
-    return true;
 }
 
 const CliCommand* findCommand(const QString& name) {
@@ -135,8 +144,48 @@ bool refuseOptionsNotTaken(const CliContext& context, const QCommandLineParser& 
     return false;
 }
 
+// The tool's options: its own, then those that every command on the lists takes, then those that
+// the commands declare.
+struct ToolOptions {
+    ToolOptions();
+
+    QCommandLineParser parser;
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version = parser.addVersionOption();
+    const QCommandLineOption registry = registryOption();
+    const QCommandLineOption imailRoot{QStringLiteral("imail-root"),
+                                       QStringLiteral("The Imail root folder."),
+                                       QStringLiteral("DIR")};
+    const QCommandLineOption data{
+        QStringLiteral("data"), QStringLiteral("The tracking data folder."), QStringLiteral("DIR")};
+    const QCommandLineOption wait{
+        QStringLiteral("wait"),
+        QStringLiteral("How long a command that changes the lists waits for another writer to "
+                       "finish (default 30; 0: fail at once; at most 86400, a day)."),
+        QStringLiteral("SECONDS"), QStringLiteral("30")};
+    const QList<QCommandLineOption> ofCommands = commandOptions();
+};
+
+ToolOptions::ToolOptions() {
+    parser.setApplicationDescription(
+        QStringLiteral("Edits the Imail URL domain blacklist and its tracking lists."));
+    parser.addOption(registry);
+    parser.addOptions({imailRoot, data, wait});
+    parser.addOptions(ofCommands);
+    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("What to do."));
+}
+
+// A command on the lists as the command line asks for it, once checked.
+struct CommandRun {
+    const CliCommand* command = nullptr;
+    QStringList arguments;
+    CommandOptions options;
+    std::chrono::seconds wait{};
+};
+
 // Loads the lists and runs the command on them. A load that fails leaves nothing to save.
-int loadAndRun(CliContext& context, const CliCommand& command, const QStringList& arguments) {
+int loadAndRun(CliContext& context, const CommandRun& run) {
+    const CliCommand& command = *run.command;
     const LoadOutcome loaded =
         command.mainList == MainListUse::Loaded
             ? loadLists(context.lists, context.imailPath, context.dataPath, kChangeCheck)
@@ -150,7 +199,7 @@ int loadAndRun(CliContext& context, const CliCommand& command, const QStringList
         return failureStatus(command);
     }
     context.loadedFiles = loaded.files;
-    return command.run(context, arguments);
+    return command.run(context, run.options, run.arguments);
 }
 
 // --help alone describes the tool; after a command's name, that command.
@@ -177,124 +226,125 @@ int printHelp(const CliContext& context, const QCommandLineParser& parser,
     return Usage;
 }
 
-int runCommandLine(CliContext& context, const QStringList& arguments) {
-    QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral("Edits the Imail URL domain blacklist and its tracking lists."));
-    const QCommandLineOption helpOption = parser.addHelpOption();
-    const QCommandLineOption versionOption = parser.addVersionOption();
-    const QCommandLineOption imailOption(QStringLiteral("imail-root"),
-                                         QStringLiteral("The Imail root folder."),
-                                         QStringLiteral("DIR"));
-    const QCommandLineOption dataOption(
-        QStringLiteral("data"), QStringLiteral("The tracking data folder."), QStringLiteral("DIR"));
-    const QCommandLineOption registryFileOption = registryOption();
-    parser.addOption(registryFileOption);
-    const QCommandLineOption dryRunOption(
-        QStringLiteral("dry-run"),
-        QStringLiteral("merge, rebuild: print what would change and save nothing."));
-    const QCommandLineOption trimOption(
-        QStringLiteral("trim"), QStringLiteral("evaluate: then trim the added list and save it."));
-    const QCommandLineOption waitOption(
-        QStringLiteral("wait"),
-        QStringLiteral("How long a command that changes the lists waits for another writer to "
-                       "finish (default 30; 0: fail at once; at most 86400, a day)."),
-        QStringLiteral("SECONDS"), QStringLiteral("30"));
-    parser.addOption(imailOption);
-    parser.addOption(dataOption);
-    parser.addOption(waitOption);
-    parser.addOption(dryRunOption);
-    parser.addOption(trimOption);
-    parser.addOptions(answerOptions());
-    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("What to do."));
-
+// Parses the command line and answers what needs no command: wrong usage, the version and the
+// help. Returns the exit status when that ends the run; otherwise the parser's positional
+// arguments are the command's name and arguments.
+std::optional<int> parseCommandLine(const CliContext& context, ToolOptions& tool,
+                                    const QStringList& arguments) {
+    QCommandLineParser& parser = tool.parser;
     if (!parser.parse(arguments)) {
         context.printError(parser.errorText() + QLatin1Char('\n') + usageText(parser));
         return Usage;
     }
-    if (parser.isSet(versionOption)) {
+    if (parser.isSet(tool.version)) {
         context.printLine(versionText(kProgram));
         return Success;
     }
-    QStringList positional = parser.positionalArguments();
+    const QStringList positional = parser.positionalArguments();
     // The tool takes no Qt options, so --help-all is --help.
-    if (parser.isSet(helpOption) || parser.isSet(QStringLiteral("help-all")))
+    if (parser.isSet(tool.help) || parser.isSet(QStringLiteral("help-all")))
         return printHelp(context, parser, positional);
     if (positional.isEmpty()) {
         context.printError(QStringLiteral("No command given.\n") + usageText(parser));
         return Usage;
     }
-    const QString name = positional.takeFirst();
-    // Neither works on the lists: they take only --registry.
-    if (isSettingsCommand(name) || isRestartQueueCommand(name)) {
-        if (refuseOptionsNotTaken(context, parser, name,
-                                  QList<QCommandLineOption>{imailOption, dataOption, dryRunOption,
-                                                            trimOption, waitOption} +
-                                      answerOptions()))
-            return Usage;
-        const auto registry = openSystemRegistry(parser.value(registryFileOption));
-        if (isSettingsCommand(name))
-            return runSettingsCommand(*registry, context, positional);
-        SystemQueueLauncher launcher;
-        return runRestartQueue(*registry, launcher, context, positional);
+    return std::nullopt;
+}
+
+// settings and restart-queue work on the stored settings, not the lists: they take only
+// --registry.
+int runOnSettings(const CliContext& context, const ToolOptions& tool, const QString& name,
+                  const QStringList& arguments) {
+    if (refuseOptionsNotTaken(context, tool.parser, name,
+                              QList<QCommandLineOption>{tool.imailRoot, tool.data, tool.wait} +
+                                  tool.ofCommands))
+        return Usage;
+    const auto registry = openSystemRegistry(tool.parser.value(tool.registry));
+    if (isSettingsCommand(name))
+        return runSettingsCommand(*registry, context, arguments);
+    SystemQueueLauncher launcher;
+    return runRestartQueue(*registry, launcher, context, arguments);
+}
+
+std::optional<int> waitSeconds(const CliContext& context, const ToolOptions& tool) {
+    bool isNumber = false;
+    const int seconds = tool.parser.value(tool.wait).toInt(&isNumber);
+    if (isNumber && seconds >= 0 && seconds <= kLongestWait)
+        return seconds;
+    context.printError(QStringLiteral("--wait takes a whole number of seconds from 0 to %1 (a "
+                                      "day), not \"%2\".")
+                           .arg(kLongestWait)
+                           .arg(tool.parser.value(tool.wait)));
+    return std::nullopt;
+}
+
+// A relative or empty folder (an unset shell variable) would put the lists into the current or
+// the root folder.
+bool foldersAreAbsolute(const CliContext& context, const ToolOptions& tool) {
+    for (const QCommandLineOption& folder : {tool.imailRoot, tool.data}) {
+        const QString value = tool.parser.value(folder);
+        if (tool.parser.isSet(folder) && !isAbsoluteFolder(value)) {
+            context.printError(QStringLiteral("--%1 must be an absolute folder, not \"%2\"")
+                                   .arg(folder.names().constFirst(), value));
+            return false;
+        }
     }
+    return true;
+}
+
+// Checks a command on the lists against the command line: its name, its arguments, its options
+// and the tool's. Returns the exit status when the command line is wrong.
+std::optional<int> checkCommand(CliContext& context, const ToolOptions& tool, const QString& name,
+                                const QStringList& arguments, CommandRun& run) {
     const CliCommand* command = findCommand(name);
     if (!command) {
         context.printError(QStringLiteral("Unknown command \"%1\".\n").arg(name) +
-                           usageText(parser));
+                           usageText(tool.parser));
         return Usage;
     }
     context.errorStatus = failureStatus(*command);
-    if (positional.size() < command->minArguments ||
-        (command->maxArguments >= 0 && positional.size() > command->maxArguments)) {
+    if (arguments.size() < command->minArguments ||
+        (command->maxArguments >= 0 && arguments.size() > command->maxArguments)) {
         context.printError(commandUsage(*command));
         return Usage;
     }
     QList<QCommandLineOption> notTaken;
-    if (!takesDryRun(*command))
-        notTaken << dryRunOption;
-    if (!takesTrim(*command))
-        notTaken << trimOption;
-    if (refuseOptionsNotTaken(context, parser, name, notTaken) ||
-        !takeAnswerOptions(parser, *command, context))
+    for (const QCommandLineOption& option : tool.ofCommands) {
+        if (!declares(*command, option))
+            notTaken << option;
+    }
+    if (refuseOptionsNotTaken(context, tool.parser, name, notTaken))
         return Usage;
-    context.dryRun = parser.isSet(dryRunOption);
-    context.trim = parser.isSet(trimOption);
-    bool waitIsNumber = false;
-    const int waitSeconds = parser.value(waitOption).toInt(&waitIsNumber);
-    if (!waitIsNumber || waitSeconds < 0 || waitSeconds > kLongestWait) {
-        context.printError(QStringLiteral("--wait takes a whole number of seconds from 0 to %1 (a "
-                                          "day), not \"%2\".")
-                               .arg(kLongestWait)
-                               .arg(parser.value(waitOption)));
+    const std::optional<int> wait = waitSeconds(context, tool);
+    if (!wait || !foldersAreAbsolute(context, tool))
         return Usage;
-    }
-    // A relative or empty folder (an unset shell variable) would put the lists into the current
-    // or the root folder.
-    for (const QCommandLineOption& folder : {imailOption, dataOption}) {
-        const QString value = parser.value(folder);
-        if (parser.isSet(folder) && !isAbsoluteFolder(value)) {
-            context.printError(QStringLiteral("--%1 must be an absolute folder, not \"%2\"")
-                                   .arg(folder.names().constFirst(), value));
-            return Usage;
-        }
-    }
-    context.imailPath = parser.value(imailOption);
-    context.dataPath = parser.value(dataOption);
-    if (!parser.isSet(imailOption) || !parser.isSet(dataOption)) {
-        const auto registry = openSystemRegistry(parser.value(registryFileOption));
-        if (const int status = useStoredFolders(*registry, context, !parser.isSet(imailOption),
-                                                !parser.isSet(dataOption));
-            status != Success)
-            return status;
-    }
+    run = {command, arguments, CommandOptions(tool.parser, command->options),
+           std::chrono::seconds(*wait)};
+    return std::nullopt;
+}
 
+// The folders given on the command line, the others as stored. Returns Success, or the exit
+// status after reporting a folder that is stored nowhere.
+int findFolders(CliContext& context, const ToolOptions& tool) {
+    const QCommandLineParser& parser = tool.parser;
+    context.imailPath = parser.value(tool.imailRoot);
+    context.dataPath = parser.value(tool.data);
+    if (parser.isSet(tool.imailRoot) && parser.isSet(tool.data))
+        return Success;
+    const auto registry = openSystemRegistry(parser.value(tool.registry));
+    return useStoredFolders(*registry, context, !parser.isSet(tool.imailRoot),
+                            !parser.isSet(tool.data));
+}
+
+// Runs the command, holding the list lock when it may change a list, and saves what it changed.
+int runLocked(CliContext& context, const CommandRun& run) {
+    const CliCommand& command = *run.command;
     // Nothing to lock in a folder without a blacklist; a folder or FIFO in its place is the
     // load's to report.
     if (checkFilePath(mainListPath(context.imailPath)).kind == PathKind::Missing)
-        return reportMissingBlacklist(context, *command);
+        return reportMissingBlacklist(context, command);
     ListLock lock(context.imailPath);
-    if (mayChangeLists(*command, context) && !lock.acquire(std::chrono::seconds(waitSeconds))) {
+    if (command.changesLists(run.options) && !lock.acquire(run.wait)) {
         context.printError(lock.error());
         return Failure;
     }
@@ -303,16 +353,32 @@ int runCommandLine(CliContext& context, const QStringList& arguments) {
     // ends it with nothing saved, rather than an abort.
     int status = Failure;
     try {
-        status = loadAndRun(context, *command, positional);
+        status = loadAndRun(context, run);
     } catch (const std::bad_alloc&) {
         context.printError(
             QStringLiteral("Not enough memory to run the command %1; nothing was saved.")
-                .arg(name));
-        return failureStatus(*command);
+                .arg(QLatin1String(command.name)));
+        return failureStatus(command);
     }
     if (context.saveAfterwards && status != Usage)
         status = std::max(status, save(context));
     return status;
+}
+
+int runCommandLine(CliContext& context, const QStringList& arguments) {
+    ToolOptions tool;
+    if (const std::optional<int> status = parseCommandLine(context, tool, arguments))
+        return *status;
+    QStringList commandArguments = tool.parser.positionalArguments();
+    const QString name = commandArguments.takeFirst();
+    if (isSettingsCommand(name) || isRestartQueueCommand(name))
+        return runOnSettings(context, tool, name, commandArguments);
+    CommandRun run;
+    if (const std::optional<int> status = checkCommand(context, tool, name, commandArguments, run))
+        return *status;
+    if (const int status = findFolders(context, tool); status != Success)
+        return status;
+    return runLocked(context, run);
 }
 
 } // namespace

@@ -1,13 +1,10 @@
 #pragma once
 
 #include "cli/CliContext.h"
+#include "cli/CommandOptions.h"
 
-#include <QCommandLineOption>
-#include <QList>
 #include <QStringList>
 #include <span>
-
-class QCommandLineParser;
 
 namespace quillmere::cli {
 
@@ -18,6 +15,13 @@ enum class MainListUse {
     Unused,        // only checked to exist; never saved
 };
 
+inline bool alwaysChangesLists(const CommandOptions&) {
+    return true;
+}
+inline bool neverChangesLists(const CommandOptions&) {
+    return false;
+}
+
 struct CliCommand {
     const char* name;
     const char* arguments;   // shown in the usage text
@@ -25,8 +29,14 @@ struct CliCommand {
     const char* help;        // shown by COMMAND --help, below the command's usage line
     int minArguments;
     int maxArguments; // -1: any number
-    int (*run)(CliContext& context, const QStringList& arguments);
+    int (*run)(CliContext& context, const CommandOptions& options, const QStringList& arguments);
     MainListUse mainList = MainListUse::Loaded;
+    // The options that this command takes besides the tool's own; every other command refuses
+    // them.
+    std::span<const CommandOption> options = {};
+    // Whether a run with these options may change a list: such a run holds the list lock from
+    // before its load until after its save.
+    bool (*changesLists)(const CommandOptions& options) = alwaysChangesLists;
 };
 
 // Commands that work on the three lists, as the window's buttons do.
@@ -37,18 +47,8 @@ std::span<const CliCommand> mergeCommands();
 // Commands that list and restore the kept earlier Main lists.
 std::span<const CliCommand> backupCommands();
 
-// The options only some commands take.
-bool takesDryRun(const CliCommand& command);
-bool takesTrim(const CliCommand& command);
-
 // Commands that answer questions about the lists and their journal; they change nothing.
 std::span<const CliCommand> answerCommands();
-// Their options (--ignore-case, --list), and the check that a command given one takes it.
-QList<QCommandLineOption> answerOptions();
-bool takeAnswerOptions(const QCommandLineParser& parser, const CliCommand& command,
-                       CliContext& context);
-// query, check and history read the lists and take no lock.
-bool changesNothing(const CliCommand& command);
 // The exit status when the lists cannot be loaded: 2 for query and check, whose 1 answers the
 // question, as grep's does; 1 for the others.
 int failureStatus(const CliCommand& command);

@@ -28,12 +28,6 @@ public:
     QString dataPath;
     // Set by commands that must not write any file.
     bool saveAfterwards = true;
-    // --dry-run (merge, rebuild) and --trim (evaluate).
-    bool dryRun = false;
-    bool trim = false;
-    // --ignore-case (query) and --list (check).
-    bool ignoreCase = false;
-    QString checkedList;
 
     // The exit status of an error: 2 for query and check, whose 1 is an answer, as grep's is.
     int errorStatus = Failure;

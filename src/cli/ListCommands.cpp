@@ -17,7 +17,7 @@ std::optional<ListId> parseListName(const CliContext& context, const QString& na
     return std::nullopt;
 }
 
-int show(CliContext& context, const QStringList& arguments) {
+int show(CliContext& context, const CommandOptions&, const QStringList& arguments) {
     const auto id = parseListName(context, arguments.at(0));
     if (!id)
         return Usage;
@@ -26,13 +26,13 @@ int show(CliContext& context, const QStringList& arguments) {
     return Success;
 }
 
-int count(CliContext& context, const QStringList&) {
+int count(CliContext& context, const CommandOptions&, const QStringList&) {
     for (ListId id : {ListId::Main, ListId::Added, ListId::Removed})
         context.printLine(QString::fromStdString(context.lists.countText(id)));
     return Success;
 }
 
-int add(CliContext& context, const QStringList& arguments) {
+int add(CliContext& context, const CommandOptions&, const QStringList& arguments) {
     std::vector<std::string> domains;
     if (const int status = toEntries(context, arguments, domains); status != Success)
         return status;
@@ -61,27 +61,27 @@ int applyToFirstMatch(CliContext& context, const QStringList& arguments, ListId 
     return status;
 }
 
-int remove(CliContext& context, const QStringList& arguments) {
+int remove(CliContext& context, const CommandOptions&, const QStringList& arguments) {
     return applyToFirstMatch(context, arguments, ListId::Main, &TrackedLists::removeFromMain,
                              " is not in the main list");
 }
 
-int unadd(CliContext& context, const QStringList& arguments) {
+int unadd(CliContext& context, const CommandOptions&, const QStringList& arguments) {
     return applyToFirstMatch(context, arguments, ListId::Added, &TrackedLists::removeFromAdded,
                              " is not in the added list");
 }
 
-int reactivate(CliContext& context, const QStringList& arguments) {
+int reactivate(CliContext& context, const CommandOptions&, const QStringList& arguments) {
     return applyToFirstMatch(context, arguments, ListId::Removed, &TrackedLists::reactivate,
                              " is not in the removed list");
 }
 
-int clearAdded(CliContext& context, const QStringList&) {
+int clearAdded(CliContext& context, const CommandOptions&, const QStringList&) {
     context.lists.clearAdded();
     return Success;
 }
 
-int sort(CliContext& context, const QStringList& arguments) {
+int sort(CliContext& context, const CommandOptions&, const QStringList& arguments) {
     const auto id = parseListName(context, arguments.at(0));
     if (!id)
         return Usage;
@@ -90,14 +90,28 @@ int sort(CliContext& context, const QStringList& arguments) {
 }
 
 constexpr CliCommand kCommands[] = {
-    {"show", "main|added|removed", "print a list's entries, one per line",
+    {"show",
+     "main|added|removed",
+     "print a list's entries, one per line",
      "Prints the entries of the main, added or removed list, one per line, as their\n"
      "own bytes. Changes nothing.",
-     1, 1, show},
-    {"count", "", "print the three counts: \"N listed\", \"N added\", \"N removed\"",
+     1,
+     1,
+     show,
+     MainListUse::Loaded,
+     {},
+     neverChangesLists},
+    {"count",
+     "",
+     "print the three counts: \"N listed\", \"N added\", \"N removed\"",
      "Prints the counts of the three lists as the window's count panel shows them:\n"
      "\"N listed\", \"N added\" and \"N removed\", one per line. Changes nothing.",
-     0, 0, count},
+     0,
+     0,
+     count,
+     MainListUse::Loaded,
+     {},
+     neverChangesLists},
     {"add", "DOMAIN...", "add domains as the \"add\" button does",
      "Adds each domain as the \"add\" button does: appends it to the main and added\n"
      "lists and takes one copy of it out of the removed list. A domain already in\n"

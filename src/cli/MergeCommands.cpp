@@ -12,6 +12,20 @@ namespace quillmere::cli {
 
 namespace {
 
+constexpr CommandOption kDryRun{"dry-run",
+                                "merge, rebuild: print what would change and save nothing."};
+constexpr CommandOption kTrim{"trim", "evaluate: then trim the added list and save it."};
+constexpr CommandOption kMergeOptions[] = {kDryRun};
+constexpr CommandOption kEvaluateOptions[] = {kTrim};
+
+bool changesListsUnlessDryRun(const CommandOptions& options) {
+    return !options.isSet(kDryRun);
+}
+
+bool changesListsWhenTrimmed(const CommandOptions& options) {
+    return options.isSet(kTrim);
+}
+
 // The file is read whole before any list changes; a file that cannot be read changes nothing.
 std::optional<EntryList::Block> readChosenFile(const CliContext& context, const QString& path) {
     ReadResult read = readFileBytes(path);
@@ -25,11 +39,12 @@ QString countLine(std::size_t count, const char* suffix) {
 }
 
 int mergeLists(CliContext& context, EntryList::Block mainBytes,
-               std::optional<EntryList::Block> factoryBytes, const QString& factoryPath) {
+               std::optional<EntryList::Block> factoryBytes, const QString& factoryPath,
+               bool dryRun) {
     TrackedLists& lists = context.lists;
     MergeOutcome outcome = mergeFactoryList(std::move(mainBytes), std::move(factoryBytes),
                                             lists.added(), lists.removed());
-    if (context.dryRun) {
+    if (dryRun) {
         context.saveAfterwards = false;
         context.printLine(countLine(outcome.gained, " gained"));
         context.printLine(countLine(outcome.lost, " lost"));
@@ -61,7 +76,7 @@ void warnOfMissingDataFolder(const CliContext& context) {
 // The Main list is read as its file's bytes, which the merge takes without making the list's
 // views. Running out of memory, in the reads or the merge, leaves the Main list unmarked, so
 // nothing is saved.
-int runMerge(CliContext& context, const std::optional<QString>& factoryPath) {
+int runMerge(CliContext& context, const std::optional<QString>& factoryPath, bool dryRun) {
     try {
         const QString mainPath = mainListPath(context.imailPath);
         std::optional<EntryList::Block> mainBytes = readChosenFile(context, mainPath);
@@ -77,7 +92,7 @@ int runMerge(CliContext& context, const std::optional<QString>& factoryPath) {
         }
         warnOfMissingDataFolder(context);
         return mergeLists(context, std::move(*mainBytes), std::move(factoryBytes),
-                          factoryPath.value_or(QString()));
+                          factoryPath.value_or(QString()), dryRun);
     } catch (const std::bad_alloc&) {
         context.saveAfterwards = false;
         context.printError(
@@ -86,18 +101,19 @@ int runMerge(CliContext& context, const std::optional<QString>& factoryPath) {
     }
 }
 
-int merge(CliContext& context, const QStringList& arguments) {
-    return runMerge(context, arguments.at(0));
+int merge(CliContext& context, const CommandOptions& options, const QStringList& arguments) {
+    return runMerge(context, arguments.at(0), options.isSet(kDryRun));
 }
 
-int rebuild(CliContext& context, const QStringList&) {
-    return runMerge(context, std::nullopt);
+int rebuild(CliContext& context, const CommandOptions& options, const QStringList&) {
+    return runMerge(context, std::nullopt, options.isSet(kDryRun));
 }
 
-int evaluate(CliContext& context, const QStringList& arguments) {
+int evaluate(CliContext& context, const CommandOptions& options, const QStringList& arguments) {
+    const bool trim = options.isSet(kTrim);
     // The window disables the command on an empty Added list; trimming one would only write an
     // empty tracking file.
-    if (context.trim && context.lists.added().empty()) {
+    if (trim && context.lists.added().empty()) {
         context.printError(QStringLiteral("The Added list is empty."));
         context.saveAfterwards = false;
         return Success;
@@ -113,7 +129,7 @@ int evaluate(CliContext& context, const QStringList& arguments) {
     context.printLine(QStringLiteral("Listed in release"));
     for (std::string_view entry : evaluation.listed)
         context.printEntry(entry);
-    if (context.trim)
+    if (trim)
         trimAdded(context.lists, evaluation);
     else
         context.saveAfterwards = false;
@@ -134,7 +150,7 @@ constexpr CliCommand kCommands[] = {
      "           new one no longer holds: every copy of a removed domain, and every\n"
      "           extra copy of a duplicated domain, which stays listed once) and\n"
      "           \"N listed\"; the old count less lost plus gained is the new count.",
-     1, 1, merge, MainListUse::ReadByCommand},
+     1, 1, merge, MainListUse::ReadByCommand, kMergeOptions, changesListsUnlessDryRun},
     {"rebuild", "[--dry-run]", "re-apply the added and removed lists and sort; prints \"N listed\"",
      "Re-applies the added and removed lists to the main list and sorts it, each\n"
      "entry once, as \"Rebuild\" does: a merge without a new file. Prints \"N listed\"\n"
@@ -142,7 +158,7 @@ constexpr CliCommand kCommands[] = {
      "\n"
      "--dry-run  save nothing; print \"N gained\", \"N lost\" and \"N listed\", as\n"
      "           merge --dry-run does.",
-     0, 0, rebuild, MainListUse::ReadByCommand},
+     0, 0, rebuild, MainListUse::ReadByCommand, kMergeOptions, changesListsUnlessDryRun},
     {"evaluate", "FILE [--trim]",
      "print the added entries a release lacks and those it lists; --trim keeps only the first",
      "Evaluates the added list against the release FILE, as \"&Evaluate added\n"
@@ -154,21 +170,13 @@ constexpr CliCommand kCommands[] = {
      "        \"Trim added list\" does. With an empty added list it prints \"The Added\n"
      "        list is empty.\" on standard error, reads no file, changes nothing\n"
      "        and exits with status 0.",
-     1, 1, evaluate, MainListUse::Unused},
+     1, 1, evaluate, MainListUse::Unused, kEvaluateOptions, changesListsWhenTrimmed},
 };
 
 } // namespace
 
 std::span<const CliCommand> mergeCommands() {
     return kCommands;
-}
-
-bool takesDryRun(const CliCommand& command) {
-    return command.run == merge || command.run == rebuild;
-}
-
-bool takesTrim(const CliCommand& command) {
-    return command.run == evaluate;
 }
 
 } // namespace quillmere::cli

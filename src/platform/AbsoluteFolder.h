@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/PlatformFacts.h"
+
 #include <QString>
 
 namespace quillmere {
@@ -7,11 +9,8 @@ namespace quillmere {
 // How a system writes its paths.
 enum class PathStyle { Unix, Windows };
 
-#ifdef Q_OS_WIN
-inline constexpr PathStyle kNativePathStyle = PathStyle::Windows;
-#else
-inline constexpr PathStyle kNativePathStyle = PathStyle::Unix;
-#endif
+inline constexpr PathStyle kNativePathStyle =
+    platform::kWindowsPaths ? PathStyle::Windows : PathStyle::Unix;
 
 // Whether a folder setting names the same folder whatever the current folder is, so that the lists
 // can never land in the current or the root folder. On Windows that is a drive with its root

@@ -1,5 +1,7 @@
 #include "platform/LiteralIniFormat.h"
 
+#include "platform/PlatformFacts.h"
+
 #include <QIODevice>
 #include <QList>
 #include <QMap>
@@ -12,11 +14,8 @@ namespace {
 
 // Lines end as the platform's text files do: Notepad of older Windows shows a file of LF line ends
 // as one line. Either ending reads.
-#ifdef Q_OS_WIN
-constexpr QLatin1StringView kLineEnd("\r\n");
-#else
-constexpr QLatin1StringView kLineEnd("\n");
-#endif
+constexpr QLatin1StringView kLineEnd(platform::kTextLineEnd.data(),
+                                     static_cast<qsizetype>(platform::kTextLineEnd.size()));
 
 // A path of key names separated by backslashes or slashes, in QSettings' form.
 QString keyPath(const QString& path) {

@@ -8,13 +8,17 @@
 namespace quillmere::platform {
 
 #ifdef _WIN32
-// The line end of the platform's text files, which the command-line tool writes.
+// The line end of the platform's text files, which the command-line tool and the settings file
+// use.
 inline constexpr std::string_view kTextLineEnd = "\r\n";
 // Whether two paths that differ only in letter case name the same file.
 inline constexpr bool kPathsIgnoreCase = true;
+// Whether paths are written as on Windows: a drive letter or a share, and backslashes.
+inline constexpr bool kWindowsPaths = true;
 #else
 inline constexpr std::string_view kTextLineEnd = "\n";
 inline constexpr bool kPathsIgnoreCase = false;
+inline constexpr bool kWindowsPaths = false;
 #endif
 
 // The account the process runs as, also where the environment does not say (a scheduled task).

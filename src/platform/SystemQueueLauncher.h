@@ -2,6 +2,8 @@
 
 #include "platform/QueueLauncher.h"
 
+class QProcess;
+
 namespace quillmere {
 
 // On Windows: the command line "rundll32.exe url.dll,FileProtocolHandler <installPath>\rQueue.bat"
@@ -17,6 +19,10 @@ public:
     // The batch file that a restart starts: installPath followed by "\rQueue.bat" on Windows,
     // by "/rQueue.bat" elsewhere.
     static QString batchFilePath(const QString& installPath);
+
+private:
+    // The error of a start that failed, naming what was started.
+    static QString startFailure(const QString& what, const QProcess& process);
 };
 
 } // namespace quillmere

@@ -1,13 +1,8 @@
 #include "platform/SystemRegistry.h"
 
-#include "platform/IniRegistry.h"
-
 #include <QCoreApplication>
 #include <QDir>
 #include <QStandardPaths>
-#ifdef Q_OS_WIN
-#include "platform/WindowsRegistry.h"
-#endif
 
 namespace quillmere {
 
@@ -34,14 +29,6 @@ QStringList installedRegistryFiles() {
     return {QDir::cleanPath(QCoreApplication::applicationDirPath() +
                             QStringLiteral("/../share/quillmere/registry.ini")),
             QStringLiteral("/etc/quillmere/registry.ini")};
-}
-
-std::unique_ptr<Registry> openSystemRegistry(const QString& fileOption) {
-#ifdef Q_OS_WIN
-    if (fileOption.isEmpty() && qEnvironmentVariableIsEmpty(registryVariable))
-        return std::make_unique<WindowsRegistry>();
-#endif
-    return std::make_unique<IniRegistry>(registryFile(fileOption), installedRegistryFiles());
 }
 
 } // namespace quillmere

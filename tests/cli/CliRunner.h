@@ -81,3 +81,21 @@ CliRun finishCli(QProcess& process);
 CliRun runCli(const QStringList& arguments, const CliConditions& conditions = {});
 
 } // namespace quillmere::test
+
+// The command-line tests use these names unqualified.
+using quillmere::test::absoluteFolder;
+using quillmere::test::CliConditions;
+using quillmere::test::CliRun;
+using quillmere::test::finishCli;
+using quillmere::test::kAdded;
+using quillmere::test::kLineEnd;
+using quillmere::test::kMain;
+using quillmere::test::kOtherPlatformFolder;
+using quillmere::test::kRemoved;
+using quillmere::test::listFolders;
+using quillmere::test::runCli;
+using quillmere::test::shown;
+using quillmere::test::startCli;
+using quillmere::test::streamed;
+using quillmere::test::TempFolder;
+using quillmere::test::words;

@@ -7,17 +7,6 @@
 #include <chrono>
 #include <thread>
 
-using quillmere::test::CliRun;
-using quillmere::test::kAdded;
-using quillmere::test::kLineEnd;
-using quillmere::test::kMain;
-using quillmere::test::kRemoved;
-using quillmere::test::listFolders;
-using quillmere::test::runCli;
-using quillmere::test::shown;
-using quillmere::test::streamed;
-using quillmere::test::TempFolder;
-
 namespace {
 
 // A set of list files in a temporary folder and the tool run on them.

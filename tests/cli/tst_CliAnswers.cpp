@@ -12,14 +12,7 @@
 #include <sys/stat.h>
 #endif
 
-using quillmere::test::CliRun;
-using quillmere::test::kAdded;
-using quillmere::test::kMain;
-using quillmere::test::kRemoved;
 using quillmere::test::lines;
-using quillmere::test::listFolders;
-using quillmere::test::runCli;
-using quillmere::test::TempFolder;
 
 namespace {
 

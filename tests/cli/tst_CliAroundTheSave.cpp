@@ -23,20 +23,7 @@
 #include <windows.h>
 #endif
 
-using quillmere::test::CliConditions;
-using quillmere::test::CliRun;
 using quillmere::test::fileIdentity;
-using quillmere::test::finishCli;
-using quillmere::test::kAdded;
-using quillmere::test::kMain;
-using quillmere::test::kRemoved;
-using quillmere::test::listFolders;
-using quillmere::test::runCli;
-using quillmere::test::shown;
-using quillmere::test::startCli;
-using quillmere::test::streamed;
-using quillmere::test::TempFolder;
-using quillmere::test::words;
 
 namespace {
 

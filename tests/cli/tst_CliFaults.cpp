@@ -18,18 +18,7 @@
 #endif
 #include <vector>
 
-using quillmere::test::CliConditions;
-using quillmere::test::CliRun;
-using quillmere::test::finishCli;
 using quillmere::test::FullDrive;
-using quillmere::test::kAdded;
-using quillmere::test::kMain;
-using quillmere::test::kRemoved;
-using quillmere::test::listFolders;
-using quillmere::test::runCli;
-using quillmere::test::startCli;
-using quillmere::test::TempFolder;
-using quillmere::test::words;
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "CliRunner.h"
+#include "cli/CliRunner.h"
 #include "fakes/TempFolder.h"
 
 #include <QDir>
@@ -9,14 +9,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
-
-using quillmere::test::CliRun;
-using quillmere::test::kAdded;
-using quillmere::test::kMain;
-using quillmere::test::kRemoved;
-using quillmere::test::listFolders;
-using quillmere::test::runCli;
-using quillmere::test::TempFolder;
 
 namespace {
 

@@ -3,10 +3,6 @@
 
 #include <QTest>
 
-using quillmere::test::listFolders;
-using quillmere::test::TempFolder;
-using Run = quillmere::test::CliRun;
-
 namespace {
 
 // A folder with an Imail root and a tracking data folder, and quillmere-cli run on them.
@@ -27,7 +23,7 @@ public:
     QByteArray added() const { return m_folder.read(QStringLiteral("data/url-domain-add.txt")); }
     QByteArray removed() const { return m_folder.read(QStringLiteral("data/url-domain-rem.txt")); }
 
-    Run run(const QStringList& arguments) const {
+    CliRun run(const QStringList& arguments) const {
         return quillmere::test::runCli(listFolders(m_folder) + arguments);
     }
 
@@ -35,9 +31,9 @@ private:
     TempFolder m_folder;
 };
 
-const QByteArray kMain = "b.ex\r\nz.ex\r\n";
-const QByteArray kAdded = "n.ex\r\nr.ex\r\n";
-const QByteArray kRemoved = "r.ex\r\nz.ex\r\n";
+const QByteArray kMainBytes = "b.ex\r\nz.ex\r\n";
+const QByteArray kAddedBytes = "n.ex\r\nr.ex\r\n";
+const QByteArray kRemovedBytes = "r.ex\r\nz.ex\r\n";
 const QByteArray kFactory = "a.ex\r\n\r\nb.ex\r\nA.ex";
 
 } // namespace
@@ -46,22 +42,22 @@ class TestCliMerge : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void mergeSavesTheMainListOnly() {
-        Setup setup(kMain, kAdded, kRemoved);
+        Setup setup(kMainBytes, kAddedBytes, kRemovedBytes);
         setup.folder().write(QStringLiteral("factory.txt"), kFactory);
-        const Run run =
+        const CliRun run =
             setup.run({QStringLiteral("merge"), setup.path(QStringLiteral("factory.txt"))});
         QCOMPARE(run.err, QByteArray());
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(run.out, QByteArray("4 listed\n"));
         QCOMPARE(setup.main(), QByteArray("A.ex\r\na.ex\r\nb.ex\r\nn.ex\r\n"));
-        QCOMPARE(setup.added(), kAdded);
-        QCOMPARE(setup.removed(), kRemoved);
+        QCOMPARE(setup.added(), kAddedBytes);
+        QCOMPARE(setup.removed(), kRemovedBytes);
     }
 
     void mergeWritesNoTrackingFile() {
         Setup setup("b.ex\r\n", QByteArray(), QByteArray());
         setup.folder().write(QStringLiteral("factory.txt"), "c.ex\r\n");
-        const Run run =
+        const CliRun run =
             setup.run({QStringLiteral("merge"), setup.path(QStringLiteral("factory.txt"))});
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(setup.main(), QByteArray("b.ex\r\nc.ex\r\n"));
@@ -71,7 +67,7 @@ private Q_SLOTS:
 
     void rebuild() {
         Setup setup("c.ex\r\nb.ex\r\nc.ex\r\n", "a.ex\r\n", QByteArray());
-        const Run run = setup.run({QStringLiteral("rebuild")});
+        const CliRun run = setup.run({QStringLiteral("rebuild")});
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(run.out, QByteArray("3 listed\n"));
         QCOMPARE(setup.main(), QByteArray("a.ex\r\nb.ex\r\nc.ex\r\n"));
@@ -82,11 +78,11 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("main");
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QByteArray>("out");
-        QTest::newRow("merge") << kMain
+        QTest::newRow("merge") << kMainBytes
                                << QStringList{QStringLiteral("merge"), QStringLiteral("FACTORY"),
                                               QStringLiteral("--dry-run")}
                                << QByteArray("3 gained\n1 lost\n4 listed\n");
-        QTest::newRow("rebuild") << kMain
+        QTest::newRow("rebuild") << kMainBytes
                                  << QStringList{QStringLiteral("--dry-run"),
                                                 QStringLiteral("rebuild")}
                                  << QByteArray("1 gained\n1 lost\n2 listed\n");
@@ -100,17 +96,17 @@ private Q_SLOTS:
         QFETCH(QByteArray, main);
         QFETCH(QStringList, arguments);
         QFETCH(QByteArray, out);
-        Setup setup(main, kAdded, kRemoved);
+        Setup setup(main, kAddedBytes, kRemovedBytes);
         setup.folder().write(QStringLiteral("factory.txt"), kFactory);
         arguments.replaceInStrings(QStringLiteral("FACTORY"),
                                    setup.path(QStringLiteral("factory.txt")));
-        const Run run = setup.run(arguments);
+        const CliRun run = setup.run(arguments);
         QCOMPARE(run.err, QByteArray());
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(run.out, out);
         QCOMPARE(setup.main(), main);
-        QCOMPARE(setup.added(), kAdded);
-        QCOMPARE(setup.removed(), kRemoved);
+        QCOMPARE(setup.added(), kAddedBytes);
+        QCOMPARE(setup.removed(), kRemovedBytes);
     }
 
     void unreadableFileChangesNothing_data() {
@@ -121,41 +117,41 @@ private Q_SLOTS:
     }
     void unreadableFileChangesNothing() {
         QFETCH(QStringList, arguments);
-        Setup setup(kMain, kAdded, kRemoved);
+        Setup setup(kMainBytes, kAddedBytes, kRemovedBytes);
         arguments.replaceInStrings(QStringLiteral("MISSING"),
                                    setup.path(QStringLiteral("no-such-release.txt")));
-        const Run run = setup.run(arguments);
+        const CliRun run = setup.run(arguments);
         QCOMPARE(run.exitCode, 1);
         QVERIFY2(run.err.startsWith("Cannot open ") && run.err.contains("no-such-release.txt"),
                  run.err.constData());
         QCOMPARE(run.out, QByteArray());
-        QCOMPARE(setup.main(), kMain);
-        QCOMPARE(setup.added(), kAdded);
-        QCOMPARE(setup.removed(), kRemoved);
+        QCOMPARE(setup.main(), kMainBytes);
+        QCOMPARE(setup.added(), kAddedBytes);
+        QCOMPARE(setup.removed(), kRemovedBytes);
     }
 
     void evaluatePrintsBothGroupsAndChangesNothing() {
-        Setup setup(kMain, "n.ex\r\nb.ex\r\nq.ex\r\nn.ex\r\n", kRemoved);
+        Setup setup(kMainBytes, "n.ex\r\nb.ex\r\nq.ex\r\nn.ex\r\n", kRemovedBytes);
         setup.folder().write(QStringLiteral("release.txt"), "b.ex\r\nn.ex\r\nx.ex\r\n");
-        const Run run =
+        const CliRun run =
             setup.run({QStringLiteral("evaluate"), setup.path(QStringLiteral("release.txt"))});
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(run.out, QByteArray("Unique\nq.ex\n\nListed in release\nn.ex\nb.ex\nn.ex\n"));
         QCOMPARE(setup.added(), QByteArray("n.ex\r\nb.ex\r\nq.ex\r\nn.ex\r\n"));
-        QCOMPARE(setup.main(), kMain);
+        QCOMPARE(setup.main(), kMainBytes);
     }
 
     void evaluateTrimKeepsTheUniqueEntries() {
-        Setup setup(kMain, "n.ex\r\nb.ex\r\nq.ex\r\n", kRemoved);
+        Setup setup(kMainBytes, "n.ex\r\nb.ex\r\nq.ex\r\n", kRemovedBytes);
         setup.folder().write(QStringLiteral("release.txt"), "b.ex\r\n");
-        const Run run =
+        const CliRun run =
             setup.run({QStringLiteral("evaluate"), setup.path(QStringLiteral("release.txt")),
                        QStringLiteral("--trim")});
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(run.out, QByteArray("Unique\nn.ex\nq.ex\n\nListed in release\nb.ex\n"));
         QCOMPARE(setup.added(), QByteArray("n.ex\r\nq.ex\r\n"));
-        QCOMPARE(setup.main(), kMain);
-        QCOMPARE(setup.removed(), kRemoved);
+        QCOMPARE(setup.main(), kMainBytes);
+        QCOMPARE(setup.removed(), kRemovedBytes);
     }
 
     // The window disables the command then; the tool says why and writes no empty file.
@@ -166,17 +162,17 @@ private Q_SLOTS:
     }
     void evaluateTrimOnAnEmptyAddedListChangesNothing() {
         QFETCH(QByteArray, added);
-        Setup setup(kMain, added, kRemoved);
+        Setup setup(kMainBytes, added, kRemovedBytes);
         setup.folder().write(QStringLiteral("release.txt"), "b.ex\r\n");
-        const Run run =
+        const CliRun run =
             setup.run({QStringLiteral("evaluate"), setup.path(QStringLiteral("release.txt")),
                        QStringLiteral("--trim")});
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(run.err, QByteArray("The Added list is empty.\n"));
         QCOMPARE(run.out, QByteArray());
         QCOMPARE(setup.folder().exists(QStringLiteral("data/url-domain-add.txt")), !added.isNull());
-        QCOMPARE(setup.main(), kMain);
-        QCOMPARE(setup.removed(), kRemoved);
+        QCOMPARE(setup.main(), kMainBytes);
+        QCOMPARE(setup.removed(), kRemovedBytes);
     }
 
     void optionsOnlyWhereTheyApply_data() {
@@ -196,8 +192,8 @@ private Q_SLOTS:
     void optionsOnlyWhereTheyApply() {
         QFETCH(QStringList, arguments);
         QFETCH(QByteArray, error);
-        Setup setup("b.ex\r\na.ex\r\n", kAdded, kRemoved);
-        const Run run = setup.run(arguments);
+        Setup setup("b.ex\r\na.ex\r\n", kAddedBytes, kRemovedBytes);
+        const CliRun run = setup.run(arguments);
         QCOMPARE(run.exitCode, 2);
         QCOMPARE(run.err, error);
         QCOMPARE(setup.main(), QByteArray("b.ex\r\na.ex\r\n"));

@@ -1,14 +1,9 @@
-#include "CliRunner.h"
+#include "cli/CliRunner.h"
 #include "fakes/TempFolder.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTest>
-
-using quillmere::test::CliRun;
-using quillmere::test::runCli;
-using quillmere::test::TempFolder;
-using quillmere::test::words;
 
 namespace {
 

@@ -1,17 +1,8 @@
-#include "CliRunner.h"
+#include "cli/CliRunner.h"
 #include "fakes/TempFolder.h"
 
 #include <QDir>
 #include <QTest>
-
-using quillmere::test::absoluteFolder;
-using quillmere::test::CliRun;
-using quillmere::test::kOtherPlatformFolder;
-using quillmere::test::runCli;
-using quillmere::test::shown;
-using quillmere::test::streamed;
-using quillmere::test::TempFolder;
-using quillmere::test::words;
 
 namespace {
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDialog>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QPushButton>
@@ -27,5 +28,24 @@ inline bool pressFocusedButton(const QWidget& window, const QKeyEvent& event) {
     button->click();
     return true;
 }
+
+// A dialog whose keys are those of a classic form: Escape does not close it (only its buttons
+// and the window frame do), and Enter presses the button that has the focus. It adds no signals
+// or slots, so it needs no Q_OBJECT of its own.
+class ClassicDialog : public QDialog {
+public:
+    using QDialog::QDialog;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        if (event->key() == Qt::Key_Escape) {
+            event->accept();
+            return;
+        }
+        if (pressFocusedButton(*this, *event))
+            return;
+        QDialog::keyPressEvent(event);
+    }
+};
 
 } // namespace quillmere

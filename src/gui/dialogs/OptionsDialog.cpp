@@ -8,7 +8,6 @@
 #include <QCheckBox>
 #include <QFocusEvent>
 #include <QGroupBox>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -69,7 +68,7 @@ private:
 
 OptionsDialog::OptionsDialog(Module1& module, Registry& registry, Prompter& prompter,
                              Drives& drives, QWidget* owner)
-    : QDialog(owner)
+    : ClassicDialog(owner)
     , m_module(module)
     , m_drives(drives)
     , m_prompter(prompter)
@@ -307,18 +306,7 @@ bool OptionsDialog::eventFilter(QObject* watched, QEvent* event) {
     default:
         break;
     }
-    return QDialog::eventFilter(watched, event);
-}
-
-void OptionsDialog::keyPressEvent(QKeyEvent* event) {
-    // Escape does not close the dialog: only its buttons and the window frame do.
-    if (event->key() == Qt::Key_Escape) {
-        event->accept();
-        return;
-    }
-    if (pressFocusedButton(*this, *event))
-        return;
-    QDialog::keyPressEvent(event);
+    return ClassicDialog::eventFilter(watched, event);
 }
 
 } // namespace quillmere

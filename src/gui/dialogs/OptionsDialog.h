@@ -1,8 +1,8 @@
 #pragma once
 
 #include "app/forms/OptionsForm.h"
+#include "gui/dialogs/ClassicInput.h"
 
-#include <QDialog>
 #include <QHash>
 #include <array>
 
@@ -17,7 +17,7 @@ class Drives;
 // frmOptions: the folders and exit switches, stored in the registry by OK. A thin window over
 // OptionsForm; the controls carry their names (txtImailPath, CheckSort, cmdOK, ...) as object
 // names.
-class OptionsDialog final : public QDialog {
+class OptionsDialog final : public ClassicDialog {
     Q_OBJECT
 public:
     OptionsDialog(Module1& module, Registry& registry, Prompter& prompter, Drives& drives,
@@ -25,7 +25,6 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void buildPaths();

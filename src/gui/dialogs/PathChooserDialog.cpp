@@ -2,12 +2,10 @@
 
 #include "gui/TextFit.h"
 #include "gui/Twips.h"
-#include "gui/dialogs/ClassicInput.h"
 
 #include <QComboBox>
 #include <QDir>
 #include <QGroupBox>
-#include <QKeyEvent>
 #include <QListView>
 #include <QPushButton>
 #include <QStandardItemModel>
@@ -30,7 +28,7 @@ QPushButton* makeButton(const QString& text, const char* name, QWidget* parent) 
 
 PathChooserDialog::PathChooserDialog(Module1& module, Drives& drives, Prompter& prompter,
                                      QWidget* owner)
-    : QDialog(owner)
+    : ClassicDialog(owner)
     , m_form(module, drives, prompter) {
     setObjectName(QStringLiteral("frmPathChooser"));
     setWindowTitle(QStringLiteral("Choose Path"));
@@ -102,17 +100,6 @@ void PathChooserDialog::showForm() {
     const QModelIndex current = m_directories->index(m_form.currentEntry(), 0);
     m_directoryList->setCurrentIndex(current);
     m_directoryList->scrollTo(current);
-}
-
-void PathChooserDialog::keyPressEvent(QKeyEvent* event) {
-    // Escape does not close the chooser: only its buttons and the window frame do.
-    if (event->key() == Qt::Key_Escape) {
-        event->accept();
-        return;
-    }
-    if (pressFocusedButton(*this, *event))
-        return;
-    QDialog::keyPressEvent(event);
 }
 
 } // namespace quillmere

@@ -1,8 +1,7 @@
 #pragma once
 
 #include "app/forms/PathChooserForm.h"
-
-#include <QDialog>
+#include "gui/dialogs/ClassicInput.h"
 
 class QComboBox;
 class QListView;
@@ -12,7 +11,7 @@ namespace quillmere {
 
 // frmPathChooser: a drive list (Drive1) and a directory list (Dir1); the caller sets the caption
 // and reads the answer from Module1::chosenPath after the dialog closes.
-class PathChooserDialog final : public QDialog {
+class PathChooserDialog final : public ClassicDialog {
     Q_OBJECT
 public:
     PathChooserDialog(Module1& module, Drives& drives, Prompter& prompter,
@@ -20,9 +19,6 @@ public:
 
     // Places the lists on Module1::chosenPath again.
     void initData();
-
-protected:
-    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void showForm();
