@@ -498,7 +498,7 @@ private Q_SLOTS:
         h.press("CommandAdd");
         QFile::remove(h.folder().filePath(kMainFile));
         h.prompter.answerNext(PromptAnswer::Ok);
-        h.prompter.onNextOptionsDialog([&h] { h.module.modalFlag = true; });
+        h.prompter.onNextOptionsDialog([] { return true; });
         h.item("mnuFileRevert")->trigger();
         QVERIFY(!h.window->isVisible());
         QCOMPARE(h.prompter.log(),
@@ -513,10 +513,14 @@ private Q_SLOTS:
         h.module.settings.imailPath = h.folder().filePath(QStringLiteral("elsewhere"));
         QStringList offered;
         // The first time the user presses OK without a change; the second time picks the folder.
-        h.prompter.onNextOptionsDialog([&] { offered << h.module.settings.imailPath; });
+        h.prompter.onNextOptionsDialog([&] {
+            offered << h.module.settings.imailPath;
+            return false;
+        });
         h.prompter.onNextOptionsDialog([&] {
             offered << h.module.settings.imailPath;
             h.module.settings.imailPath = rightFolder;
+            return false;
         });
         QVERIFY(h.open());
         QCOMPARE(offered, (QStringList{QString(), QString()}));
@@ -530,7 +534,7 @@ private Q_SLOTS:
     void missingMainFileAndOptionsCancelledEndsTheProgram() {
         Harness h({QStringLiteral("a.ex")}, {}, {});
         h.module.settings.imailPath = h.folder().filePath(QStringLiteral("elsewhere"));
-        h.prompter.onNextOptionsDialog([&h] { h.module.modalFlag = true; });
+        h.prompter.onNextOptionsDialog([] { return true; });
         QVERIFY(!h.open());
         QVERIFY(!h.window->isVisible());
         QCOMPARE(h.prompter.log(), QStringList{QStringLiteral("[Options]")});
@@ -555,7 +559,7 @@ private Q_SLOTS:
         const UnreadableFile unreadable(main);
         if (!unreadable.unavailable().isEmpty())
             QSKIP(qPrintable(unreadable.unavailable()));
-        h.prompter.onNextOptionsDialog([&h] { h.module.modalFlag = true; });
+        h.prompter.onNextOptionsDialog([] { return true; });
         QVERIFY(!h.open());
         QCOMPARE(h.prompter.log(),
                  (QStringList{unreadable.message(), QStringLiteral("[Options]")}));
@@ -1453,10 +1457,10 @@ private Q_SLOTS:
         QVERIFY(h.item("mnuToolsEval")->isEnabled());
         h.prompter.chooseNextFile(h.folder().filePath(QStringLiteral("import/release.txt")));
         QStringList listed;
-        h.prompter.onNextEvaluationDialog([&h, &listed] {
-            for (std::string_view entry : h.module.evalListed)
+        h.prompter.onNextEvaluationDialog([&listed](const AddedEvaluation& evaluation) {
+            for (std::string_view entry : evaluation.listed)
                 listed << QString::fromLatin1(entry.data(), static_cast<qsizetype>(entry.size()));
-            h.module.modalFlag = true;
+            return true;
         });
         PanelPainting panel1(h.panelLabel(1), h.list("List1"));
 
@@ -1495,7 +1499,7 @@ private Q_SLOTS:
         QVERIFY(h.open());
         h.showTab(tab);
         h.prompter.chooseNextFile(h.folder().filePath(QStringLiteral("release.txt")));
-        h.prompter.onNextEvaluationDialog([&h] { h.module.modalFlag = true; });
+        h.prompter.onNextEvaluationDialog([](const AddedEvaluation&) { return true; });
 
         h.item("mnuToolsEval")->trigger();
 
@@ -1510,7 +1514,7 @@ private Q_SLOTS:
         h.folder().write(QStringLiteral("release.txt"), "x.ex\r\n");
         QVERIFY(h.open());
         h.prompter.chooseNextFile(h.folder().filePath(QStringLiteral("release.txt")));
-        h.prompter.onNextEvaluationDialog([] {});
+        h.prompter.onNextEvaluationDialog([](const AddedEvaluation&) { return false; });
 
         h.item("mnuToolsEval")->trigger();
 
@@ -1544,6 +1548,7 @@ private Q_SLOTS:
         h.prompter.onNextOptionsDialog([&h] {
             h.folder().write(QStringLiteral("other/url-domain-bl.txt"), "z.ex\r\n");
             h.module.settings.imailPath = h.folder().filePath(QStringLiteral("other"));
+            return false;
         });
         h.item("mnuToolsOptions")->trigger();
         QCOMPARE(h.rows("List1"), QStringList{QStringLiteral("a.ex")});
