@@ -33,9 +33,9 @@ public:
         return PromptAnswer::Cancel;
     }
     QString chooseOpenFile(const OpenFileRequest&) override { return QString(); }
-    void showOptionsDialog() override {}
+    bool showOptionsDialog() override { return false; }
     void showAboutBox() override {}
-    void showEvaluationDialog() override {}
+    bool showEvaluationDialog(const AddedEvaluation&) override { return false; }
 };
 
 class NoLauncher final : public QueueLauncher {

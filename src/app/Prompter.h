@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/eval/AddedEvaluation.h"
+
 #include <QString>
 
 namespace quillmere {
@@ -38,15 +40,15 @@ public:
     // An Open file dialog; the chosen path, or an empty string on Cancel.
     virtual QString chooseOpenFile(const OpenFileRequest& request) = 0;
 
-    // The Options dialog, modal; it hands its answer back in Module1::modalFlag and the settings.
-    virtual void showOptionsDialog() = 0;
+    // The Options dialog, modal; OK stores the settings. True when the user left it with its
+    // Cancel button (closing it from the window frame is no Cancel).
+    virtual bool showOptionsDialog() = 0;
 
     // The About box, modal.
     virtual void showAboutBox() = 0;
 
-    // frmEval, modal, showing Module1::evalUnique and evalListed; it hands its answer back in
-    // Module1::modalFlag (true: trim the Added list).
-    virtual void showEvaluationDialog() = 0;
+    // frmEval, modal, showing the evaluation; true when the user asked to trim the Added list.
+    virtual bool showEvaluationDialog(const AddedEvaluation& evaluation) = 0;
 };
 
 } // namespace quillmere

@@ -9,8 +9,7 @@ namespace quillmere {
 
 StartupSequence::StartupSequence(Module1& module, Registry& registry, Prompter& prompter,
                                  StartupWindows& windows)
-    : m_module(module)
-    , m_settings(module.settings)
+    : m_settings(module.settings)
     , m_registry(registry)
     , m_prompter(prompter)
     , m_windows(windows) {}
@@ -28,8 +27,7 @@ void StartupSequence::readSwitchesAndImportPath() {
 
 // False when the user left the dialog with Cancel.
 bool StartupSequence::showsOptionsUntilCancelled() {
-    m_prompter.showOptionsDialog();
-    return !m_module.modalFlag;
+    return !m_prompter.showOptionsDialog();
 }
 
 void StartupSequence::greetFirstRun(const std::optional<QString>& imailTopDir,

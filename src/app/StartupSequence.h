@@ -38,7 +38,6 @@ private:
     bool showsOptionsUntilCancelled();
     void greetFirstRun(const std::optional<QString>& imailTopDir, const QString& imailVersion);
 
-    Module1& m_module;
     AppSettings& m_settings;
     Registry& m_registry;
     Prompter& m_prompter;

@@ -92,10 +92,11 @@ QString QtPrompter::chooseOpenFile(const OpenFileRequest& request) {
     return dialog.selectedFiles().constFirst();
 }
 
-void QtPrompter::showOptionsDialog() {
+bool QtPrompter::showOptionsDialog() {
     Q_ASSERT(m_module && m_registry && m_drives);
     OptionsDialog dialog(*m_module, *m_registry, *this, *m_drives, m_owner);
     dialog.exec();
+    return dialog.cancelled();
 }
 
 void QtPrompter::showAboutBox() {
@@ -103,11 +104,10 @@ void QtPrompter::showAboutBox() {
     about.exec();
 }
 
-void QtPrompter::showEvaluationDialog() {
-    Q_ASSERT(m_module);
+bool QtPrompter::showEvaluationDialog(const AddedEvaluation& evaluation) {
     if (!m_evaluationDialog)
-        m_evaluationDialog = new EvaluationDialog(*m_module, m_owner);
-    m_evaluationDialog->exec();
+        m_evaluationDialog = new EvaluationDialog(m_owner);
+    return m_evaluationDialog->askToTrim(evaluation);
 }
 
 } // namespace quillmere

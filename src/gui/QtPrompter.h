@@ -30,9 +30,9 @@ public:
 
     PromptAnswer ask(const QString& text, PromptButtons buttons, const QString& title) override;
     QString chooseOpenFile(const OpenFileRequest& request) override;
-    void showOptionsDialog() override;
+    bool showOptionsDialog() override;
     void showAboutBox() override;
-    void showEvaluationDialog() override;
+    bool showEvaluationDialog(const AddedEvaluation& evaluation) override;
 
 private:
     QPointer<QWidget> m_owner;

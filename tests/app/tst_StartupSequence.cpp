@@ -69,6 +69,7 @@ public:
             OptionsForm form(module, registry, prompter);
             form.load();
             user(form);
+            return form.cancelled();
         });
     }
 

@@ -33,26 +33,26 @@ void FakePrompter::runPromptUser() {
         m_promptUsers.takeFirst()();
 }
 
-void FakePrompter::showOptionsDialog() {
+bool FakePrompter::showOptionsDialog() {
     m_log.append(QStringLiteral("[Options]"));
     if (m_optionsUsers.isEmpty()) {
         QTest::qFail("unexpected Options dialog", __FILE__, __LINE__);
-        return;
+        return true;
     }
-    m_optionsUsers.takeFirst()();
+    return m_optionsUsers.takeFirst()();
 }
 
 void FakePrompter::showAboutBox() {
     m_log.append(QStringLiteral("[About]"));
 }
 
-void FakePrompter::showEvaluationDialog() {
+bool FakePrompter::showEvaluationDialog(const AddedEvaluation& evaluation) {
     m_log.append(QStringLiteral("[Evaluation]"));
     if (m_evaluationUsers.isEmpty()) {
         QTest::qFail("unexpected evaluation dialog", __FILE__, __LINE__);
-        return;
+        return false;
     }
-    m_evaluationUsers.takeFirst()();
+    return m_evaluationUsers.takeFirst()(evaluation);
 }
 
 QStringList FakePrompter::shownTexts() const {

@@ -26,19 +26,20 @@ public:
         m_promptUsers.append(std::move(user));
     }
     void chooseNextFile(const QString& path) { m_files.append(path); }
-    // What the user does in the next Options dialog (press Cancel, change settings, ...).
-    void onNextOptionsDialog(std::function<void()> user) { m_optionsUsers.append(std::move(user)); }
-    // What the user does in the next frmEval (set modalFlag for "Trim added list", look at what
-    // it shows, ...).
-    void onNextEvaluationDialog(std::function<void()> user) {
+    // What the user does in the next Options dialog (change settings, ...); it answers true for
+    // Cancel.
+    void onNextOptionsDialog(std::function<bool()> user) { m_optionsUsers.append(std::move(user)); }
+    // What the user does in the next frmEval (look at what it shows, ...); it answers true for
+    // "Trim added list".
+    void onNextEvaluationDialog(std::function<bool(const AddedEvaluation&)> user) {
         m_evaluationUsers.append(std::move(user));
     }
 
     PromptAnswer ask(const QString& text, PromptButtons buttons, const QString& title) override;
     QString chooseOpenFile(const OpenFileRequest& request) override;
-    void showOptionsDialog() override;
+    bool showOptionsDialog() override;
     void showAboutBox() override;
-    void showEvaluationDialog() override;
+    bool showEvaluationDialog(const AddedEvaluation& evaluation) override;
 
     // Every message text and every dialog ("[Options]", "[About]", "[Evaluation]",
     // "[Open: title]") in order.
@@ -60,8 +61,8 @@ private:
     QList<Shown> m_shown;
     QList<OpenFileRequest> m_fileRequests;
     QList<std::function<void()>> m_promptUsers;
-    QList<std::function<void()>> m_optionsUsers;
-    QList<std::function<void()>> m_evaluationUsers;
+    QList<std::function<bool()>> m_optionsUsers;
+    QList<std::function<bool(const AddedEvaluation&)>> m_evaluationUsers;
     QStringList m_log;
 };
 

@@ -51,8 +51,8 @@ WindowGallery::WindowGallery() {
     addMainWindowViews();
     addOptionsViews();
 
-    m_module.chosenPath = settings.dataPath;
     m_chooser = std::make_unique<PathChooserDialog>(m_module, m_drives, m_prompter);
+    m_chooser->initData(settings.dataPath);
     m_chooser->setWindowTitle(QStringLiteral("Tracking data folder"));
     m_views.append({QStringLiteral("frmPathChooser"), m_chooser.get(), {}});
 
@@ -62,9 +62,9 @@ WindowGallery::WindowGallery() {
     m_load = std::make_unique<LoadWindow>();
     m_views.append({QStringLiteral("frmLoad"), m_load.get(), {}});
 
-    m_module.evalUnique = EntryList{"new-domain.example", "another.example"};
-    m_module.evalListed = EntryList{"junk.example"};
-    m_evaluation = std::make_unique<EvaluationDialog>(m_module);
+    m_evaluation = std::make_unique<EvaluationDialog>();
+    m_evaluation->load(
+        {EntryList{"new-domain.example", "another.example"}, EntryList{"junk.example"}});
     m_views.append({QStringLiteral("frmEval"), m_evaluation.get(), {}});
 }
 

@@ -246,15 +246,15 @@ private Q_SLOTS:
         prompter.setOwner(&owner);
         prompter.setSettings(module, registry, drives);
 
-        module.evalUnique.append("a.ex");
+        AddedEvaluation evaluation;
+        evaluation.unique.append("a.ex");
         QDialog* first = nullptr;
         whenModalShown([&first](QDialog* dialog) {
             first = dialog;
             QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("Command1")),
                               Qt::LeftButton);
         });
-        prompter.showEvaluationDialog();
-        QVERIFY(module.modalFlag);
+        QVERIFY(prompter.showEvaluationDialog(evaluation));
         QVERIFY(first);
         QCOMPARE(first->objectName(), QStringLiteral("frmEval"));
         QCOMPARE(first->parentWidget(), &owner);
@@ -264,9 +264,8 @@ private Q_SLOTS:
             second = dialog;
             dialog->close();
         });
-        prompter.showEvaluationDialog();
+        QVERIFY(!prompter.showEvaluationDialog(evaluation));
         QCOMPARE(second, first);
-        QVERIFY(!module.modalFlag);
     }
 };
 

@@ -4,23 +4,12 @@
 #include "core/eval/AddedEvaluation.h"
 
 #include <utility>
-#include <vector>
 
 namespace quillmere {
 
 namespace {
 
 constexpr int kAddedTab = 2;
-
-EntryList nonEmptyEntries(const EntryList& entries) {
-    std::vector<std::string_view> views;
-    views.reserve(entries.size());
-    for (std::string_view entry : entries) {
-        if (!entry.empty())
-            views.push_back(entry);
-    }
-    return EntryList::fromViews(std::move(views), entries.blocks());
-}
 
 } // namespace
 
@@ -32,8 +21,6 @@ AddedEvaluationFlow::AddedEvaluationFlow(TrackedLists& lists, Module1& module, P
     , m_display(display) {}
 
 void AddedEvaluationFlow::run() {
-    m_module.evalUnique.clear();
-    m_module.evalListed.clear();
     const QString path =
         m_prompter.chooseOpenFile({QStringLiteral("Ipswitch release to cross check"),
                                    m_module.settings.importPath, blacklistFileFilter()});
@@ -51,19 +38,12 @@ void AddedEvaluationFlow::run() {
         evaluateAdded(m_lists.added(), **read.bytes,
                       [this](std::string_view text) { m_display.showProgress(text); });
     m_display.showProgress({});
-    m_module.evalUnique = std::move(evaluation.unique);
-    m_module.evalListed = std::move(evaluation.listed);
-
-    // Only the dialog's "Trim added list" answers yes; a flag left over from another dialog does
-    // not.
-    m_module.modalFlag = false;
-    m_prompter.showEvaluationDialog();
-    if (m_module.modalFlag)
-        trim();
+    if (m_prompter.showEvaluationDialog(evaluation))
+        trim(std::move(evaluation.unique));
 }
 
-void AddedEvaluationFlow::trim() {
-    trimAdded(m_lists, {nonEmptyEntries(m_module.evalUnique), {}});
+void AddedEvaluationFlow::trim(EntryList unique) {
+    trimAdded(m_lists, {std::move(unique), {}});
     m_display.changeStatus();
     if (m_display.selectedTab() == kAddedTab)
         m_display.showCount(ListId::Added);

@@ -8,8 +8,8 @@
 namespace quillmere {
 
 // "&Evaluate added URLs..." in the main window: the release chosen and read, the Added list split
-// into Module1::evalUnique and evalListed, frmEval shown, and the trim when it is asked for. The
-// Main and Removed lists are never touched.
+// into the entries the release lacks and those it lists, frmEval shown, and the trim when it is
+// asked for. The Main and Removed lists are never touched.
 class AddedEvaluationFlow final {
 public:
     AddedEvaluationFlow(TrackedLists& lists, Module1& module, Prompter& prompter,
@@ -21,7 +21,7 @@ public:
     void run();
 
 private:
-    void trim();
+    void trim(EntryList unique);
 
     TrackedLists& m_lists;
     Module1& m_module;

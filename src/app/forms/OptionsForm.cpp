@@ -86,7 +86,6 @@ QString OptionsForm::chooserCaption(PathField field) {
 
 void OptionsForm::load() {
     const AppSettings& settings = m_module.settings;
-    m_module.modalFlag = false;
     m_paths = {settings.imailPath, settings.dataPath, settings.importPath};
     m_save = settings.exitSave;
     if (settings.exitSort != m_sort) {
@@ -155,12 +154,13 @@ void OptionsForm::mouseMovedOver(HintControl control) {
 
 void OptionsForm::chooseFolder(PathField field, FolderChooser& chooser) {
     chooser.open(chooserCaption(field));
-    m_module.chosenPath = pathText(field);
-    chooser.initData();
+    const QString start = pathText(field);
+    chooser.initData(start);
     m_module.checkDriveType = field != PathField::DefaultImport;
-    chooser.showModal();
+    // Closed from the window frame, the chooser gives the start folder back.
+    const QString chosen = chooser.showModal().value_or(start);
+    m_module.lastChosenPath = chosen;
 
-    const QString chosen = m_module.chosenPath;
     if (chosen.isEmpty())
         return;
     if (field == PathField::ImailRoot && !fileExists(mainListPath(chosen))) {
@@ -218,8 +218,8 @@ bool OptionsForm::ok() {
 }
 
 void OptionsForm::cancel() {
-    m_module.chosenPath.clear();
-    m_module.modalFlag = true;
+    m_module.lastChosenPath.clear();
+    m_cancelled = true;
 }
 
 } // namespace quillmere

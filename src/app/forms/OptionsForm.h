@@ -5,6 +5,7 @@
 #include <QString>
 #include <array>
 #include <cstdint>
+#include <optional>
 
 namespace quillmere {
 
@@ -31,11 +32,13 @@ enum class HintControl {
 class FolderChooser {
 public:
     virtual ~FolderChooser() = default;
-    // Creates the chooser with this caption; its load places it on Module1::chosenPath.
+    // Creates the chooser with this caption; its load places it on Module1::lastChosenPath.
     virtual void open(const QString& caption) = 0;
-    virtual void initData() = 0;
-    // Modal, owned by the Options dialog; the answer comes back in Module1::chosenPath.
-    virtual void showModal() = 0;
+    // Places the chooser on the folder it starts from.
+    virtual void initData(const QString& startFolder) = 0;
+    // Modal, owned by the Options dialog: the folder chosen with OK, an empty string after Cancel,
+    // no answer when the chooser was closed from its window frame.
+    virtual std::optional<QString> showModal() = 0;
 };
 
 // The Options dialog (frmOptions) without its widgets: what it shows, the coupling of its
@@ -79,6 +82,8 @@ public:
     bool ok();
     // Cancel: nothing is stored.
     void cancel();
+    // Whether the dialog was left with Cancel.
+    bool cancelled() const { return m_cancelled; }
 
 private:
     // CheckSort_Click: while sorting on exit is on, saving on exit is forced on.
@@ -95,6 +100,7 @@ private:
     bool m_queueEnabled = true;
     QString m_hint;
     QString m_focusHint;
+    bool m_cancelled = false;
 };
 
 } // namespace quillmere

@@ -84,10 +84,10 @@ void PathChooserForm::placeOnCurrentFolder() {
     m_selectedDrive = driveOf(m_currentFolder);
 }
 
-void PathChooserForm::initData() {
-    if (m_module.chosenPath.isEmpty())
+void PathChooserForm::initData(const QString& startFolder) {
+    if (startFolder.isEmpty())
         return;
-    const QFileInfo start(m_module.chosenPath);
+    const QFileInfo start(startFolder);
     if (!start.isDir()) {
         placeOnCurrentFolder();
         return;
@@ -170,12 +170,12 @@ void PathChooserForm::openFolder(const QString& path) {
 
 void PathChooserForm::ok() {
     const bool atRoot = driveRootOf(m_currentFolder) == m_currentFolder;
-    m_module.chosenPath =
+    m_chosenPath =
         QDir::toNativeSeparators(atRoot ? withTrailingSlash(m_currentFolder) : m_currentFolder);
 }
 
 void PathChooserForm::cancel() {
-    m_module.chosenPath.clear();
+    m_chosenPath = QString();
 }
 
 } // namespace quillmere

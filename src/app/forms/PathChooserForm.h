@@ -6,6 +6,7 @@
 #include <QHash>
 #include <QList>
 #include <QString>
+#include <optional>
 
 namespace quillmere {
 
@@ -22,8 +23,8 @@ struct DriveRuleResult {
 DriveRuleResult applyDriveRule(int driveType, const QString& driveName);
 
 // The folder chooser (frmPathChooser) without its widgets: a drive list, a directory list with a
-// current folder, and the chosenPath / checkDriveType contract of Module1. One instance per
-// showing; it starts on the current folder and its drive.
+// current folder, and its answer. Module1::checkDriveType says whether selecting a drive checks its
+// type. One instance per showing; it starts on the current folder and its drive.
 class PathChooserForm final {
 public:
     struct FolderEntry {
@@ -34,9 +35,9 @@ public:
 
     PathChooserForm(Module1& module, Drives& drives, Prompter& prompter);
 
-    // Places the lists on Module1::chosenPath; a folder that does not exist opens the chooser on
-    // the current folder.
-    void initData();
+    // Places the lists on the start folder (none when empty); a folder that does not exist opens
+    // the chooser on the current folder.
+    void initData(const QString& startFolder);
 
     const QList<Drive>& drives() const { return m_drives; }
     int selectedDrive() const { return m_selectedDrive; } // -1: no drive holds the folder
@@ -52,7 +53,10 @@ public:
 
     // OK: the current folder, without a closing separator unless it is a drive's root.
     void ok();
+    // Cancel: an empty answer.
     void cancel();
+    // The folder chosen with OK, an empty string after Cancel, no answer before either.
+    const std::optional<QString>& chosenPath() const { return m_chosenPath; }
 
 private:
     int driveOf(const QString& folder) const;
@@ -67,6 +71,7 @@ private:
     int m_selectedDrive = -1;
     QString m_currentFolder;
     QHash<QString, QString> m_folderOnDrive; // drive root -> the folder last current there
+    std::optional<QString> m_chosenPath;
 };
 
 } // namespace quillmere

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "core/lists/EntryList.h"
-
 #include <QString>
 #include <cstdint>
 
@@ -20,21 +18,20 @@ struct AppSettings {
     std::int16_t restartQueue = 0;
 };
 
-// The program-wide state shared by the start-up sequence and the modal dialogs: the settings and
-// the dialogs' results, which the dialogs hand back here rather than as return values.
+// The program-wide state of the start-up sequence and the modal dialogs: the settings, and what
+// the Options dialog and its folder chooser keep from one showing to the next. The dialogs' answers
+// are their return values.
 struct Module1 {
     AppSettings settings;
-    bool modalFlag = false;
-    QString chosenPath;
+    // Whether the folder chooser checks drive types. A new chooser is placed on its load folder
+    // while this still holds the previous use's value, since the caller sets it afterwards.
     bool checkDriveType = false;
+    // The folder the last chooser handed back, emptied by the Options dialog's Cancel: a new
+    // chooser is placed on it as it loads, before its caller gives it the field's folder.
+    QString lastChosenPath;
     // The Options dialog's save switch as it was before its sort switch forced it on; kept from
     // one showing of the dialog to the next.
     std::int16_t prevExitSave = 0;
-    // The last evaluation of the Added list against a release: the entries the release lacks and
-    // those it lists. Emptied as each evaluation starts; its dialog shows them and a trim keeps
-    // the first.
-    EntryList evalUnique;
-    EntryList evalListed;
 };
 
 } // namespace quillmere

@@ -1,7 +1,7 @@
 #include "gui/dialogs/EvaluationDialog.h"
 
 #include "app/EntryText.h"
-#include "app/settings/AppSettings.h"
+#include "core/eval/AddedEvaluation.h"
 #include "gui/TextFit.h"
 
 #include <QGroupBox>
@@ -50,10 +50,9 @@ QStringList nonEmptyTexts(const EntryList& entries) {
 
 } // namespace
 
-EvaluationDialog::EvaluationDialog(Module1& module, QWidget* parent)
-    : QDialog(parent,
-              Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
-    , m_module(module) {
+EvaluationDialog::EvaluationDialog(QWidget* parent)
+    : QDialog(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowCloseButtonHint) {
     setObjectName(QStringLiteral("frmEval"));
     setWindowTitle(QStringLiteral("Added URLs"));
     setFixedSize(393, 231);
@@ -61,24 +60,26 @@ EvaluationDialog::EvaluationDialog(Module1& module, QWidget* parent)
     m_listed = makeFrame(this, "Frame2", "Listed in release", "List2", 200);
     QPushButton* trim = makeButton(this, "Command1", "Trim added list", QRect(96, 200, 97, 25));
     QPushButton* cancel = makeButton(this, "Command2", "Cancel", QRect(200, 200, 89, 25));
-    connect(trim, &QPushButton::clicked, this, &EvaluationDialog::trimClicked);
+    connect(trim, &QPushButton::clicked, this, &QDialog::accept);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     fitEveryText(*this);
 }
 
 void EvaluationDialog::showEvent(QShowEvent* event) {
     // A window restored from the task bar is no new showing.
-    if (!event->spontaneous()) {
-        formLoad();
+    if (!event->spontaneous())
         centreOnOwner();
-    }
     QDialog::showEvent(event);
 }
 
-void EvaluationDialog::formLoad() {
-    m_module.modalFlag = false;
-    m_unique->setStringList(nonEmptyTexts(m_module.evalUnique));
-    m_listed->setStringList(nonEmptyTexts(m_module.evalListed));
+void EvaluationDialog::load(const AddedEvaluation& evaluation) {
+    m_unique->setStringList(nonEmptyTexts(evaluation.unique));
+    m_listed->setStringList(nonEmptyTexts(evaluation.listed));
+}
+
+bool EvaluationDialog::askToTrim(const AddedEvaluation& evaluation) {
+    load(evaluation);
+    return exec() == QDialog::Accepted;
 }
 
 void EvaluationDialog::centreOnOwner() {
@@ -88,11 +89,6 @@ void EvaluationDialog::centreOnOwner() {
     QRect place = geometry();
     place.moveCenter(owner->window()->geometry().center());
     setGeometry(place);
-}
-
-void EvaluationDialog::trimClicked() {
-    m_module.modalFlag = true;
-    accept();
 }
 
 } // namespace quillmere

@@ -8,28 +8,29 @@ class QStringListModel;
 
 namespace quillmere {
 
-struct Module1;
+struct AddedEvaluation;
 
 // frmEval: the Added entries a release lacks ("Unique") and those it lists ("Listed in
-// release"), from Module1::evalUnique and evalListed. Made once and shown again for every
-// evaluation; each showing loads it afresh. "Trim added list" answers with Module1::modalFlag
-// true; "Cancel", Esc and the close box leave it false.
+// release"). Made once and shown again for every evaluation; each showing loads it afresh.
 class EvaluationDialog final : public QDialog {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(EvaluationDialog)
 
 public:
-    explicit EvaluationDialog(Module1& module, QWidget* parent = nullptr);
+    explicit EvaluationDialog(QWidget* parent = nullptr);
+
+    // Form_Load: the lists show the evaluation's non-empty entries.
+    void load(const AddedEvaluation& evaluation);
+    // Loads the evaluation and shows it modally. True for "Trim added list"; "Cancel", Esc and
+    // the close box answer false.
+    bool askToTrim(const AddedEvaluation& evaluation);
 
 protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    void formLoad();
     void centreOnOwner();
-    void trimClicked();
 
-    Module1& m_module;
     QStringListModel* m_unique = nullptr;
     QStringListModel* m_listed = nullptr;
 };

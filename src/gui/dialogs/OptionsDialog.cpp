@@ -50,10 +50,12 @@ public:
         m_dialog = std::make_unique<PathChooserDialog>(m_module, m_drives, m_prompter, m_owner);
         m_dialog->setWindowTitle(caption);
     }
-    void initData() override { m_dialog->initData(); }
-    void showModal() override {
+    void initData(const QString& startFolder) override { m_dialog->initData(startFolder); }
+    std::optional<QString> showModal() override {
         m_dialog->exec();
+        const std::optional<QString> answer = m_dialog->chosenPath();
         m_dialog.reset();
+        return answer;
     }
 
 private:

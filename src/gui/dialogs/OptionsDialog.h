@@ -23,6 +23,9 @@ public:
     OptionsDialog(Module1& module, Registry& registry, Prompter& prompter, Drives& drives,
                   QWidget* owner = nullptr);
 
+    // Whether the user left the dialog with its Cancel button.
+    bool cancelled() const { return m_form.cancelled(); }
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 

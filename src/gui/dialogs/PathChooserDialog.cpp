@@ -78,12 +78,12 @@ PathChooserDialog::PathChooserDialog(Module1& module, Drives& drives, Prompter& 
     });
 
     fitEveryText(*this);
-    initData();
+    initData(module.lastChosenPath);
     m_directoryList->setFocus();
 }
 
-void PathChooserDialog::initData() {
-    m_form.initData();
+void PathChooserDialog::initData(const QString& startFolder) {
+    m_form.initData(startFolder);
     showForm();
 }
 

@@ -10,15 +10,19 @@ class QStandardItemModel;
 namespace quillmere {
 
 // frmPathChooser: a drive list (Drive1) and a directory list (Dir1); the caller sets the caption
-// and reads the answer from Module1::chosenPath after the dialog closes.
+// and reads the answer from chosenPath() after the dialog closes. Its load places it on
+// Module1::lastChosenPath.
 class PathChooserDialog final : public ClassicDialog {
     Q_OBJECT
 public:
     PathChooserDialog(Module1& module, Drives& drives, Prompter& prompter,
                       QWidget* owner = nullptr);
 
-    // Places the lists on Module1::chosenPath again.
-    void initData();
+    // Places the lists on the start folder.
+    void initData(const QString& startFolder);
+    // The folder chosen with OK, an empty string after Cancel, no answer when closed from the
+    // window frame.
+    const std::optional<QString>& chosenPath() const { return m_form.chosenPath(); }
 
 private:
     void showForm();

@@ -245,9 +245,7 @@ bool MainWindow::dataInit() {
         // would wipe the blacklist. Ask for the folder again, from a clean start.
         m_lists.discardAll();
         m_module.settings.imailPath.clear();
-        m_module.modalFlag = false;
-        m_prompter.showOptionsDialog();
-        if (m_module.modalFlag)
+        if (m_prompter.showOptionsDialog())
             return false;
     }
     showCount(ListId::Main);

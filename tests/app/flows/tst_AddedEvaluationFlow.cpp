@@ -35,10 +35,10 @@ public:
 
     // The next frmEval: what it shows is kept, and "Trim added list" pressed or not.
     void answerDialog(bool trim) {
-        prompter.onNextEvaluationDialog([this, trim] {
-            shownUnique = joined(module.evalUnique);
-            shownListed = joined(module.evalListed);
-            module.modalFlag = trim;
+        prompter.onNextEvaluationDialog([this, trim](const AddedEvaluation& evaluation) {
+            shownUnique = joined(evaluation.unique);
+            shownListed = joined(evaluation.listed);
+            return trim;
         });
     }
 
@@ -78,17 +78,13 @@ private Q_SLOTS:
                  QStringLiteral("Imail blacklist|url-domain-bl.txt|All Files (*.*)|*.*"));
     }
 
-    void cancelShowsNothingAndEmptiesTheLastResult() {
+    void cancelShowsNothing() {
         Harness h(QStringLiteral("a.ex|b.ex"));
-        h.module.evalUnique = split(QStringLiteral("old.ex"));
-        h.module.evalListed = split(QStringLiteral("older.ex"));
         h.prompter.chooseNextFile(QString());
         h.run();
         QVERIFY(h.display.log().isEmpty());
         QCOMPARE(h.prompter.log(),
                  QStringList{QStringLiteral("[Open: Ipswitch release to cross check]")});
-        QVERIFY(h.module.evalUnique.empty());
-        QVERIFY(h.module.evalListed.empty());
         QCOMPARE(joined(h.lists.added()), QStringLiteral("a.ex|b.ex"));
         QVERIFY(!h.lists.anyModified());
     }
@@ -104,7 +100,7 @@ private Q_SLOTS:
         QCOMPARE(h.prompter.log(),
                  (QStringList{QStringLiteral("[Open: Ipswitch release to cross check]"),
                               QStringLiteral("[Evaluation]")}));
-        // Cancelled: nothing changes, and the result stays for no one but the next evaluation.
+        // Cancelled: nothing changes.
         QCOMPARE(joined(h.lists.added()), QStringLiteral("b.ex|A.ex|c.ex |a.ex|b.ex"));
         QVERIFY(!h.lists.anyModified());
         QVERIFY(h.otherListsUntouched());
@@ -162,24 +158,12 @@ private Q_SLOTS:
     }
 
     void trimTakesOnlyNonEmptyUniqueElements() {
-        Harness h(QStringLiteral("a.ex|b.ex"));
+        Harness h(QStringLiteral("|a.ex||b.ex|"));
         h.chooseRelease("b.ex\r\n");
-        h.prompter.onNextEvaluationDialog([&h] {
-            h.module.evalUnique = split(QStringLiteral("|a.ex|"));
-            h.module.modalFlag = true;
-        });
+        h.answerDialog(true);
         h.run();
+        QCOMPARE(h.shownUnique, QStringLiteral("a.ex"));
         QCOMPARE(joined(h.lists.added()), QStringLiteral("a.ex"));
-    }
-
-    void aFlagLeftByAnotherDialogIsNoAnswer() {
-        Harness h(QStringLiteral("a.ex"));
-        h.module.modalFlag = true; // the Options dialog's Cancel
-        h.chooseRelease("a.ex\r\n");
-        h.prompter.onNextEvaluationDialog([] {});
-        h.run();
-        QCOMPARE(joined(h.lists.added()), QStringLiteral("a.ex"));
-        QVERIFY(!h.lists.anyModified());
     }
 
     void anUnreadableReleaseIsReportedAndChangesNothing() {

@@ -56,17 +56,18 @@ public:
         : m_module(module)
         , m_answer(std::move(answer)) {}
 
-    void open(const QString& caption) override { steps << QStringLiteral("open ") + caption; }
-    void initData() override {
+    void open(const QString& caption) override {
+        steps << QStringLiteral("open %1 on %2").arg(caption, m_module.lastChosenPath);
+    }
+    void initData(const QString& startFolder) override {
         steps << QStringLiteral("initData on %1, check %2")
-                     .arg(m_module.chosenPath)
+                     .arg(startFolder)
                      .arg(m_module.checkDriveType);
     }
-    void showModal() override {
+    // No answer: closed from the window frame.
+    std::optional<QString> showModal() override {
         steps << QStringLiteral("show, check %1").arg(m_module.checkDriveType);
-        // No answer: closed from the window frame, chosenPath as it was.
-        if (m_answer)
-            m_module.chosenPath = *m_answer;
+        return m_answer;
     }
 
     QStringList steps;
@@ -83,12 +84,11 @@ class TestOptionsForm : public QObject {
 private Q_SLOTS:
     void loadCopiesTheSettings() {
         Options options;
-        options.module.modalFlag = true;
         options.module.settings.exitSave = 1;
         options.module.settings.restartQueue = 1;
         OptionsForm form(options.module, options.registry, options.prompter);
         form.load();
-        QVERIFY(!options.module.modalFlag);
+        QVERIFY(!form.cancelled());
         QCOMPARE(form.pathText(PathField::ImailRoot), QStringLiteral("/srv/imail"));
         QCOMPARE(form.pathText(PathField::TrackingData), QStringLiteral("/opt/quillmere/URLdata"));
         QCOMPARE(form.pathText(PathField::DefaultImport), QStringLiteral("/home/admin/downloads"));
@@ -247,7 +247,7 @@ private Q_SLOTS:
         QCOMPARE(settings.exitSave, 1);
         QCOMPARE(settings.exitSort, 0);
         QCOMPARE(settings.restartQueue, 1);
-        QVERIFY(!options.module.modalFlag);
+        QVERIFY(!form.cancelled());
         QCOMPARE(options.prompter.log(), QStringList());
     }
 
@@ -268,14 +268,14 @@ private Q_SLOTS:
 
     void cancelStoresNothing() {
         Options options;
-        options.module.chosenPath = QStringLiteral("/tmp");
+        options.module.lastChosenPath = QStringLiteral("/tmp");
         OptionsForm form(options.module, options.registry, options.prompter);
         form.load();
         form.setPathText(PathField::ImailRoot, QStringLiteral("/elsewhere"));
         form.setSortSwitch(1);
         form.cancel();
-        QVERIFY(options.module.modalFlag);
-        QCOMPARE(options.module.chosenPath, QString());
+        QVERIFY(form.cancelled());
+        QCOMPARE(options.module.lastChosenPath, QString());
         QCOMPARE(options.registry.changes(), QStringList());
         QCOMPARE(options.module.settings.imailPath, QStringLiteral("/srv/imail"));
         QCOMPARE(options.module.settings.exitSort, 0);
@@ -307,7 +307,7 @@ private Q_SLOTS:
         QCOMPARE(settings.imailPath, QStringLiteral("/srv/imail"));
         QCOMPARE(settings.dataPath, QStringLiteral("/opt/quillmere/URLdata"));
         QCOMPARE(settings.exitSave, 0);
-        QVERIFY(!options.module.modalFlag);
+        QVERIFY(!form.cancelled());
 
         // The dialog is still open: OK works once the registry takes the writes.
         options.registry = FakeRegistry();
@@ -358,7 +358,7 @@ private Q_SLOTS:
         form.chooseFolder(field, chooser);
         QCOMPARE(chooser.steps,
                  (QStringList{
-                     QStringLiteral("open ") + caption,
+                     QStringLiteral("open %1 on ").arg(caption),
                      QStringLiteral("initData on %1, check %2").arg(fieldText).arg(!checkDriveType),
                      QStringLiteral("show, check %1").arg(checkDriveType)}));
         // Cancel in the chooser: the field stays and nothing is said.
@@ -420,6 +420,31 @@ private Q_SLOTS:
         form.chooseFolder(PathField::TrackingData, closedData);
         QCOMPARE(form.pathText(PathField::TrackingData), QStringLiteral("/opt/quillmere/URLdata"));
         QCOMPARE(options.prompter.log().size(), 1);
+    }
+
+    // The folder a chooser hands back is where the next one loads, until Cancel in the Options
+    // dialog empties it.
+    void aNewChooserLoadsOnTheLastAnswer() {
+        Options options;
+        OptionsForm form(options.module, options.registry, options.prompter);
+        form.load();
+        ScriptedChooser chosen(options.module, QStringLiteral("/srv/new"));
+        form.chooseFolder(PathField::TrackingData, chosen);
+        ScriptedChooser closed(options.module, std::nullopt);
+        form.chooseFolder(PathField::DefaultImport, closed);
+        QCOMPARE(closed.steps.constFirst(),
+                 QStringLiteral("open Default import folder on /srv/new"));
+        ScriptedChooser cancelled(options.module, QString());
+        form.chooseFolder(PathField::TrackingData, cancelled);
+        QCOMPARE(cancelled.steps.constFirst(),
+                 QStringLiteral("open Tracking data folder on /home/admin/downloads"));
+        QCOMPARE(options.module.lastChosenPath, QString());
+
+        ScriptedChooser again(options.module, QStringLiteral("/srv/again"));
+        form.chooseFolder(PathField::TrackingData, again);
+        QCOMPARE(options.module.lastChosenPath, QStringLiteral("/srv/again"));
+        form.cancel();
+        QCOMPARE(options.module.lastChosenPath, QString());
     }
 };
 

@@ -108,31 +108,29 @@ private Q_SLOTS:
     void emptyStartOpensOnTheCurrentFolder() {
         Machine machine;
         PathChooserForm chooser(machine.module, machine.drives, machine.prompter);
-        chooser.initData();
+        chooser.initData(QString());
         QCOMPARE(chooser.selectedDrive(), machine.driveIndex("c"));
         QCOMPARE(chooser.currentFolder(), machine.working);
         chooser.ok();
-        QCOMPARE(machine.module.chosenPath, native(machine.working));
+        QCOMPARE(chooser.chosenPath(), std::optional<QString>(native(machine.working)));
     }
 
     void startFolderOnAnotherDrive() {
         Machine machine;
         const QString data = machine.folder.subfolder(QStringLiteral("d/Data"));
-        machine.module.chosenPath = native(data);
         PathChooserForm chooser(machine.module, machine.drives, machine.prompter);
-        chooser.initData();
+        chooser.initData(native(data));
         QCOMPARE(chooser.selectedDrive(), machine.driveIndex("d"));
         QCOMPARE(chooser.currentFolder(), data);
         chooser.ok();
-        QCOMPARE(machine.module.chosenPath, native(data));
+        QCOMPARE(chooser.chosenPath(), std::optional<QString>(native(data)));
         QCOMPARE(machine.prompter.log(), QStringList());
     }
 
     void startFolderThatDoesNotExistOpensOnTheCurrentFolder() {
         Machine machine;
-        machine.module.chosenPath = machine.drivePath("d/gone");
         PathChooserForm chooser(machine.module, machine.drives, machine.prompter);
-        chooser.initData();
+        chooser.initData(machine.drivePath("d/gone"));
         QCOMPARE(chooser.currentFolder(), machine.working);
         QCOMPARE(chooser.selectedDrive(), machine.driveIndex("c"));
     }
@@ -140,10 +138,9 @@ private Q_SLOTS:
     void placementRunsTheRuleWithTheFlagItFinds() {
         Machine machine;
         const QString onDisc = machine.folder.subfolder(QStringLiteral("e/setup"));
-        machine.module.chosenPath = onDisc;
         machine.module.checkDriveType = true;
         PathChooserForm chooser(machine.module, machine.drives, machine.prompter);
-        chooser.initData();
+        chooser.initData(onDisc);
         QCOMPARE(machine.prompter.log(), QStringList{cdRom});
         // The folder is placed whatever the rule did.
         QCOMPARE(chooser.currentFolder(), onDisc);
@@ -164,14 +161,14 @@ private Q_SLOTS:
         Machine machine;
         machine.module.checkDriveType = true;
         PathChooserForm chooser(machine.module, machine.drives, machine.prompter);
-        chooser.initData();
+        chooser.initData(QString());
         const int drive = machine.driveIndex(qPrintable(letter));
         chooser.changeDrive(drive);
         QCOMPARE(machine.prompter.log(), QStringList{warning});
         QCOMPARE(chooser.selectedDrive(), drive);
         QCOMPARE(chooser.currentFolder(), machine.working);
         chooser.ok();
-        QCOMPARE(machine.module.chosenPath, native(machine.working));
+        QCOMPARE(chooser.chosenPath(), std::optional<QString>(native(machine.working)));
     }
 
     void suitableDrivesMoveTheDirectoryList_data() {
@@ -191,8 +188,9 @@ private Q_SLOTS:
         QCOMPARE(chooser.currentFolder(), machine.drivePath(qPrintable(letter)));
         // The root of a drive comes back with its closing separator.
         chooser.ok();
-        QCOMPARE(machine.module.chosenPath,
-                 native(machine.drivePath(qPrintable(letter)) + QLatin1Char('/')));
+        QCOMPARE(chooser.chosenPath(),
+                 std::optional<QString>(
+                     native(machine.drivePath(qPrintable(letter)) + QLatin1Char('/'))));
     }
 
     void otherTypesNeitherMoveNorWarn() {
@@ -216,9 +214,8 @@ private Q_SLOTS:
     void eachDriveKeepsItsFolder() {
         Machine machine;
         const QString data = machine.folder.subfolder(QStringLiteral("d/Data"));
-        machine.module.chosenPath = data;
         PathChooserForm chooser(machine.module, machine.drives, machine.prompter);
-        chooser.initData();
+        chooser.initData(data);
         chooser.changeDrive(machine.driveIndex("c"));
         QCOMPARE(chooser.currentFolder(), machine.working);
         chooser.changeDrive(machine.driveIndex("d"));
@@ -242,9 +239,8 @@ private Q_SLOTS:
         for (const char* name : {"c/one/two/b", "c/one/two/A", "c/one/two/c"})
             machine.folder.subfolder(QLatin1String(name));
         machine.folder.write(QStringLiteral("c/one/two/file.txt"), "");
-        machine.module.chosenPath = current;
         PathChooserForm chooser(machine.module, machine.drives, machine.prompter);
-        chooser.initData();
+        chooser.initData(current);
 
         const QList<PathChooserForm::FolderEntry> entries = chooser.folderEntries();
         QStringList labels;
@@ -266,16 +262,18 @@ private Q_SLOTS:
         Machine machine;
         machine.folder.subfolder(QStringLiteral("c/work/sub"));
         PathChooserForm chooser(machine.module, machine.drives, machine.prompter);
-        chooser.initData();
+        chooser.initData(QString());
         // Highlighting "sub" changes nothing here; opening it does.
         chooser.ok();
-        QCOMPARE(machine.module.chosenPath, native(machine.working));
+        QCOMPARE(chooser.chosenPath(), std::optional<QString>(native(machine.working)));
         chooser.openFolder(machine.drivePath("c/work/sub"));
         chooser.ok();
-        QCOMPARE(machine.module.chosenPath, native(machine.drivePath("c/work/sub")));
+        QCOMPARE(chooser.chosenPath(),
+                 std::optional<QString>(native(machine.drivePath("c/work/sub"))));
         chooser.openFolder(machine.drivePath("c"));
         chooser.ok();
-        QCOMPARE(machine.module.chosenPath, native(machine.drivePath("c") + QLatin1Char('/')));
+        QCOMPARE(chooser.chosenPath(),
+                 std::optional<QString>(native(machine.drivePath("c") + QLatin1Char('/'))));
     }
 
     void openingAFolderOfAnotherVolumeSelectsIt() {
@@ -318,9 +316,8 @@ private Q_SLOTS:
         SystemDrives drives;
         FakePrompter prompter;
         Module1 module;
-        module.chosenPath = filled(start);
         PathChooserForm chooser(module, drives, prompter);
-        chooser.initData();
+        chooser.initData(filled(start));
 
         QCOMPARE(chooser.drives().value(chooser.selectedDrive()).root, QStringLiteral("C:/"));
         const QString shown = filled(answer);
@@ -330,7 +327,7 @@ private Q_SLOTS:
         QCOMPARE(path, QStringList{QStringLiteral("C:\\")} +
                            shown.mid(3).split(QLatin1Char('\\'), Qt::SkipEmptyParts));
         chooser.ok();
-        QCOMPARE(module.chosenPath, shown);
+        QCOMPARE(chooser.chosenPath(), std::optional<QString>(shown));
         QCOMPARE(prompter.log(), QStringList());
     }
 
@@ -348,9 +345,8 @@ private Q_SLOTS:
         SystemDrives drives;
         FakePrompter prompter;
         Module1 module;
-        module.chosenPath = native(start);
         PathChooserForm chooser(module, drives, prompter);
-        chooser.initData();
+        chooser.initData(native(start));
         module.checkDriveType = true;
         const auto indexOf = [&chooser](const QString& root) {
             for (int i = 0; i < chooser.drives().size(); ++i) {
@@ -366,21 +362,20 @@ private Q_SLOTS:
         chooser.changeDrive(indexOf(QStringLiteral("R:/")));
         QCOMPARE(chooser.currentFolder(), QStringLiteral("R:/"));
         chooser.ok();
-        QCOMPARE(module.chosenPath, QStringLiteral("R:\\"));
+        QCOMPARE(chooser.chosenPath(), std::optional<QString>(QStringLiteral("R:\\")));
         chooser.changeDrive(indexOf(QStringLiteral("C:/")));
         chooser.ok();
-        QCOMPARE(module.chosenPath, native(start));
+        QCOMPARE(chooser.chosenPath(), std::optional<QString>(native(start)));
         QCOMPARE(prompter.log(), QStringList{cdRom});
     }
 #endif
 
     void cancelAnswersNothing() {
         Machine machine;
-        machine.module.chosenPath = machine.working;
         PathChooserForm chooser(machine.module, machine.drives, machine.prompter);
-        chooser.initData();
+        chooser.initData(machine.working);
         chooser.cancel();
-        QCOMPARE(machine.module.chosenPath, QString());
+        QCOMPARE(chooser.chosenPath(), std::optional<QString>(QString()));
     }
 };
 

@@ -1,4 +1,4 @@
-#include "app/settings/AppSettings.h"
+#include "core/eval/AddedEvaluation.h"
 #include "fakes/Controls.h"
 #include "gui/dialogs/EvaluationDialog.h"
 
@@ -30,11 +30,20 @@ QStringList rows(const QWidget& dialog, const char* list) {
     return out;
 }
 
-// Shows the dialog modally, lets the user act once it is up, and returns when it has closed.
-void showModally(EvaluationDialog& dialog, const std::function<void()>& user) {
+// Shows the evaluation modally, lets the user act once it is up, and returns the answer when the
+// dialog has closed.
+bool showModally(EvaluationDialog& dialog, const AddedEvaluation& evaluation,
+                 const std::function<void()>& user) {
+    bool stuck = false;
     QTimer::singleShot(0, &dialog, user);
-    QTimer::singleShot(5000, &dialog, [&dialog] { dialog.done(-1); });
-    QVERIFY(dialog.exec() != -1);
+    QTimer::singleShot(5000, &dialog, [&dialog, &stuck] {
+        stuck = true;
+        dialog.reject();
+    });
+    const bool trim = dialog.askToTrim(evaluation);
+    if (stuck)
+        QTest::qFail("the dialog did not close", __FILE__, __LINE__);
+    return trim;
 }
 
 } // namespace
@@ -43,8 +52,7 @@ class TestEvaluationDialog : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void layoutAndCaptions() {
-        Module1 module;
-        EvaluationDialog dialog(module);
+        EvaluationDialog dialog;
         QCOMPARE(dialog.objectName(), QStringLiteral("frmEval"));
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Added URLs"));
         QCOMPARE(dialog.windowFlags() & Qt::WindowType_Mask, Qt::Tool);
@@ -79,11 +87,10 @@ private Q_SLOTS:
     }
 
     void listsShowTheNonEmptyEntriesInOrder() {
-        Module1 module;
-        module.evalUnique = listOf({"b.ex", "", "a.ex", "caf\xe9.ex"});
-        module.evalListed = listOf({"", "z.ex", "y.ex", ""});
-        EvaluationDialog dialog(module);
-        showModally(dialog, [&dialog] {
+        const AddedEvaluation evaluation{listOf({"b.ex", "", "a.ex", "caf\xe9.ex"}),
+                                         listOf({"", "z.ex", "y.ex", ""})};
+        EvaluationDialog dialog;
+        showModally(dialog, evaluation, [&dialog] {
             QCOMPARE(rows(dialog, "List1"),
                      (QStringList{QStringLiteral("b.ex"), QStringLiteral("a.ex"),
                                   QString::fromLatin1("caf\xe9.ex")}));
@@ -104,10 +111,8 @@ private Q_SLOTS:
     void theButtonsAndTheCloseBoxAnswer() {
         QFETCH(QString, how);
         QFETCH(bool, trim);
-        Module1 module;
-        module.modalFlag = !trim;
-        EvaluationDialog dialog(module);
-        showModally(dialog, [&dialog, how] {
+        EvaluationDialog dialog;
+        const bool answer = showModally(dialog, AddedEvaluation{}, [&dialog, how] {
             if (how == QStringLiteral("close"))
                 dialog.close();
             else if (how == QStringLiteral("Esc"))
@@ -116,42 +121,32 @@ private Q_SLOTS:
                 QTest::mouseClick(dialog.findChild<QPushButton*>(how), Qt::LeftButton);
         });
         QVERIFY(!dialog.isVisible());
-        QCOMPARE(module.modalFlag, trim);
+        QCOMPARE(answer, trim);
     }
 
     void enterInAListDoesNotTrim() {
-        Module1 module;
-        module.evalUnique = listOf({"a.ex"});
-        EvaluationDialog dialog(module);
-        showModally(dialog, [&dialog] {
+        EvaluationDialog dialog;
+        const bool trim = showModally(dialog, {listOf({"a.ex"}), {}}, [&dialog] {
             auto* list = control<QListView>(dialog, "List1");
             list->setFocus();
             QTest::keyClick(list, Qt::Key_Return);
             dialog.reject();
         });
-        QVERIFY(!module.modalFlag);
+        QVERIFY(!trim);
     }
 
     void eachShowingLoadsAfresh() {
-        Module1 module;
-        module.evalUnique = listOf({"a.ex"});
-        EvaluationDialog dialog(module);
-        showModally(dialog, [&dialog] {
+        EvaluationDialog dialog;
+        QVERIFY(showModally(dialog, {listOf({"a.ex"}), {}}, [&dialog] {
             QTest::mouseClick(control<QPushButton>(dialog, "Command1"), Qt::LeftButton);
-        });
-        QVERIFY(module.modalFlag);
+        }));
 
-        module.evalUnique = listOf({"b.ex"});
-        module.evalListed = listOf({"c.ex"});
-        bool flagAtLoad = true;
-        showModally(dialog, [&dialog, &module, &flagAtLoad] {
-            flagAtLoad = module.modalFlag;
+        const bool trim = showModally(dialog, {listOf({"b.ex"}), listOf({"c.ex"})}, [&dialog] {
             QCOMPARE(rows(dialog, "List1"), QStringList{QStringLiteral("b.ex")});
             QCOMPARE(rows(dialog, "List2"), QStringList{QStringLiteral("c.ex")});
             QTest::mouseClick(control<QPushButton>(dialog, "Command2"), Qt::LeftButton);
         });
-        QVERIFY(!flagAtLoad);
-        QVERIFY(!module.modalFlag);
+        QVERIFY(!trim);
     }
 
     void opensCentredOnItsOwner() {
@@ -159,17 +154,16 @@ private Q_SLOTS:
         owner.setGeometry(300, 200, 600, 500);
         owner.show();
         QVERIFY(QTest::qWaitForWindowExposed(&owner));
-        Module1 module;
-        auto* dialog = new EvaluationDialog(module, &owner);
+        auto* dialog = new EvaluationDialog(&owner);
         QPoint centre;
-        showModally(*dialog, [dialog, &centre] {
+        showModally(*dialog, AddedEvaluation{}, [dialog, &centre] {
             centre = dialog->geometry().center();
             dialog->reject();
         });
         QCOMPARE(centre, owner.geometry().center());
         // Moved away, the owner takes the dialog along at the next showing.
         owner.move(100, 50);
-        showModally(*dialog, [dialog, &centre] {
+        showModally(*dialog, AddedEvaluation{}, [dialog, &centre] {
             centre = dialog->geometry().center();
             dialog->reject();
         });

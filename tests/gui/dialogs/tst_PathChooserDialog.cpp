@@ -26,7 +26,7 @@ struct Fixture {
         drives.add(folder.subfolder(QStringLiteral("e")) + QLatin1Char('/'),
                    QStringLiteral("e: [Disc]"), DriveCdRom);
         start = folder.subfolder(QStringLiteral("c/Imail"));
-        module.chosenPath = QDir::toNativeSeparators(start);
+        module.lastChosenPath = QDir::toNativeSeparators(start);
     }
 
     TempFolder folder;
@@ -80,18 +80,18 @@ private Q_SLOTS:
         QCOMPARE(control<QListView>(chooser, "Dir1")->currentIndex().data().toString().trimmed(),
                  QStringLiteral("Imail"));
         QTest::mouseClick(control<QPushButton>(chooser, "cmdOK"), Qt::LeftButton);
-        QCOMPARE(fixture.module.chosenPath, QDir::toNativeSeparators(fixture.start));
+        QCOMPARE(chooser.chosenPath(), std::optional(QDir::toNativeSeparators(fixture.start)));
     }
 
     // Each row: the control that has the focus when Enter is pressed; whether the chooser stays
-    // open, and the answer it leaves in chosenPath ("start": the start folder).
+    // open, and its answer ("start": the start folder, "none": no answer yet).
     void enterPressesTheFocusedButtonOnly_data() {
         QTest::addColumn<QByteArray>("focused");
         QTest::addColumn<bool>("open");
         QTest::addColumn<QString>("answer");
         QTest::newRow("OK") << QByteArray("cmdOK") << false << QStringLiteral("start");
         QTest::newRow("Cancel") << QByteArray("cmdCancel") << false << QString();
-        QTest::newRow("directory list") << QByteArray("Dir1") << true << QStringLiteral("start");
+        QTest::newRow("directory list") << QByteArray("Dir1") << true << QStringLiteral("none");
     }
     void enterPressesTheFocusedButtonOnly() {
         QFETCH(QByteArray, focused);
@@ -106,9 +106,13 @@ private Q_SLOTS:
         control->setFocus(Qt::TabFocusReason);
         QTest::keyClick(control, Qt::Key_Return);
         QCOMPARE(chooser.isVisible(), open);
-        QCOMPARE(fixture.module.chosenPath, answer == QStringLiteral("start")
-                                                ? QDir::toNativeSeparators(fixture.start)
-                                                : answer);
+        if (answer == QStringLiteral("none"))
+            QCOMPARE(chooser.chosenPath(), std::nullopt);
+        else
+            QCOMPARE(chooser.chosenPath(),
+                     std::optional(answer == QStringLiteral("start")
+                                       ? QDir::toNativeSeparators(fixture.start)
+                                       : answer));
     }
 
     void cancelEmptiesTheAnswerAndTheFrameKeepsIt() {
@@ -120,12 +124,12 @@ private Q_SLOTS:
             QTest::keyClick(&chooser, Qt::Key_Escape);
             QVERIFY(chooser.isVisible());
             chooser.close();
-            QCOMPARE(fixture.module.chosenPath, QDir::toNativeSeparators(fixture.start));
+            QCOMPARE(chooser.chosenPath(), std::nullopt);
         }
         PathChooserDialog chooser(fixture.module, fixture.drives, fixture.prompter);
         chooser.show();
         QTest::mouseClick(control<QPushButton>(chooser, "cmdCancel"), Qt::LeftButton);
-        QCOMPARE(fixture.module.chosenPath, QString());
+        QCOMPARE(chooser.chosenPath(), std::optional(QString()));
         QVERIFY(!chooser.isVisible());
     }
 };
