@@ -225,6 +225,13 @@ int runCommandLine(CliContext& context, const QStringList& arguments) {
         return Usage;
     }
     const QString name = positional.takeFirst();
+    // A relative file would be found from wherever the tool happens to start, an empty one
+    // (an unset shell variable) nowhere.
+    if (parser.isSet(registryFileOption) && !isAbsoluteFolder(parser.value(registryFileOption))) {
+        context.printError(QStringLiteral("--registry must be an absolute file, not \"%1\"")
+                               .arg(parser.value(registryFileOption)));
+        return Usage;
+    }
     // Neither works on the lists: they take only --registry.
     if (isSettingsCommand(name) || isRestartQueueCommand(name)) {
         if (refuseOptionsNotTaken(context, parser, name,
