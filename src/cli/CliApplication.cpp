@@ -248,6 +248,13 @@ std::optional<int> parseCommandLine(const CliContext& context, ToolOptions& tool
         context.printError(QStringLiteral("No command given.\n") + usageText(parser));
         return Usage;
     }
+    // A relative file would be found from wherever the tool happens to start, an empty one
+    // (an unset shell variable) nowhere.
+    if (parser.isSet(tool.registry) && !isAbsoluteFolder(parser.value(tool.registry))) {
+        context.printError(QStringLiteral("--registry must be an absolute file, not \"%1\"")
+                               .arg(parser.value(tool.registry)));
+        return Usage;
+    }
     return std::nullopt;
 }
 

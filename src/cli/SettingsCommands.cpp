@@ -111,8 +111,10 @@ int setSetting(Registry& registry, const CliContext& context, const QString& nam
     if (reportProblem(registry, context))
         return Failure;
     if (!registry.write(fullName(name), value)) {
+        const QString reason = registry.writeFailure();
         context.printError(
-            QStringLiteral("Could not write the registry value %1").arg(fullName(name)));
+            QStringLiteral("Could not write the registry value %1").arg(fullName(name)) +
+            (reason.isEmpty() ? QString() : QStringLiteral(": ") + reason));
         return Failure;
     }
     return Success;

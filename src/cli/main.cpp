@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 
 int main(int argc, char* argv[]) {
+    quillmere::platform::openClosedStandardStreams();
     quillmere::platform::useBinaryStandardStreams();
     QCoreApplication application(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("quillmere-cli"));

@@ -1,10 +1,12 @@
 #include "platform/IniRegistry.h"
 
 #include "platform/LiteralIniFormat.h"
+#include "platform/NativeFile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QSettings>
 #include <utility>
 
@@ -47,33 +49,59 @@ QString fileProblem(const QString& file) {
 std::optional<QString> readFrom(const QString& file, const QString& key) {
     if (!fileProblem(file).isEmpty())
         return std::nullopt;
-    const QSettings settings(file, literalIniFormat());
-    const QVariant value = settings.value(key);
-    if (!value.isValid())
+    QFile device(file);
+    QSettings::SettingsMap keys;
+    if (!device.open(QIODevice::ReadOnly) || !parseLiteralIni(device.readAll(), keys, nullptr))
         return std::nullopt;
-    return value.toString();
+    const auto found = keys.constFind(key);
+    if (found == keys.constEnd())
+        return std::nullopt;
+    return found->toString();
 }
 
-// Applies one change and writes the file at once, never over a file that could not be read: its
-// unread values would be lost. A QSettings object keeps the first error it met, so each change
-// gets its own. When the file cannot be written, the change is taken back in QSettings' shared
-// cache of the file too, or a later write would store it after all.
-template <typename Change> bool changeFile(const QString& file, const QString& key, Change change) {
-    if (!fileProblem(file).isEmpty())
-        return false;
-    QSettings settings(file, literalIniFormat());
-    if (settings.status() != QSettings::NoError)
-        return false;
-    const QVariant before = settings.value(key);
-    change(settings);
-    settings.sync();
-    if (settings.status() == QSettings::NoError)
-        return true;
-    if (before.isValid())
-        settings.setValue(key, before);
-    else
-        settings.remove(key);
-    return false;
+// The file a settings file's path names: where its links lead, so that a write replaces that
+// file and the link stays.
+QString resolved(const QString& file) {
+    QString current = file;
+    for (int depth = 0; depth < 40 && QFileInfo(current).isSymLink(); ++depth)
+        current = QFileInfo(current).symLinkTarget();
+    return current;
+}
+
+// Writes the new bytes beside the file and renames them over it, with the old file's owner,
+// permissions and access list, as a list is saved: root's write keeps a user's file the user's.
+// The system's reason when it fails.
+QString replaceFile(const QString& file, const QByteArray& bytes) {
+    const QString target = resolved(file);
+    const QFileInfo info(target);
+    // A folder that cannot be made is told by the system's reason for the file.
+    QDir().mkpath(info.absolutePath());
+    QString reason;
+    std::optional<NativeFile> written;
+    QString temporary;
+    for (int attempt = 0; !written && attempt < 16; ++attempt) {
+        temporary = info.absolutePath() + QStringLiteral("/.") + info.fileName() +
+                    QStringLiteral(".quillmere-save-") +
+                    QString::number(QRandomGenerator::system()->generate64(), 36);
+        written = NativeFile::createNew(temporary, reason);
+        if (!written && !QFileInfo::exists(temporary))
+            break;
+    }
+    if (!written)
+        return reason;
+    takeOverProtection(target, *written);
+    if (!written->writeAll(std::string_view(bytes.constData(), std::size_t(bytes.size()))) ||
+        !written->syncToDisk() || !written->close()) {
+        reason = written->reason();
+        written.reset();
+        QFile::remove(temporary);
+        return reason;
+    }
+    written.reset();
+    reason = replaceWith(temporary, target);
+    if (!reason.isEmpty())
+        QFile::remove(temporary);
+    return reason;
 }
 
 } // namespace
@@ -104,15 +132,50 @@ QString IniRegistry::problem() {
 }
 
 bool IniRegistry::write(const QString& fullName, const QString& value) {
-    if (value.contains(QLatin1Char('\r')) || value.contains(QLatin1Char('\n')))
-        return false;
-    const QString key = keyOf(fullName);
-    return changeFile(m_file, key, [&](QSettings& settings) { settings.setValue(key, value); });
+    return change(fullName, value);
 }
 
 bool IniRegistry::remove(const QString& fullName) {
-    const QString key = keyOf(fullName);
-    return changeFile(m_file, key, [&](QSettings& settings) { settings.remove(key); });
+    return change(fullName, std::nullopt);
+}
+
+QString IniRegistry::writeFailure() const {
+    return m_writeFailure;
+}
+
+// Changes the lines of one value and writes the file at once, never over a file that could not
+// be read: its unread values would be lost.
+bool IniRegistry::change(const QString& fullName, const std::optional<QString>& value) {
+    m_writeFailure.clear();
+    const QString shown = QDir::toNativeSeparators(m_file);
+    if (const QString problem = fileProblem(m_file); !problem.isEmpty()) {
+        m_writeFailure = problem;
+        return false;
+    }
+    QByteArray bytes;
+    if (QFileInfo::exists(m_file)) {
+        QFile device(m_file);
+        if (!device.open(QIODevice::ReadOnly)) {
+            m_writeFailure = QStringLiteral("Cannot read the settings file %1: %2")
+                                 .arg(shown, device.errorString());
+            return false;
+        }
+        bytes = device.readAll();
+    } else if (!value) {
+        return true;
+    }
+    QByteArray edited;
+    if (!editLiteralIni(bytes, keyOf(fullName), value, edited)) {
+        m_writeFailure = QStringLiteral("a settings value is one line");
+        return false;
+    }
+    if (edited == bytes)
+        return true;
+    if (const QString reason = replaceFile(m_file, edited); !reason.isEmpty()) {
+        m_writeFailure = QStringLiteral("Cannot write the settings file %1: %2").arg(shown, reason);
+        return false;
+    }
+    return true;
 }
 
 } // namespace quillmere

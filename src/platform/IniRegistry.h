@@ -3,6 +3,7 @@
 #include "platform/Registry.h"
 
 #include <QStringList>
+#include <optional>
 
 namespace quillmere {
 
@@ -15,7 +16,9 @@ namespace quillmere {
 // A file that exists but cannot be read (no permission, not a regular file, a malformed line) is
 // a problem, reported by problem(); it reads as holding nothing and is never written over.
 // Reads fall back, in order, to read-only files that an installation provides (for example the
-// installPath recorded by a package); writes and removals go to the first file only.
+// installPath recorded by a package); writes and removals go to the first file only, and change
+// only the lines they concern (LiteralIniFormat's editLiteralIni). The file keeps its owner,
+// permissions and access list, as a saved list does.
 class IniRegistry final : public Registry {
 public:
     explicit IniRegistry(QString file, QStringList readOnlyFallbacks = {});
@@ -24,12 +27,16 @@ public:
     bool write(const QString& fullName, const QString& value) override;
     bool remove(const QString& fullName) override;
     QString problem() override;
+    QString writeFailure() const override;
 
     const QString& fileName() const { return m_file; }
 
 private:
+    bool change(const QString& fullName, const std::optional<QString>& value);
+
     QString m_file;
     QStringList m_fallbacks;
+    QString m_writeFailure;
 };
 
 } // namespace quillmere

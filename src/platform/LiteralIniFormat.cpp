@@ -2,9 +2,7 @@
 
 #include "platform/PlatformFacts.h"
 
-#include <QIODevice>
 #include <QList>
-#include <QMap>
 #include <QRegularExpression>
 #include <QStringList>
 
@@ -83,15 +81,6 @@ qsizetype firstNonUtf8Byte(const QByteArray& text) {
     return -1;
 }
 
-bool readDevice(QIODevice& device, QSettings::SettingsMap& keys) {
-    return parseLiteralIni(device.readAll(), keys, nullptr);
-}
-
-bool writeDevice(QIODevice& device, const QSettings::SettingsMap& keys) {
-    QByteArray bytes;
-    return writeLiteralIni(keys, bytes) && device.write(bytes) == bytes.size();
-}
-
 } // namespace
 
 bool parseLiteralIni(const QByteArray& bytes, QSettings::SettingsMap& keys, QString* error) {
@@ -144,33 +133,82 @@ bool parseLiteralIni(const QByteArray& bytes, QSettings::SettingsMap& keys, QStr
     return true;
 }
 
-bool writeLiteralIni(const QSettings::SettingsMap& keys, QByteArray& bytes) {
-    QMap<QString, QStringList> sections;
-    for (auto key = keys.cbegin(); key != keys.cend(); ++key) {
-        const qsizetype slash = key.key().lastIndexOf(QLatin1Char('/'));
-        const QString value = key.value().toString();
-        if (slash <= 0 || holdsLineBreak(value))
-            return false;
-        sections[key.key().left(slash)] << key.key().mid(slash + 1) + QLatin1Char('=') + value;
-    }
-    QString text;
-    for (auto section = sections.cbegin(); section != sections.cend(); ++section) {
-        if (!text.isEmpty())
-            text += kLineEnd;
-        text += QLatin1Char('[') +
-                QString(section.key()).replace(QLatin1Char('/'), QLatin1Char('\\')) +
-                QLatin1Char(']') + kLineEnd;
-        for (const QString& line : section.value())
-            text += line + kLineEnd;
-    }
-    bytes = text.toUtf8();
-    return true;
-}
+bool editLiteralIni(const QByteArray& bytes, const QString& key,
+                    const std::optional<QString>& value, QByteArray& edited) {
+    if (value && holdsLineBreak(*value))
+        return false;
+    const qsizetype slash = key.lastIndexOf(QLatin1Char('/'));
+    if (slash <= 0)
+        return false;
+    const QString section = key.left(slash);
+    const QString name = key.mid(slash + 1);
+    const bool crlf =
+        bytes.isEmpty() ? kLineEnd == QLatin1StringView("\r\n") : bytes.contains("\r\n");
+    const QByteArray lineEnd = crlf ? "\r\n" : "\n";
 
-QSettings::Format literalIniFormat() {
-    static const QSettings::Format format =
-        QSettings::registerFormat(QStringLiteral("ini"), readDevice, writeDevice);
-    return format;
+    QList<QByteArray> lines = bytes.split('\n');
+    const bool endedInLineEnd = bytes.isEmpty() || bytes.endsWith('\n');
+    if (endedInLineEnd)
+        lines.removeLast();
+    for (QByteArray& line : lines) {
+        if (line.endsWith('\r'))
+            line.chop(1);
+    }
+    // What each line is: the section it is in, and whether it sets the key, literally or in the
+    // earlier form.
+    QList<qsizetype> literal;
+    qsizetype sectionEnd = -1; // after the last line of the key's last section
+    QList<qsizetype> earlierForm;
+    QString current;
+    for (qsizetype index = 0; index < lines.size(); ++index) {
+        const QString line = QString::fromUtf8(lines.at(index));
+        const QString trimmed = line.trimmed();
+        if (trimmed.startsWith(QLatin1Char('['))) {
+            current = keyPath(trimmed.mid(1, trimmed.size() - 2));
+            if (current == section)
+                sectionEnd = index + 1;
+            continue;
+        }
+        if (current == section && !trimmed.isEmpty())
+            sectionEnd = index + 1;
+        const qsizetype equals = line.indexOf(QLatin1Char('='));
+        if (equals < 0 || trimmed.startsWith(QLatin1Char(';')) ||
+            trimmed.startsWith(QLatin1Char('#')))
+            continue;
+        const QString written = line.left(equals).trimmed();
+        if (current + QLatin1Char('/') + keyPath(written) != key)
+            continue;
+        if (written.contains(QLatin1Char('\\')))
+            earlierForm << index;
+        else
+            literal << index;
+    }
+    const qsizetype lastLiteral = literal.isEmpty() ? -1 : literal.constLast();
+
+    const QByteArray newLine = (name + QLatin1Char('=') + value.value_or(QString())).toUtf8();
+    QList<QByteArray> result;
+    for (qsizetype index = 0; index < lines.size(); ++index) {
+        // Every line of a removed key goes, or an earlier one would read in its place.
+        if (earlierForm.contains(index) || (!value && literal.contains(index)))
+            continue;
+        if (index == lastLiteral) {
+            result << lines.at(index).left(lines.at(index).indexOf('=') + 1) + value->toUtf8();
+            continue;
+        }
+        result << lines.at(index);
+        if (value && lastLiteral < 0 && index + 1 == sectionEnd)
+            result << newLine;
+    }
+    if (value && lastLiteral < 0 && sectionEnd < 0) {
+        if (!result.isEmpty() && !result.constLast().trimmed().isEmpty())
+            result << QByteArray();
+        result << '[' + QString(section).replace(QLatin1Char('/'), QLatin1Char('\\')).toUtf8() + ']'
+               << newLine;
+    }
+    edited = result.join(lineEnd);
+    if (!result.isEmpty() && (endedInLineEnd || result.size() != lines.size()))
+        edited += lineEnd;
+    return true;
 }
 
 } // namespace quillmere

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QSettings>
 #include <QString>
+#include <optional>
 
 namespace quillmere {
 
@@ -15,8 +16,7 @@ namespace quillmere {
 //
 // A value is everything after the first "=", exactly: no quoting, no escapes, no lists, so a
 // path reads back as it was typed. QSettings' own INI format would read "C:\Imail" as "C:mail"
-// and "/mnt/a,b" as a list. Files are written with one section per key, their lines ending in
-// CR LF on Windows and LF elsewhere; either reads. The form earlier versions wrote, a section
+// and "/mnt/a,b" as a list. Either line end reads. The form earlier versions wrote, a section
 // naming the first part of the path and names holding the rest ("[HKEY_LOCAL_MACHINE]" with
 // "SOFTWARE\...\imailPath=..."), still reads as the values they stored: in those lines quotes
 // around a value and doubled backslashes are undone.
@@ -26,11 +26,13 @@ namespace quillmere {
 // section, a comment nor blank.
 bool parseLiteralIni(const QByteArray& bytes, QSettings::SettingsMap& keys, QString* error);
 
-// The text of a file holding the keys; false when a key cannot be written literally (a value
-// holding a line break, a key outside any section).
-bool writeLiteralIni(const QSettings::SettingsMap& keys, QByteArray& bytes);
-
-// The format registered with QSettings for these files.
-QSettings::Format literalIniFormat();
+// The file's bytes with one key (in QSettings' form) set to a value, or removed for none, every
+// other line as it was: comments, blank lines, the order, and names given twice. The value is
+// set in the line that reads (the last of its name) and a removal takes every line of the key;
+// lines of the earlier form naming it go, as they would read in its place or repeat it. A new
+// value goes at the end of its section, else into a new section at the end. Lines end as the
+// file's do, a new file's as the platform's text files. False for a value holding a line break.
+bool editLiteralIni(const QByteArray& bytes, const QString& key,
+                    const std::optional<QString>& value, QByteArray& edited);
 
 } // namespace quillmere

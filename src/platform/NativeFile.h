@@ -57,11 +57,24 @@ void takeOverProtection(const QString& replacedPath, NativeFile& file);
 // either the old file or the new one. An empty string, or the system's reason.
 QString replaceWith(const QString& temporary, const QString& target);
 
-// On Windows a file that another program holds open without sharing its deletion (the mail
-// server reading the list) cannot be replaced. Waits a little for it to be closed; an empty
-// string when it can be replaced now (or does not exist), else the reason. Elsewhere nothing
-// keeps a file from being replaced.
-QString waitUntilReplaceable(const QString& target);
+// Why the target cannot be replaced by a rename now; an empty string when it can (or does not
+// exist). On Windows a file that another program holds open without sharing its deletion (the
+// mail server reading the list) cannot be, and is waited for a little. Elsewhere a file or folder
+// marked immutable or append-only, a file mounted in the target's place, a folder the process
+// may not write, or another user's file in a sticky folder keep it from being replaced. Asked
+// before the first file of a save changes, so that the save stays all or nothing.
+QString whyNotReplaceable(const QString& target);
+
+// Whether the file is marked read-only by its administrator: on Windows its read-only attribute,
+// elsewhere a mode that lets nobody write it (chmod a-w). False for a missing file.
+bool isMarkedReadOnly(const QString& path);
+
+// Why this process must not follow the symbolic link at the path (or a link it leads to), naming
+// the link and its owner; an empty string when it may, or when the path is no link. A process
+// running as root follows only links that belong to root or to the user running it, in folders
+// that belong to them: another account that may write the folder could otherwise point the
+// link at any file (/etc/shadow) and have root rewrite it. Other processes follow every link.
+QString refusedLink(const QString& path);
 
 // Flushes a folder's entries to the disk, so that renames done in it survive a power cut in the
 // order they were made. Windows writes renames through itself (MOVEFILE_WRITE_THROUGH).

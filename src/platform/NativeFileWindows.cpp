@@ -173,7 +173,8 @@ void takeOverProtection(const QString& replacedPath, NativeFile& file) {
     FILE_BASIC_INFO basic{};
     if (GetFileInformationByHandleEx(asHandle(file.handle()), FileBasicInfo, &basic,
                                      sizeof basic)) {
-        // Read-only would keep the file from taking the old one's place.
+        // A read-only list is refused before it comes to this (isMarkedReadOnly); the new file
+        // must never be read-only, which would keep it from taking the old one's place.
         basic.FileAttributes = (attributes & ~FILE_ATTRIBUTE_READONLY) | FILE_ATTRIBUTE_ARCHIVE;
         SetFileInformationByHandle(asHandle(file.handle()), FileBasicInfo, &basic, sizeof basic);
     }
@@ -205,7 +206,7 @@ QString replaceWith(const QString& temporary, const QString& target) {
     return QString();
 }
 
-QString waitUntilReplaceable(const QString& target) {
+QString whyNotReplaceable(const QString& target) {
     const std::wstring path = windowsPath(target);
     // A reader that holds the file for a moment (the mail server loading the list) is waited
     // for; one that keeps it open is reported, before any list file changes.
@@ -229,6 +230,18 @@ QString waitUntilReplaceable(const QString& target) {
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(50 << attempt / 2));
     }
+}
+
+bool isMarkedReadOnly(const QString& path) {
+    const DWORD attributes = GetFileAttributesW(windowsPath(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+           attributes & FILE_ATTRIBUTE_READONLY;
+}
+
+// No account on Windows stands above the others' links as root does; making a symbolic link
+// needs a privilege of its own there.
+QString refusedLink(const QString&) {
+    return QString();
 }
 
 void syncFolder(const QString&) {}

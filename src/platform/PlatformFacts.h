@@ -27,6 +27,11 @@ QString userName();
 // The path as the standard library's file functions take it, every character kept.
 std::filesystem::path nativePath(const QString& path);
 
+// Opens the null device on each of standard input, output and error that the process was
+// started without, before anything else opens a file: the first file opened would take the
+// closed descriptor, and the messages meant for the terminal would be written into it.
+void openClosedStandardStreams();
+
 // Makes standard output and error pass bytes unchanged: the tool ends its lines itself, and
 // text mode would also turn an entry's lone LF into CR LF.
 void useBinaryStandardStreams();

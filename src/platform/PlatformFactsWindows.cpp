@@ -14,6 +14,9 @@ std::filesystem::path nativePath(const QString& path) {
     return std::filesystem::path(path.toStdWString());
 }
 
+// A Windows process started without a standard handle gets none; no file takes its place.
+void openClosedStandardStreams() {}
+
 void useBinaryStandardStreams() {
     _setmode(_fileno(stdout), _O_BINARY);
     _setmode(_fileno(stderr), _O_BINARY);

@@ -19,6 +19,9 @@ public:
     // Why the store as a whole cannot be read, naming it; empty when it can. Reads of such a
     // store find nothing, which must not pass for values that are not stored.
     virtual QString problem() { return QString(); }
+    // Why the last write or removal failed, with the system's reason; empty when the store
+    // does not say.
+    virtual QString writeFailure() const { return QString(); }
 };
 
 } // namespace quillmere

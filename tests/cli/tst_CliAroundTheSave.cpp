@@ -14,6 +14,7 @@
 #include <memory>
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 #else
 #include "fakes/OtherProgram.h"
@@ -97,11 +98,83 @@ bool setAccessList(const QString& path, const wchar_t* list) {
 #ifdef Q_OS_UNIX
 // Nothing, root included, may rename over an immutable file: a save that fails as its files take
 // their places. False where the file system has no such flag.
+bool setImmutable(const QString& path, bool on);
+
+// The file's access list as getfacl prints it, without the header naming the file.
+QByteArray accessListOf(const QString& path) {
+    QProcess getfacl;
+    getfacl.start(QStringLiteral("getfacl"), {QStringLiteral("--omit-header"), path});
+    getfacl.waitForFinished();
+    return getfacl.readAllStandardOutput();
+}
+
 bool setImmutable(const QString& path, bool on) {
     return QProcess::execute(QStringLiteral("chattr"),
                              {on ? QStringLiteral("+i") : QStringLiteral("-i"), path}) == 0;
 }
 #endif
+
+// Keeps a list file from being replaced, in one of the ways an administrator or another program
+// does, until released.
+class Blocker final {
+public:
+    Blocker(const QString& how, const QString& path)
+        : m_how(how)
+        , m_path(path) {
+        if (how == QLatin1String("read-only")) {
+#ifdef Q_OS_WIN
+            m_on = SetFileAttributesW(windowsPath(path).c_str(), FILE_ATTRIBUTE_READONLY);
+#else
+            m_on = ::chmod(QFile::encodeName(path).constData(), 0444) == 0;
+#endif
+        }
+#ifdef Q_OS_WIN
+        else if (how == QLatin1String("held open")) {
+            m_held = std::make_unique<quillmere::test::FileHeldOpen>(path);
+            m_on = m_held->isOpen();
+        }
+#else
+        else if (how == QLatin1String("immutable")) {
+            m_on = setImmutable(path, true);
+        }
+#endif
+    }
+    ~Blocker() {
+        release();
+    }
+    Blocker(const Blocker&) = delete;
+    Blocker& operator=(const Blocker&) = delete;
+
+    bool isOn() const {
+        return m_on;
+    }
+    void release() {
+        if (!m_on)
+            return;
+        m_on = false;
+        if (m_how == QLatin1String("read-only")) {
+#ifdef Q_OS_WIN
+            SetFileAttributesW(windowsPath(m_path).c_str(), FILE_ATTRIBUTE_NORMAL);
+#else
+            ::chmod(QFile::encodeName(m_path).constData(), 0644);
+#endif
+        }
+#ifdef Q_OS_WIN
+        m_held.reset();
+#else
+        else
+            setImmutable(m_path, false);
+#endif
+    }
+
+private:
+    QString m_how;
+    QString m_path;
+    bool m_on = false;
+#ifdef Q_OS_WIN
+    std::unique_ptr<quillmere::test::FileHeldOpen> m_held;
+#endif
+};
 
 } // namespace
 
@@ -123,7 +196,7 @@ private Q_SLOTS:
 #else
         if (!setImmutable(lists.path(kMain), true))
             QSKIP("the file system cannot make a file immutable (chattr +i)");
-        const QByteArray reason = "Operation not permitted";
+        const QByteArray reason = "it is marked immutable (chattr +i), so nothing may replace it";
 #endif
         // More failures than backups are kept.
         for (int k = 0; k < 11; ++k) {
@@ -149,6 +222,52 @@ private Q_SLOTS:
         live.close();
         QCOMPARE(lists.read(kBackups + QLatin1Char('/') + lists.backups().constLast()),
                  QByteArray("a.ex\r\nb.ex\r\nc.ex\r\n"));
+    }
+
+    // Every file is checked before the first one changes: a list that may not or cannot be
+    // replaced fails the save with the tracking lists as they were, nothing journaled, no backup,
+    // and a retry adds no second copy.
+    void aSaveThatCannotReplaceEveryFileChangesNone_data() {
+        QTest::addColumn<QString>("blocked");
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QString>("reason");
+        const QString readOnly =
+            QStringLiteral("it is read-only, and a read-only list is kept as it is");
+        QTest::newRow("Main list read-only") << kMain << QStringLiteral("read-only") << readOnly;
+        QTest::newRow("Added list read-only") << kAdded << QStringLiteral("read-only") << readOnly;
+#ifdef Q_OS_WIN
+        QTest::newRow("Main list held open") << kMain << QStringLiteral("held open")
+                                             << QStringLiteral("another program holds it open (%1)")
+                                                    .arg(quillmere::test::withoutFullStop(
+                                                        quillmere::test::sharingViolationReason()));
+#else
+        QTest::newRow("Main list immutable")
+            << kMain << QStringLiteral("immutable")
+            << QStringLiteral("it is marked immutable (chattr +i), so nothing may replace it");
+#endif
+    }
+    void aSaveThatCannotReplaceEveryFileChangesNone() {
+        QFETCH(QString, blocked);
+        QFETCH(QString, how);
+        QFETCH(QString, reason);
+        Lists lists;
+        lists.folder().write(kAdded, "old.ex\r\n");
+        const QString path = lists.path(blocked);
+        Blocker blocker(how, path);
+        if (!blocker.isOn())
+            QSKIP("the file system cannot block the file this way");
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            const CliRun run = lists.run(words("add new.example"));
+            QCOMPARE(run.exitCode, 1);
+            QCOMPARE(run.err,
+                     streamed(QStringLiteral("Cannot save %1: %2\nNo list file was changed.\n")
+                                  .arg(shown(path), reason)));
+        }
+        blocker.release();
+        QCOMPARE(lists.read(kMain), QByteArray("a.ex\r\nb.ex\r\n"));
+        QCOMPARE(lists.read(kAdded), QByteArray("old.ex\r\n"));
+        QVERIFY(!lists.folder().exists(kJournal));
+        QCOMPARE(lists.backups(), QStringList());
     }
 
 #ifdef Q_OS_WIN
@@ -380,6 +499,108 @@ private Q_SLOTS:
                                              kJournal));
         QCOMPARE(lists.read(kJournal), earlier + "\r\n");
         QCOMPARE(lists.read(kMain), QByteArray("a.ex\r\nb.ex\r\nc.ex\r\n"));
+    }
+
+    // The new list takes over the replaced one's access list (with its mask) and its own
+    // extended attributes, so the mail server's account named there can still read it.
+    void aSavedListKeepsItsAccessListAndAttributes() {
+        Lists lists;
+        const QString main = lists.path(kMain);
+        const QByteArray name = QFile::encodeName(main);
+        QCOMPARE(::chmod(name.constData(), 0600), 0);
+        if (QProcess::execute(QStringLiteral("setfacl"),
+                              {QStringLiteral("-m"), QStringLiteral("u:12345:r"), main}) != 0)
+            QSKIP("no setfacl, or the file system keeps no access lists");
+        const QByteArray origin = "the administrator";
+        if (::setxattr(name.constData(), "user.origin", origin.constData(),
+                       std::size_t(origin.size()), 0) != 0)
+            QSKIP("the file system keeps no user attributes");
+        const QByteArray before = accessListOf(main);
+        QVERIFY(before.contains("user:12345:r--\n"));
+        QVERIFY(before.contains("mask::r--\n"));
+
+        const CliRun run = lists.run(words("add c.ex"));
+        QCOMPARE(run.err, QByteArray());
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(lists.read(kMain), QByteArray("a.ex\r\nb.ex\r\nc.ex\r\n"));
+        QCOMPARE(accessListOf(main), before);
+        char kept[64] = {};
+        QCOMPARE(::getxattr(name.constData(), "user.origin", kept, sizeof kept),
+                 ssize_t(origin.size()));
+        QCOMPARE(QByteArray(kept), origin);
+    }
+
+    // Running as root, a link is followed only when it and its folder belong to root (or to the
+    // user running the tool): another account's link is refused, naming it and its owner, and
+    // the file it names is neither read, written nor backed up.
+    void asRootOnlyTrustedLinksAreFollowed_data() {
+        QTest::addColumn<bool>("linkOfAnother");
+        QTest::addColumn<bool>("folderOfAnother");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("root's link in root's folder") << false << false << QString();
+        QTest::newRow("a link of another account")
+            << true << false
+            << QStringLiteral("Cannot read %1: the symbolic link %1 belongs to uid 12345, and as "
+                              "root only links that belong to root or to the user running the "
+                              "program are followed\n");
+        QTest::newRow("root's link in another account's folder")
+            << false << true
+            << QStringLiteral("Cannot read %1: the symbolic link %1 is in %2, a folder that "
+                              "belongs to uid 12345, and as root only links in folders of root or "
+                              "of the user running the program are followed\n");
+    }
+    void asRootOnlyTrustedLinksAreFollowed() {
+        QFETCH(bool, linkOfAnother);
+        QFETCH(bool, folderOfAnother);
+        QFETCH(QString, error);
+        if (::geteuid() != 0)
+            QSKIP("only a process running as root refuses links");
+        Lists lists;
+        const QByteArray secret = "root:secret:1:0:99999:7:::\r\n";
+        lists.folder().write(QStringLiteral("shadow"), secret);
+        const QString main = lists.path(kMain);
+        QFile::remove(main);
+        QVERIFY(QFile::link(lists.path(QStringLiteral("shadow")), main));
+        if (linkOfAnother)
+            QCOMPARE(::lchown(QFile::encodeName(main).constData(), 12345, 12345), 0);
+        const QString imail = lists.path(QStringLiteral("imail"));
+        if (folderOfAnother)
+            QCOMPARE(::chown(QFile::encodeName(imail).constData(), 12345, 12345), 0);
+
+        const CliRun run = lists.run(words("add c.ex"));
+        if (error.isEmpty()) {
+            QCOMPARE(run.err, QByteArray());
+            QCOMPARE(run.exitCode, 0);
+            QCOMPARE(lists.read(QStringLiteral("shadow")), secret + "c.ex\r\n");
+            return;
+        }
+        QCOMPARE(run.err, streamed(error.arg(shown(main), shown(imail))));
+        QCOMPARE(run.exitCode, 1);
+        QCOMPARE(lists.read(QStringLiteral("shadow")), secret);
+        QVERIFY(!lists.folder().exists(kAdded));
+        QCOMPARE(lists.backups(), QStringList());
+    }
+
+    // A tool started with standard output and error closed writes its messages nowhere rather
+    // than into the first file it opens (the lock file, here kept by an append-only folder that lets nothing
+    // be removed from it).
+    void closedStandardStreamsTakeNoFile() {
+        Lists lists;
+        const QString imail = lists.path(QStringLiteral("imail"));
+        if (QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("+a"), imail}) != 0)
+            QSKIP("the file system cannot make a folder append-only (chattr +a)");
+        QProcess process;
+        process.start(QStringLiteral("/bin/sh"),
+                      QStringList{QStringLiteral("-c"), QStringLiteral("exec \"$0\" \"$@\" 1>&- 2>&-"),
+                                  QStringLiteral(QUILLMERE_CLI_PATH)} +
+                          listFolders(lists.folder()) + words("sort main"));
+        QVERIFY(process.waitForFinished(60000));
+        QCOMPARE(QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("-a"), imail}), 0);
+        QCOMPARE(process.exitCode(), 1);
+        QCOMPARE(lists.read(kMain), QByteArray("a.ex\r\nb.ex\r\n"));
+        const QByteArray lock = lists.read(kLock);
+        QVERIFY2(!lock.contains("Cannot save"), lock.constData());
+        QVERIFY2(!lock.contains("No list file"), lock.constData());
     }
 #endif
 };

@@ -1,8 +1,16 @@
 #include "cli/CliRunner.h"
+#include "fakes/SystemReason.h"
 #include "fakes/TempFolder.h"
 
 #include <QDir>
+#include <QFile>
 #include <QTest>
+#ifndef Q_OS_WIN
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -37,6 +45,15 @@ public:
 
     TempFolder folder;
 };
+
+// What the system says of a file whose folder is a file.
+QString notAFolderReason() {
+#ifdef Q_OS_WIN
+    return quillmere::test::withoutFullStop(quillmere::test::missingFolderReason());
+#else
+    return QString::fromLocal8Bit(std::strerror(ENOTDIR));
+#endif
+}
 
 } // namespace
 
@@ -255,10 +272,102 @@ private Q_SLOTS:
                                    QStringLiteral("settings"), QStringLiteral("set"),
                                    QStringLiteral("exitSave"), QStringLiteral("1")});
         QCOMPARE(run.exitCode, 1);
-        QCOMPARE(run.err, QByteArray("Could not write the registry value "
-                                     "HKEY_LOCAL_MACHINE\\SOFTWARE\\Brindlecove\\Quillmere\\"
-                                     "exitSave\n"));
+        QCOMPARE(
+            run.err,
+            QByteArray("Could not write the registry value "
+                       "HKEY_LOCAL_MACHINE\\SOFTWARE\\Brindlecove\\Quillmere\\exitSave: "
+                       "Cannot write the settings file ") +
+                streamed(shown(machine.folder.filePath(QStringLiteral("blocked/registry.ini"))) +
+                         QStringLiteral(": ") + notAFolderReason()) +
+                "\n");
     }
+
+    // The settings file is named by an absolute path: a relative one would be found from wherever
+    // the tool starts, an empty one (an unset shell variable) nowhere; and without HOME there is
+    // no user's configuration folder to take it from.
+    void refusesASettingsFileItCannotPlace_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QStringList>("environment");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QByteArray>("error");
+        QTest::newRow("empty --registry")
+            << QStringList{QStringLiteral("--registry"), QString(), QStringLiteral("settings")}
+            << QStringList() << 2 << QByteArray("--registry must be an absolute file, not \"\"\n");
+        QTest::newRow("relative --registry")
+            << words("--registry registry.ini settings set exitSave 1") << QStringList() << 2
+            << QByteArray("--registry must be an absolute file, not \"registry.ini\"\n");
+        QTest::newRow("relative --registry, a list command")
+            << words("--registry conf/registry.ini count") << QStringList() << 2
+            << QByteArray("--registry must be an absolute file, not \"conf/registry.ini\"\n");
+#ifndef Q_OS_WIN
+        QTest::newRow("HOME unset")
+            << words("settings")
+            << QStringList{QStringLiteral("HOME="), QStringLiteral("XDG_CONFIG_HOME="),
+                           QStringLiteral("QUILLMERE_REGISTRY=")}
+            << 1
+            << QByteArray("Cannot use the settings file /.config/quillmere/registry.ini: HOME is "
+                          "not set, so there is no user's configuration folder; give --registry "
+                          "FILE or set QUILLMERE_REGISTRY\n");
+#endif
+    }
+    void refusesASettingsFileItCannotPlace() {
+        QFETCH(QStringList, arguments);
+        QFETCH(QStringList, environment);
+        QFETCH(int, exitCode);
+        QFETCH(QByteArray, error);
+        const CliRun run = runCli(arguments, {-1, environment, {}});
+        QCOMPARE(run.err, error);
+        QCOMPARE(run.exitCode, exitCode);
+        QCOMPARE(run.out, QByteArray());
+    }
+
+#ifndef Q_OS_WIN
+    // settings set run as root on a user's file leaves it the user's, with its mode, and changes
+    // only the line of the value it sets: comments, order and names given twice stay.
+    void settingsSetKeepsTheFileAsItWas_data() {
+        QTest::addColumn<int>("mode");
+        QTest::newRow("0600") << 0600;
+        QTest::newRow("0444") << 0444;
+    }
+    void settingsSetKeepsTheFileAsItWas() {
+        QFETCH(int, mode);
+        Machine machine;
+        const QByteArray before = "; the administrator's\n" + key +
+                                  "exitSave=0\n"
+                                  "imailPath=/srv/first\n"
+                                  "imailPath=/srv/imail\n"
+                                  "\n" +
+                                  imailKey + "TopDir=/srv/imail\n";
+        machine.writeRegistry(before);
+        const QByteArray file = QFile::encodeName(machine.registry());
+        const bool root = ::geteuid() == 0;
+        if (root)
+            QCOMPARE(::chown(file.constData(), 12345, 12346), 0);
+        QCOMPARE(::chmod(file.constData(), mode_t(mode)), 0);
+
+        const CliRun run = machine.run(words("settings set exitSave 1"));
+        QCOMPARE(run.err, QByteArray());
+        QCOMPARE(run.exitCode, 0);
+        const CliRun second = machine.run(words("settings set dataPath /srv/data"));
+        QCOMPARE(second.exitCode, 0);
+        QCOMPARE(machine.folder.read(QStringLiteral("registry.ini")),
+                 "; the administrator's\n" + key +
+                     "exitSave=1\n"
+                     "imailPath=/srv/first\n"
+                     "imailPath=/srv/imail\n"
+                     "dataPath=/srv/data\n"
+                     "\n" +
+                     imailKey + "TopDir=/srv/imail\n");
+        struct stat status {};
+        QCOMPARE(::stat(file.constData(), &status), 0);
+        QCOMPARE(int(status.st_mode & 07777), mode);
+        if (root) {
+            QCOMPARE(int(status.st_uid), 12345);
+            QCOMPARE(int(status.st_gid), 12346);
+        }
+        QVERIFY(machine.run(words("settings")).out.startsWith("imailPath=/srv/imail\n"));
+    }
+#endif
 
     void registryFromTheEnvironment() {
         Machine machine;

@@ -71,17 +71,18 @@ private Q_SLOTS:
         QVERIFY(registry.write(key + QStringLiteral("dataPath"),
                                QStringLiteral("/opt/quillmere/URLdata")));
 
-        // One section per key, named by its full path; comments are not kept.
+        // Only the new line is added, at the end of its section; the rest stays as it was.
         QCOMPARE(folder.read(QStringLiteral("registry.ini")),
-                 withLineEnds("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Brindlecove\\Quillmere]\n"
-                              "dataPath=/opt/quillmere/URLdata\n"
-                              "exitSave=1\n"
-                              "importPath=/srv/new, unsorted\n"
-                              "installPath=/opt/quillmere\n"
-                              "restartQueue=\n"
-                              "\n"
-                              "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Ipswitch\\IMail\\Global]\n"
-                              "TopDir=/srv/imail\n"));
+                 QByteArray("; written by the administrator\n"
+                            "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Brindlecove\\Quillmere]\n"
+                            "installPath=/opt/quillmere\n"
+                            "exitSave=1\n"
+                            "importPath=/srv/new, unsorted\n"
+                            "restartQueue=\n"
+                            "dataPath=/opt/quillmere/URLdata\n"
+                            "\n"
+                            "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Ipswitch\\IMail\\Global]\n"
+                            "TopDir=/srv/imail\n"));
 
         IniRegistry again(folder.filePath(QStringLiteral("registry.ini")));
         QCOMPARE(again.read(key + QStringLiteral("dataPath")),
@@ -252,6 +253,51 @@ private Q_SLOTS:
         QCOMPARE(folder.read(QStringLiteral("blocked/registry.ini")),
                  withLineEnds("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Brindlecove\\Quillmere]\n"
                               "dataPath=/kept\n"));
+    }
+
+    // Each row: a file, one change (a value, or a removal for a null one), and the file after it:
+    // only the lines of that value change.
+    void aChangeTouchesOnlyItsLines_data() {
+        QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QByteArray>("after");
+        const QByteArray section = "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Brindlecove\\Quillmere]";
+        QTest::newRow("a name given twice: the one that reads changes")
+            << section + "\nimailPath=/a\n# note\nimailPath=/b\n"
+            << QStringLiteral("/c") << section + "\nimailPath=/a\n# note\nimailPath=/c\n";
+        QTest::newRow("a name given twice, removed: both go")
+            << section + "\nimailPath=/a\nexitSave=1\nimailPath=/b\n"
+            << QString() << section + "\nexitSave=1\n";
+        QTest::newRow("blanks around the name stay")
+            << section + "\n  imailPath = /a\n"
+            << QStringLiteral("/c") << section + "\n  imailPath =/c\n";
+        QTest::newRow("CR LF line ends stay")
+            << section + "\r\nexitSave=1\r\n"
+            << QStringLiteral("/c") << section + "\r\nexitSave=1\r\nimailPath=/c\r\n";
+        QTest::newRow("no line end at the end") << section + "\nexitSave=1" << QStringLiteral("/c")
+                                                << section + "\nexitSave=1\nimailPath=/c\n";
+        QTest::newRow("no section yet") << QByteArray("; mine\n") << QStringLiteral("/c")
+                                        << "; mine\n\n" + section + "\nimailPath=/c\n";
+        QTest::newRow("the form of earlier versions is replaced")
+            << QByteArray(
+                   "[HKEY_LOCAL_MACHINE]\nSOFTWARE\\Brindlecove\\Quillmere\\imailPath=\"/a\"\n"
+                   "SOFTWARE\\Brindlecove\\Quillmere\\exitSave=1\n")
+            << QStringLiteral("C:\\Imail")
+            << QByteArray(
+                   "[HKEY_LOCAL_MACHINE]\nSOFTWARE\\Brindlecove\\Quillmere\\exitSave=1\n\n") +
+                   section + "\nimailPath=C:\\Imail\n";
+    }
+    void aChangeTouchesOnlyItsLines() {
+        QFETCH(QByteArray, before);
+        QFETCH(QString, value);
+        QFETCH(QByteArray, after);
+        TempFolder folder;
+        folder.write(QStringLiteral("registry.ini"), before);
+        IniRegistry registry(folder.filePath(QStringLiteral("registry.ini")));
+        const QString name = key + QStringLiteral("imailPath");
+        QVERIFY(value.isNull() ? registry.remove(name) : registry.write(name, value));
+        QCOMPARE(folder.read(QStringLiteral("registry.ini")), after);
+        QCOMPARE(registry.read(name), value.isNull() ? std::nullopt : std::optional(value));
     }
 
     void removeDeletesOneValue() {

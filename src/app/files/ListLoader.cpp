@@ -1,6 +1,7 @@
 #include "app/files/ListLoader.h"
 
 #include "app/files/ListFiles.h"
+#include "platform/NativeFile.h"
 
 namespace quillmere {
 
@@ -9,6 +10,13 @@ bool loadOne(TrackedLists& lists, ListId id, const QString& path, ChangeCheck ch
              LoadOutcome& outcome) {
     FileSnapshot& snapshot = outcome.files[static_cast<std::size_t>(id)];
     snapshot = FileSnapshot::missing(path);
+    // Checked before anything else: a link planted to a file that does not exist yet would
+    // otherwise read as an empty list, and the save would create that file.
+    if (const QString refused = refusedLink(path); !refused.isEmpty()) {
+        outcome.errors << QStringLiteral("Cannot read %1: %2").arg(displayPath(path), refused);
+        snapshot = FileSnapshot::unreadable(path);
+        return false;
+    }
     if (checkFilePath(path).kind == PathKind::Missing)
         return false;
     ReadResult read = readFileBytes(path);

@@ -6,6 +6,7 @@
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 namespace quillmere {
 
@@ -20,6 +21,9 @@ struct SaveRequest {
     bool overwriteChanged = false;
     // The time of the save, which names the backup of the Main list; now when not set.
     QDateTime time = {};
+    // Runs just before each file takes its place, with the file really replaced: what another
+    // program or a crash may do in that moment, for the tests.
+    std::function<void(const QString& file)> beforeReplacing = {};
 };
 
 struct SaveOutcome {
@@ -40,8 +44,10 @@ struct SaveOutcome {
 // file beside their file and flushed; only when all are written do they take the old files'
 // places, the tracking lists before the Main list, so that a crash in between can at worst leave
 // a hand edit recorded but not yet in the Main list, which the next merge applies. A save that
-// fails changes no list file. A missing tracking data folder is created; the Imail root never is.
-// Before url-domain-bl.txt is replaced, the old one is kept in the data folder's backups.
+// fails changes no list file: every file is checked before the first rename (read-only, held
+// open, kept from being replaced), and when a rename still fails, the files already replaced are
+// put back. A missing tracking data folder is created; the Imail root never is. The file that
+// url-domain-bl.txt replaces is kept in the data folder's backups.
 // The caller holds the list lock.
 SaveOutcome saveAll(TrackedLists& lists, const SaveRequest& request);
 

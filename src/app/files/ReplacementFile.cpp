@@ -2,11 +2,14 @@
 
 #include "app/files/ListFiles.h"
 #include "core/lists/ContentHash.h"
+#include "platform/PlatformFacts.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <filesystem>
+#include <system_error>
 
 namespace quillmere {
 
@@ -26,7 +29,7 @@ QString randomPart() {
 // A writer killed between writing and renaming leaves its temporary file behind. The caller holds
 // the list lock, so no other save is writing one now: those found are stale. Only names this
 // program makes are touched, and only files, never what a link names.
-void removeLeftovers(const QFileInfo& target) {
+void removeLeftoversBeside(const QFileInfo& target) {
     QDir folder = target.absoluteDir();
     const QStringList names =
         folder.entryList({QLatin1Char('.') + target.fileName() + kMarker + QLatin1Char('*')},
@@ -45,6 +48,12 @@ ReplacementFile::ReplacementFile(QString path)
 
 ReplacementFile::~ReplacementFile() {
     discardTemporary();
+    if (!m_old.isEmpty())
+        QFile::remove(m_old);
+}
+
+void ReplacementFile::removeLeftovers(const QString& path) {
+    removeLeftoversBeside(QFileInfo(resolvedListPath(path)));
 }
 
 bool ReplacementFile::isTemporaryName(const QString& fileName, const QString& listFileName) {
@@ -63,6 +72,12 @@ QString ReplacementFile::failure(const QString& reason) const {
     return QStringLiteral("Cannot save %1: %2").arg(displayPath(m_path), reason);
 }
 
+QString ReplacementFile::temporaryName() const {
+    const QFileInfo target(m_target);
+    return target.absolutePath() + QStringLiteral("/.") + target.fileName() + kMarker +
+           randomPart();
+}
+
 void ReplacementFile::discardTemporary() {
     if (!m_temporary.isEmpty())
         QFile::remove(m_temporary);
@@ -70,20 +85,21 @@ void ReplacementFile::discardTemporary() {
 }
 
 QString ReplacementFile::write(const EntryList& list) {
+    if (const QString refused = refusedLink(m_path); !refused.isEmpty())
+        return failure(refused);
     const QFileInfo target(m_target);
     if (target.exists() && target.isDir())
         return failure(QStringLiteral("a folder is in its place"));
     if (target.exists() && !target.isFile())
         return failure(QStringLiteral("it is not a regular file"));
 
-    removeLeftovers(target);
+    removeLeftoversBeside(target);
     discardTemporary();
     QString reason;
     std::optional<NativeFile> file;
     // A name already taken (by chance, or by a leftover of another program) is drawn again.
     for (int attempt = 0; !file && attempt < 16; ++attempt) {
-        const QString name = target.absolutePath() + QStringLiteral("/.") + target.fileName() +
-                             kMarker + randomPart();
+        const QString name = temporaryName();
         file = NativeFile::createNew(name, reason);
         if (file)
             m_temporary = name;
@@ -114,8 +130,44 @@ QString ReplacementFile::write(const EntryList& list) {
 }
 
 QString ReplacementFile::checkReplaceable() const {
-    const QString reason = waitUntilReplaceable(m_target);
+    // An administrator marks a file read-only to keep it as it is.
+    if (isMarkedReadOnly(m_target))
+        return failure(QStringLiteral("it is read-only, and a read-only list is kept as it is"));
+    const QString reason = whyNotReplaceable(m_target);
     return reason.isEmpty() ? QString() : failure(reason);
+}
+
+QString ReplacementFile::keepOld() {
+    m_hadOld = fileExists(m_target);
+    if (!m_hadOld)
+        return QString();
+    // Under a name of the temporary files, so that a save killed before it is removed leaves
+    // nothing that the next one does not clear away.
+    const QString name = temporaryName();
+    std::error_code linkError;
+    std::filesystem::create_hard_link(platform::nativePath(m_target), platform::nativePath(name),
+                                      linkError);
+    if (!linkError) {
+        m_old = name;
+        return QString();
+    }
+    const ReadResult old = readFileBytes(m_target);
+    QString reason = old.error;
+    std::optional<NativeFile> copy;
+    if (old.bytes)
+        copy = NativeFile::createNew(name, reason);
+    if (copy) {
+        m_old = name;
+        takeOverProtection(m_target, *copy);
+        if (copy->writeAll(**old.bytes) && copy->syncToDisk() && copy->close())
+            return QString();
+        reason = copy->reason();
+    }
+    if (!m_old.isEmpty())
+        QFile::remove(m_old);
+    m_old.clear();
+    return QStringLiteral("Cannot keep the old %1 while it is replaced: %2")
+        .arg(displayPath(m_path), reason);
 }
 
 QString ReplacementFile::commit() {
@@ -124,6 +176,21 @@ QString ReplacementFile::commit() {
         return failure(reason);
     m_temporary.clear();
     return QString();
+}
+
+QString ReplacementFile::putBack() {
+    QString reason;
+    if (!m_hadOld) {
+        if (!QFile::remove(m_target))
+            reason = QStringLiteral("it cannot be removed again");
+    } else {
+        reason = replaceWith(m_old, m_target);
+        if (reason.isEmpty())
+            m_old.clear();
+    }
+    return reason.isEmpty()
+               ? QString()
+               : QStringLiteral("Cannot put the old %1 back: %2").arg(displayPath(m_path), reason);
 }
 
 } // namespace quillmere

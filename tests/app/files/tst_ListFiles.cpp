@@ -12,10 +12,14 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QTest>
 #include <chrono>
+#include <memory>
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>
+#else
+#include "fakes/OtherProgram.h"
 #endif
 #include <thread>
 
@@ -199,6 +203,101 @@ private Q_SLOTS:
         const SaveOutcome outcome = saveAll(lists, {root, data, &loaded.files});
         QCOMPARE(outcome.changedOnDisk, QStringList{displayPath(added)});
         QCOMPARE(folder.read(QStringLiteral("data/url-domain-add.txt")), QByteArray("m.ex\r\n"));
+    }
+
+    // A rename that still fails after every file was checked (another program takes the Main
+    // list in that moment) puts back the tracking lists already replaced: the one that existed
+    // holds its old bytes again, the one that did not is gone, every list stays modified, and
+    // the kept old file of the Main list takes no backup's name.
+    void aRenameThatFailsLatePutsBackWhatWasReplaced() {
+        TempFolder folder;
+        const QString root = folder.subfolder(QStringLiteral("imail"));
+        const QString data = folder.subfolder(QStringLiteral("data"));
+        folder.write(QStringLiteral("imail/url-domain-bl.txt"), "a.ex\r\n");
+        folder.write(QStringLiteral("data/url-domain-add.txt"), "old.ex\r\n");
+        const QString main = folder.filePath(QStringLiteral("imail/url-domain-bl.txt"));
+        TrackedLists lists;
+        LoadOutcome loaded = loadLists(lists, root, data);
+        lists.replace(ListId::Main, EntryList{"a.ex", "new.ex"});
+        lists.replace(ListId::Added, EntryList{"old.ex", "new.ex"});
+        lists.replace(ListId::Removed, EntryList{"r.ex"});
+        for (ListId id : {ListId::Main, ListId::Added, ListId::Removed})
+            lists.setModified(id, true);
+        SaveRequest request{root, data, &loaded.files};
+#ifdef Q_OS_WIN
+        std::unique_ptr<quillmere::test::FileHeldOpen> holder;
+        request.beforeReplacing = [&](const QString& file) {
+            if (file == main)
+                holder = std::make_unique<quillmere::test::FileHeldOpen>(main);
+        };
+#else
+        bool immutable = false;
+        request.beforeReplacing = [&](const QString& file) {
+            if (file == main)
+                immutable =
+                    QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("+i"), main}) == 0;
+        };
+#endif
+        const SaveOutcome outcome = saveAll(lists, request);
+#ifdef Q_OS_WIN
+        QVERIFY(holder && holder->isOpen());
+        holder.reset();
+#else
+        if (!immutable)
+            QSKIP("the file system cannot make a file immutable (chattr +i)");
+        QCOMPARE(QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("-i"), main}), 0);
+#endif
+        QCOMPARE(outcome.errors.size(), 2);
+        QVERIFY2(outcome.errors.first().startsWith(
+                     QStringLiteral("Cannot save %1: ").arg(displayPath(main))),
+                 qPrintable(outcome.errors.first()));
+#ifndef Q_OS_WIN
+        QCOMPARE(outcome.errors.first(),
+                 QStringLiteral("Cannot save %1: Operation not permitted").arg(displayPath(main)));
+#endif
+        QCOMPARE(outcome.errors.last(), QStringLiteral("No list file was changed."));
+        QCOMPARE(folder.read(QStringLiteral("imail/url-domain-bl.txt")), QByteArray("a.ex\r\n"));
+        QCOMPARE(folder.read(QStringLiteral("data/url-domain-add.txt")), QByteArray("old.ex\r\n"));
+        QVERIFY(!folder.exists(QStringLiteral("data/url-domain-rem.txt")));
+        for (ListId id : {ListId::Main, ListId::Added, ListId::Removed})
+            QVERIFY(lists.isModified(id));
+        QCOMPARE(MainListBackups(data).names(), QStringList());
+        // Nothing of the save is left beside the lists but the backups folder.
+        QCOMPARE(QDir(data).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot),
+                 QStringList{QStringLiteral("url-domain-add.txt")});
+        QCOMPARE(QDir(root).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot),
+                 QStringList{QStringLiteral("url-domain-bl.txt")});
+        // The next save goes through, and the changed files are not taken for another program's.
+        request.beforeReplacing = {};
+        QCOMPARE(saveAll(lists, request).errors, QStringList());
+        QCOMPARE(folder.read(QStringLiteral("data/url-domain-add.txt")),
+                 QByteArray("old.ex\r\nnew.ex\r\n"));
+    }
+
+    // Until the Main list is really replaced, its backup has no backup's name: a save killed in
+    // that moment leaves no backup of a list that was never replaced.
+    void theBackupIsNamedOnlyOnceTheListIsReplaced() {
+        TempFolder folder;
+        const QString root = folder.subfolder(QStringLiteral("imail"));
+        const QString data = folder.subfolder(QStringLiteral("data"));
+        folder.write(QStringLiteral("imail/url-domain-bl.txt"), "a.ex\r\n");
+        TrackedLists lists;
+        QVERIFY(loadLists(lists, root, data).mainRead);
+        lists.replace(ListId::Main, EntryList{"a.ex", "b.ex"});
+        lists.setModified(ListId::Main, true);
+        SaveRequest request{root, data};
+        QStringList namedBeforeTheRename{QStringLiteral("not asked")};
+        request.beforeReplacing = [&](const QString&) {
+            namedBeforeTheRename = MainListBackups(data).names();
+        };
+        QCOMPARE(saveAll(lists, request).errors, QStringList());
+        QCOMPARE(namedBeforeTheRename, QStringList());
+        const QStringList names = MainListBackups(data).names();
+        QCOMPARE(names.size(), 1);
+        QCOMPARE(folder.read(QStringLiteral("data/backups/") + names.constFirst()),
+                 QByteArray("a.ex\r\n"));
+        QCOMPARE(QDir(data + QStringLiteral("/backups")).entryList(QDir::Files | QDir::Hidden),
+                 names);
     }
 
     void createsAMissingTrackingFolder() {

@@ -100,6 +100,42 @@ private Q_SLOTS:
                               QStringLiteral("url-domain-bl-20991231-235959-2.txt"),
                               QStringLiteral("url-domain-bl-000001-20261208-051949.txt")}));
     }
+
+    // Each row: a file planted among the backups, and the backups after one save. Only names of
+    // the program's own form count: a number of another length, or a time that is none, is no
+    // backup and gives no number; the highest number the form holds starts them from 1 again.
+    void namesTheProgramDidNotMakeAreNoBackups_data() {
+        QTest::addColumn<QString>("planted");
+        QTest::addColumn<QStringList>("names");
+        const QString saved = QStringLiteral("url-domain-bl-000001-20261208-051949.txt");
+        QTest::newRow("a number of 18 digits")
+            << QStringLiteral("url-domain-bl-999999999999999999-20261208-051949.txt")
+            << QStringList{saved};
+        QTest::newRow("a number of 7 digits")
+            << QStringLiteral("url-domain-bl-0000005-20261208-051949.txt") << QStringList{saved};
+        QTest::newRow("a time that is none")
+            << QStringLiteral("url-domain-bl-000005-20261399-251949.txt") << QStringList{saved};
+        QTest::newRow("an earlier version's name with a time that is none")
+            << QStringLiteral("url-domain-bl-20261399-251949.txt") << QStringList{saved};
+        QTest::newRow("the highest number")
+            << QStringLiteral("url-domain-bl-999999-20261207-000000.txt")
+            << QStringList{QStringLiteral("url-domain-bl-000001-20261207-000000.txt"),
+                           QStringLiteral("url-domain-bl-000002-20261208-051949.txt")};
+    }
+    void namesTheProgramDidNotMakeAreNoBackups() {
+        QFETCH(QString, planted);
+        QFETCH(QStringList, names);
+        TempFolder folder;
+        folder.write(QStringLiteral("data/backups/") + planted, "planted\r\n");
+        saveInTurn(folder, {0});
+        const MainListBackups backups(folder.filePath(QStringLiteral("data")));
+        QCOMPARE(backups.names(), names);
+        QCOMPARE(backups.pathOf(planted).isEmpty(), !names.contains(planted));
+        // A file that is no backup is left alone.
+        if (names.size() == 1)
+            QCOMPARE(folder.read(QStringLiteral("data/backups/") + planted),
+                     QByteArray("planted\r\n"));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestMainListBackups)

@@ -84,6 +84,28 @@ private Q_SLOTS:
         QVERIFY(h.launcher.starts().isEmpty());
     }
 
+    // A list its administrator marked read-only is kept as it is: "Save All" says so, naming it,
+    // and changes no file.
+    void aReadOnlyListIsKeptAsItIs() {
+        Harness h({QStringLiteral("a.ex")}, {}, {});
+        const QString main = h.folder().filePath(kMainFile);
+        const auto readOnly =
+            QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther;
+        QVERIFY(QFile::setPermissions(main, readOnly));
+        QVERIFY(h.open());
+        h.type(QStringLiteral("b.ex"));
+        h.press("CommandAdd");
+        h.item("mnuFileSave")->trigger();
+        QVERIFY(QFile::setPermissions(main, readOnly | QFileDevice::WriteOwner));
+        QCOMPARE(h.prompter.shownTexts(),
+                 QStringList{QStringLiteral("Cannot save %1: it is read-only, and a read-only list "
+                                            "is kept as it is\nNo list file was changed.")
+                                 .arg(QDir::toNativeSeparators(main))});
+        QCOMPARE(h.folder().read(kMainFile), QByteArray("a.ex\r\n"));
+        QVERIFY(!h.folder().exists(kAddedFile));
+        QCOMPARE(h.panel(1), QStringLiteral("modified: main, added"));
+    }
+
     void failedSaveAtExitKeepsTheWindowOpen() {
         Harness h({QStringLiteral("a.ex")}, {}, {});
         h.module.settings.exitSave = 1;
