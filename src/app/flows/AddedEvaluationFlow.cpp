@@ -63,7 +63,9 @@ void AddedEvaluationFlow::run() {
 }
 
 void AddedEvaluationFlow::trim() {
-    trimAdded(m_lists, {nonEmptyEntries(m_module.evalUnique), {}});
+    // The listed entries are the ones dropped: the save journals each as trimmed.
+    trimAdded(m_lists,
+              {nonEmptyEntries(m_module.evalUnique), nonEmptyEntries(m_module.evalListed)});
     m_display.changeStatus();
     if (m_display.selectedTab() == kAddedTab)
         m_display.showCount(ListId::Added);
