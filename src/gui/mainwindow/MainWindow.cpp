@@ -209,8 +209,12 @@ void MainWindow::connectCommands() {
     connect(m_mnuFileSave, &QAction::triggered, this, [this] { saveAll(); });
     connect(m_mnuFileExitNosave, &QAction::triggered, this, &MainWindow::exitNoSaveTriggered);
     connect(m_mnuFileExit, &QAction::triggered, this, &MainWindow::close);
-    connect(m_mnuQueueRestart, &QAction::triggered, this,
-            [this] { m_launcher.startQueueRestart(m_module.settings.installPath); });
+    connect(m_mnuQueueRestart, &QAction::triggered, this, [this] {
+        m_launcher.startQueueRestart(m_module.settings.installPath);
+        // The batch file's window takes the activation and, once closed, hands it to no one:
+        // taken back at once, the menus' access keys keep working.
+        activateWindow();
+    });
     connect(m_mnuToolsEval, &QAction::triggered, this, [this] { m_evaluationFlow.run(); });
     connect(m_mnuToolsOptions, &QAction::triggered, this,
             [this] { m_prompter.showOptionsDialog(); });
