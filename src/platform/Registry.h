@@ -19,6 +19,13 @@ public:
     // Why the store as a whole cannot be read, naming it; empty when it can. Reads of such a
     // store find nothing, which must not pass for values that are not stored.
     virtual QString problem() { return QString(); }
+    // Why a value that is stored reads as nothing, naming it and its type or place (a type that
+    // is no text, a view of the registry that is not read); empty when it reads or is not stored.
+    // Such a value must not pass for one that is not stored, which would give way to a default.
+    virtual QString valueProblem(const QString& fullName) {
+        Q_UNUSED(fullName);
+        return QString();
+    }
 };
 
 } // namespace quillmere
