@@ -17,12 +17,21 @@ namespace quillmere {
 // a tab bar's tab texts. Any other control has no such text and fits.
 bool textFits(const QWidget& control);
 
-// Gives the control the font `font`, then makes it a pixel smaller at a time (down to 8 pixels)
-// until its text fits.
-void fitFont(QWidget& control, QFont font);
+// The smallest font size a text is shrunk to: 8 points, the platform's small readable size. Below
+// it strokes are lost and the text cannot be read.
+inline constexpr int kSmallestReadablePoints = 8;
+
+// The pixel size of that smallest font on the control's screen.
+int smallestReadablePixels(const QWidget& control);
+
+// Gives the control the font `font`, then makes it a pixel smaller at a time (down to
+// smallestReadablePixels) until its text fits. True when it fits.
+bool fitFont(QWidget& control, QFont font);
 
 // fitFont for every control of the window (the window included) whose text does not fit: the
-// last step of building a window.
+// last step of building a window. Where a text does not fit even in the smallest readable font,
+// the window grows instead: every control's place and size (and the window's) by the same factor,
+// a sixteenth at a time, so that the design keeps its order and proportions.
 void fitEveryText(QWidget& window);
 
 // A one-line label first takes the free width to its right, up to x = `right` in its parent and

@@ -3,6 +3,7 @@
 #include "app/EntryText.h"
 #include "app/files/EditJournal.h"
 #include "app/files/ListLoader.h"
+#include "core/merge/FactoryMerge.h"
 #include "gui/TextFit.h"
 #include "gui/Twips.h"
 #include "gui/dialogs/ClassicInput.h"
@@ -78,7 +79,12 @@ MainWindow::MainWindow(Module1& module, Prompter& prompter, QueueLauncher& launc
     buildMenus();
     buildPages(central);
     buildStatusBar();
+    // The panels are fitted to the longest texts they show: a progress text and a count.
+    m_panel1->setText(entryToText(kMergeBuildingText));
+    m_panel3->setText(QStringLiteral("9999999 removed"));
     fitEveryText(*this);
+    m_panel1->clear();
+    m_panel3->clear();
     connectCommands();
     // The design size is the window's only size: nothing moves or resizes the controls.
     layout()->setSizeConstraint(QLayout::SetFixedSize);
