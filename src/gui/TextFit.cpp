@@ -45,15 +45,25 @@ QRect labelTextRoom(const QLabel& label, const QFontMetrics& metrics) {
     return room;
 }
 
-bool labelFits(const QLabel& label) {
-    if (label.text().isEmpty())
+// The texts a label shows in turn, which fitFontForTexts gives it.
+constexpr char kShownTexts[] = "quillmereShownTexts";
+
+bool labelFitsText(const QLabel& label, const QString& text) {
+    if (text.isEmpty())
         return true;
     const QFontMetrics metrics(label.font());
     const QRect room = labelTextRoom(label, metrics);
     const int flags = label.wordWrap() ? Qt::TextWordWrap : Qt::TextSingleLine;
     const QRect needed = metrics.boundingRect(QRect(room.topLeft(), QSize(room.width(), 0)),
-                                              flags | Qt::AlignLeft | Qt::AlignTop, label.text());
+                                              flags | Qt::AlignLeft | Qt::AlignTop, text);
     return needed.width() <= room.width() && needed.height() <= room.height();
+}
+
+bool labelFits(const QLabel& label) {
+    const QStringList shown = label.property(kShownTexts).toStringList();
+    return labelFitsText(label, label.text()) &&
+           std::all_of(shown.cbegin(), shown.cend(),
+                       [&label](const QString& text) { return labelFitsText(label, text); });
 }
 
 bool pushButtonFits(const QPushButton& button) {
@@ -239,13 +249,9 @@ void shareSmallestFont(const QList<QWidget*>& controls) {
 }
 
 void fitFontForTexts(QLabel& label, const QStringList& texts) {
-    QFont font = label.font();
-    for (const QString& text : texts) {
-        label.setText(text);
-        fitFont(label, font);
-        font = label.font();
-    }
+    label.setProperty(kShownTexts, texts);
     label.clear();
+    fitFont(label, label.font());
 }
 
 } // namespace quillmere

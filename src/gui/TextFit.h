@@ -43,7 +43,8 @@ void fitLabel(QLabel& label, int right);
 void shareSmallestFont(const QList<QWidget*>& controls);
 
 // For a label that shows one of several texts in turn: the font in which each of them fits. The
-// label is left empty.
+// label is left empty and keeps the texts, so that it counts as fitting only when each of them
+// fits (fitEveryText gives it the room for each, fitFont a font for each).
 void fitFontForTexts(QLabel& label, const QStringList& texts);
 
 } // namespace quillmere

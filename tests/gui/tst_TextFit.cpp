@@ -237,6 +237,12 @@ private Q_SLOTS:
                                                "font to fit.")};
         fitFontForTexts(label, texts);
         QCOMPARE(label.text(), QString());
+        // Empty, it still counts as fitting only when each of its texts does.
+        QVERIFY(textFits(label));
+        const QFont fitted = label.font();
+        label.setFont(fontOf(kLargeFontPixels));
+        QVERIFY(!textFits(label));
+        label.setFont(fitted);
         for (const QString& text : texts) {
             label.setText(text);
             QVERIFY2(textFits(label), qPrintable(text));

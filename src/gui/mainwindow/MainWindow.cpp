@@ -3,6 +3,7 @@
 #include "app/EntryText.h"
 #include "app/files/EditJournal.h"
 #include "app/files/ListLoader.h"
+#include "core/eval/AddedEvaluation.h"
 #include "core/merge/FactoryMerge.h"
 #include "gui/TextFit.h"
 #include "gui/Twips.h"
@@ -79,12 +80,7 @@ MainWindow::MainWindow(Module1& module, Prompter& prompter, QueueLauncher& launc
     buildMenus();
     buildPages(central);
     buildStatusBar();
-    // The panels are fitted to the longest texts they show: a progress text and a count.
-    m_panel1->setText(entryToText(kMergeBuildingText));
-    m_panel3->setText(QStringLiteral("9999999 removed"));
     fitEveryText(*this);
-    m_panel1->clear();
-    m_panel3->clear();
     connectCommands();
     // The design size is the window's only size: nothing moves or resizes the controls.
     layout()->setSizeConstraint(QLayout::SetFixedSize);
@@ -191,6 +187,16 @@ void MainWindow::buildStatusBar() {
     // Panel 2 is never written: kept narrow so the longest progress text fits in panel 1.
     panel("sbStatusBarPanel2", 30);
     m_panel3 = panel("sbStatusBarPanel3", 110);
+    // The panels' longest texts, a progress text and the summary, and a count of ten million.
+    QStringList progress;
+    for (std::string_view text :
+         {kMergeInitializingText, kMergeNewFileText, kMergeAddingText, kMergeSortingText,
+          kMergeBuildingText, kMergeRemovingText, kEvalLoadingText, kEvalScanningText})
+        progress << entryToText(text);
+    progress << QStringLiteral("modified: main, added, removed");
+    fitFontForTexts(*m_panel1, progress);
+    fitFontForTexts(*m_panel3, {QStringLiteral("99999999 listed"), QStringLiteral("32767 added"),
+                                QStringLiteral("32767 removed")});
 }
 
 void MainWindow::connectCommands() {
