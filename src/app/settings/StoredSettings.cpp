@@ -3,7 +3,9 @@
 #include "platform/Registry.h"
 
 #include <QDir>
+#include <QStringList>
 #include <array>
+#include <utility>
 
 namespace quillmere {
 
