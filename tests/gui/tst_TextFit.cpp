@@ -217,7 +217,7 @@ private Q_SLOTS:
         const int needed = label.sizeHint().width();
         const int width = needed * widthPercent / 100;
         const int right = 24 + needed * freePercent / 100;
-        label.setGeometry(24, 0, width, 17);
+        label.setGeometry(24, 0, width, 30);
         fitLabel(label, right);
         QVERIFY(textFits(label));
         QCOMPARE(label.width() > width, widened);

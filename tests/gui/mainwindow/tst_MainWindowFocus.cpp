@@ -11,6 +11,7 @@
 #include <QStyle>
 #include <QStyleFactory>
 #include <QTest>
+#include <cstdlib>
 #include <memory>
 
 using namespace quillmere;
@@ -66,6 +67,12 @@ QColor selectedRowColour(QListView* list) {
     return image.pixelColor(row.right() - 6, row.center().y());
 }
 
+// Whether two colours look alike: a focused row may carry a faint focus frame of its own.
+bool looksAlike(const QColor& left, const QColor& right) {
+    return std::abs(left.red() - right.red()) <= 8 && std::abs(left.green() - right.green()) <= 8 &&
+           std::abs(left.blue() - right.blue()) <= 8;
+}
+
 } // namespace
 
 class TestMainWindowFocus : public QObject {
@@ -110,7 +117,9 @@ private Q_SLOTS:
         list->setFocus();
         QVERIFY(list->hasFocus());
         const QColor focused = selectedRowColour(list);
-        QCOMPARE(whileTyping.name(), focused.name());
+        QVERIFY2(looksAlike(whileTyping, focused),
+                 qPrintable(whileTyping.name() + QStringLiteral(" while typing, ") +
+                            focused.name() + QStringLiteral(" in the focused list")));
         QVERIFY(focused != list->palette().color(QPalette::Active, QPalette::Base));
     }
 
