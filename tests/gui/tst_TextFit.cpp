@@ -184,11 +184,11 @@ private Q_SLOTS:
         const double factor = static_cast<double>(window.width()) / needed;
         QVERIFY2(factor > 1.0 && factor <= 2.0, qPrintable(QString::number(factor)));
         QCOMPARE(window.minimumSize(), window.maximumSize());
-        QCOMPARE(window.height(), qRound(100 * factor));
         // Each place scaled alike, to a pixel.
         const auto near = [factor](int designed, int now) {
             return std::abs(qRound(designed * factor) - now) <= 1;
         };
+        QVERIFY(near(100, window.height()));
         QVERIFY(near(needed / 4, label->x()) && near(10, label->y()) && near(30, label->height()));
         QVERIFY(near(needed / 2, button->x()) && near(60, button->y()));
         QVERIFY(near(needed / 4, button->width()) && near(30, button->height()));
