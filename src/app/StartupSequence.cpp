@@ -67,6 +67,13 @@ StartupResult StartupSequence::run() {
                           QStringLiteral("\nThe program ends; the file is left as it is."));
         return StartupResult::Ended;
     }
+    // A value that cannot be read would pass for one never stored, and give way to a default
+    // folder.
+    if (const QString problem = storedValuesProblem(m_registry); !problem.isEmpty()) {
+        m_prompter.inform(problem +
+                          QStringLiteral("\nThe program ends; the value is left as it is."));
+        return StartupResult::Ended;
+    }
 
     const std::optional<QString> imailTopDir = m_registry.read(imailTopDirName());
     QString imailVersion;

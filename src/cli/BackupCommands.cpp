@@ -37,8 +37,7 @@ int restore(CliContext& context, const CommandOptions&, const QStringList& argum
         return Failure;
     }
     const ReplacementCount count = countReplacement(context.lists.main(), *entries);
-    context.lists.edits().recordMainReplaced(EditAction::Restore,
-                                             QFileInfo(path).absoluteFilePath().toStdString(),
+    context.lists.edits().recordMainReplaced(EditAction::Restore, journalFilePath(path),
                                              count.gained, count.lost);
     context.lists.replace(ListId::Main, std::move(*entries));
     context.lists.setModified(ListId::Main, true);

@@ -56,8 +56,7 @@ int mergeLists(CliContext& context, EntryList::Block mainBytes,
     if (factoryPath.isEmpty())
         lists.edits().recordMainReplaced(EditAction::Rebuild, {}, outcome.gained, outcome.lost);
     else
-        lists.edits().recordMainReplaced(EditAction::Merge,
-                                         QFileInfo(factoryPath).absoluteFilePath().toStdString(),
+        lists.edits().recordMainReplaced(EditAction::Merge, journalFilePath(factoryPath),
                                          outcome.gained, outcome.lost);
     context.printLine(QString::fromStdString(lists.countText(ListId::Main)));
     return Success;

@@ -16,7 +16,7 @@ const QString kName = QStringLiteral("restart-queue");
 // The stored install folder, or an empty text after reporting why there is none to use. A
 // relative one would be looked for from wherever the task happens to start.
 QString storedInstallPath(Registry& registry, const CliContext& context) {
-    if (const QString problem = registry.problem(); !problem.isEmpty()) {
+    if (const QString problem = storedValuesProblem(registry); !problem.isEmpty()) {
         context.printError(problem);
         return QString();
     }

@@ -27,7 +27,7 @@ QString fullName(const QString& name) {
 
 // A store that cannot be read is reported rather than shown as holding nothing.
 bool reportProblem(Registry& registry, const CliContext& context) {
-    const QString problem = registry.problem();
+    const QString problem = storedValuesProblem(registry);
     if (!problem.isEmpty())
         context.printError(problem);
     return !problem.isEmpty();

@@ -4,18 +4,25 @@
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QGroupBox>
+#include <QHash>
 #include <QLabel>
+#include <QLayout>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QStyle>
 #include <QStyleOption>
 #include <QTabBar>
 #include <algorithm>
+#include <cmath>
+#include <vector>
 
 namespace quillmere {
 
 namespace {
 
-constexpr int kSmallestPixels = 8;
+// The window grows by sixteenths, to twice its design size at most.
+constexpr int kGrowthSteps = 16;
+constexpr int kMostGrowthSteps = 32;
 
 // The rectangle QLabel draws its text in: the contents less the margin and the indent.
 QRect labelTextRoom(const QLabel& label, const QFontMetrics& metrics) {
@@ -38,15 +45,25 @@ QRect labelTextRoom(const QLabel& label, const QFontMetrics& metrics) {
     return room;
 }
 
-bool labelFits(const QLabel& label) {
-    if (label.text().isEmpty())
+// The texts a label shows in turn, which fitFontForTexts gives it.
+constexpr char kShownTexts[] = "quillmereShownTexts";
+
+bool labelFitsText(const QLabel& label, const QString& text) {
+    if (text.isEmpty())
         return true;
     const QFontMetrics metrics(label.font());
     const QRect room = labelTextRoom(label, metrics);
     const int flags = label.wordWrap() ? Qt::TextWordWrap : Qt::TextSingleLine;
     const QRect needed = metrics.boundingRect(QRect(room.topLeft(), QSize(room.width(), 0)),
-                                              flags | Qt::AlignLeft | Qt::AlignTop, label.text());
+                                              flags | Qt::AlignLeft | Qt::AlignTop, text);
     return needed.width() <= room.width() && needed.height() <= room.height();
+}
+
+bool labelFits(const QLabel& label) {
+    const QStringList shown = label.property(kShownTexts).toStringList();
+    return labelFitsText(label, label.text()) &&
+           std::all_of(shown.cbegin(), shown.cend(),
+                       [&label](const QString& text) { return labelFitsText(label, text); });
 }
 
 bool pushButtonFits(const QPushButton& button) {
@@ -86,7 +103,68 @@ bool tabsFit(const QTabBar& bar) {
     return true;
 }
 
+// A control's place as the window was built: its geometry and its size limits.
+struct DesignPlace {
+    QWidget* widget;
+    QRect geometry;
+    QSize minimum;
+    QSize maximum;
+    bool laidOut; // placed by its parent's layout, which only its size limits steer
+};
+
+// Widgets whose children are the design's controls. Any other widget (a list, a tab strip, a
+// text box) places its own parts.
+bool holdsDesignControls(const QWidget& widget) {
+    const QMetaObject* meta = widget.metaObject();
+    return widget.isWindow() || meta == &QWidget::staticMetaObject ||
+           meta == &QFrame::staticMetaObject || meta == &QGroupBox::staticMetaObject ||
+           qobject_cast<const QStatusBar*>(&widget);
+}
+
+void collectDesign(QWidget& parent, std::vector<DesignPlace>& places) {
+    const QList<QWidget*> children = parent.findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+    for (QWidget* child : children) {
+        if (child->isWindow())
+            continue;
+        places.push_back({child, child->geometry(), child->minimumSize(), child->maximumSize(),
+                          parent.layout() != nullptr});
+        if (holdsDesignControls(*child))
+            collectDesign(*child, places);
+    }
+}
+
+int scaled(int length, double factor) {
+    return static_cast<int>(std::lround(length * factor));
+}
+
+// A size limit scaled, "no limit" kept.
+QSize scaledLimit(QSize limit, double factor) {
+    const auto one = [factor](int length) {
+        return length >= QWIDGETSIZE_MAX || length == 0 ? length : scaled(length, factor);
+    };
+    return QSize(one(limit.width()), one(limit.height()));
+}
+
+QRect scaledRect(const QRect& rect, double factor) {
+    const QPoint topLeft(scaled(rect.left(), factor), scaled(rect.top(), factor));
+    const QPoint bottomRight(scaled(rect.left() + rect.width(), factor),
+                             scaled(rect.top() + rect.height(), factor));
+    return QRect(topLeft, bottomRight - QPoint(1, 1));
+}
+
+void placeScaled(const DesignPlace& place, double factor) {
+    // The limits grow before the place, so that no limit holds the new size back.
+    place.widget->setMaximumSize(scaledLimit(place.maximum, factor));
+    place.widget->setMinimumSize(scaledLimit(place.minimum, factor));
+    if (!place.laidOut)
+        place.widget->setGeometry(scaledRect(place.geometry, factor));
+}
+
 } // namespace
+
+int smallestReadablePixels(const QWidget& control) {
+    return static_cast<int>(std::ceil(kSmallestReadablePoints * control.logicalDpiY() / 72.0));
+}
 
 bool textFits(const QWidget& control) {
     if (const auto* label = qobject_cast<const QLabel*>(&control))
@@ -102,21 +180,52 @@ bool textFits(const QWidget& control) {
     return true;
 }
 
-void fitFont(QWidget& control, QFont font) {
+bool fitFont(QWidget& control, QFont font) {
     int pixels = QFontInfo(font).pixelSize();
+    const int smallest = smallestReadablePixels(control);
     control.setFont(font);
-    while (!textFits(control) && pixels > kSmallestPixels) {
+    bool fits = textFits(control);
+    while (!fits && pixels > smallest) {
         font.setPixelSize(--pixels);
         control.setFont(font);
+        fits = textFits(control);
     }
+    return fits;
 }
 
 void fitEveryText(QWidget& window) {
     QList<QWidget*> controls = window.findChildren<QWidget*>();
     controls.prepend(&window);
-    for (QWidget* control : controls) {
-        if (!textFits(*control))
-            fitFont(*control, control->font());
+    QHash<QWidget*, QFont> designFonts;
+    for (QWidget* control : std::as_const(controls))
+        designFonts.insert(control, control->font());
+    const auto fitAll = [&controls, &designFonts] {
+        bool all = true;
+        for (QWidget* control : std::as_const(controls)) {
+            if (!textFits(*control) && !fitFont(*control, designFonts.value(control)))
+                all = false;
+        }
+        return all;
+    };
+    if (fitAll())
+        return;
+
+    std::vector<DesignPlace> places;
+    places.push_back(
+        {&window, window.geometry(), window.minimumSize(), window.maximumSize(), true});
+    collectDesign(window, places);
+    for (int step = 1; step <= kMostGrowthSteps; ++step) {
+        const double factor = 1.0 + static_cast<double>(step) / kGrowthSteps;
+        for (const DesignPlace& place : places)
+            placeScaled(place, factor);
+        if (!window.layout())
+            window.resize(scaledRect(places.front().geometry, factor).size());
+        else
+            window.layout()->activate();
+        for (QWidget* control : std::as_const(controls))
+            control->setFont(designFonts.value(control));
+        if (fitAll())
+            return;
     }
 }
 
@@ -140,13 +249,9 @@ void shareSmallestFont(const QList<QWidget*>& controls) {
 }
 
 void fitFontForTexts(QLabel& label, const QStringList& texts) {
-    QFont font = label.font();
-    for (const QString& text : texts) {
-        label.setText(text);
-        fitFont(label, font);
-        font = label.font();
-    }
+    label.setProperty(kShownTexts, texts);
     label.clear();
+    fitFont(label, label.font());
 }
 
 } // namespace quillmere

@@ -17,12 +17,21 @@ namespace quillmere {
 // a tab bar's tab texts. Any other control has no such text and fits.
 bool textFits(const QWidget& control);
 
-// Gives the control the font `font`, then makes it a pixel smaller at a time (down to 8 pixels)
-// until its text fits.
-void fitFont(QWidget& control, QFont font);
+// The smallest font size a text is shrunk to: 8 points, the platform's small readable size. Below
+// it strokes are lost and the text cannot be read.
+inline constexpr int kSmallestReadablePoints = 8;
+
+// The pixel size of that smallest font on the control's screen.
+int smallestReadablePixels(const QWidget& control);
+
+// Gives the control the font `font`, then makes it a pixel smaller at a time (down to
+// smallestReadablePixels) until its text fits. True when it fits.
+bool fitFont(QWidget& control, QFont font);
 
 // fitFont for every control of the window (the window included) whose text does not fit: the
-// last step of building a window.
+// last step of building a window. Where a text does not fit even in the smallest readable font,
+// the window grows instead: every control's place and size (and the window's) by the same factor,
+// a sixteenth at a time, so that the design keeps its order and proportions.
 void fitEveryText(QWidget& window);
 
 // A one-line label first takes the free width to its right, up to x = `right` in its parent and
@@ -34,7 +43,8 @@ void fitLabel(QLabel& label, int right);
 void shareSmallestFont(const QList<QWidget*>& controls);
 
 // For a label that shows one of several texts in turn: the font in which each of them fits. The
-// label is left empty.
+// label is left empty and keeps the texts, so that it counts as fitting only when each of them
+// fits (fitEveryText gives it the room for each, fitFont a font for each).
 void fitFontForTexts(QLabel& label, const QStringList& texts);
 
 } // namespace quillmere

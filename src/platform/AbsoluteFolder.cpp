@@ -17,7 +17,9 @@ bool isAbsoluteFolder(const QString& path, PathStyle style) {
     const bool driveRoot =
         path.size() >= 3 && isDriveLetter(path.at(0)) && path.at(1) == u':' && isSlash(path.at(2));
     const bool share = path.size() >= 3 && isSlash(path.at(0)) && isSlash(path.at(1));
-    return driveRoot || share;
+    const bool deviceNamespace = share && path.size() >= 4 &&
+                                 (path.at(2) == u'?' || path.at(2) == u'.') && isSlash(path.at(3));
+    return driveRoot || (share && !deviceNamespace);
 }
 
 } // namespace quillmere

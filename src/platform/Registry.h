@@ -22,6 +22,13 @@ public:
     // Why the last write or removal failed, with the system's reason; empty when the store
     // does not say.
     virtual QString writeFailure() const { return QString(); }
+    // Why a value that is stored reads as nothing, naming it and its type or place (a type that
+    // is no text, a view of the registry that is not read); empty when it reads or is not stored.
+    // Such a value must not pass for one that is not stored, which would give way to a default.
+    virtual QString valueProblem(const QString& fullName) {
+        Q_UNUSED(fullName);
+        return QString();
+    }
 };
 
 } // namespace quillmere

@@ -38,12 +38,34 @@ std::optional<ValueAddress> split(const QString& fullName) {
 
 // The installer and Imail, 32-bit programs, keep their values in the 32-bit view (WOW6432Node on
 // 64-bit Windows); a 64-bit program must ask for it.
-HKEY openKey(const ValueAddress& address, REGSAM access) {
+HKEY openKey(const ValueAddress& address, REGSAM access, REGSAM view = KEY_WOW64_32KEY) {
     HKEY key = nullptr;
-    if (RegOpenKeyExW(address.hive, address.key.c_str(), 0, access | KEY_WOW64_32KEY, &key) !=
-        ERROR_SUCCESS)
+    if (RegOpenKeyExW(address.hive, address.key.c_str(), 0, access | view, &key) != ERROR_SUCCESS)
         return nullptr;
     return key;
+}
+
+bool isReadableType(DWORD type) {
+    return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_DWORD;
+}
+
+QString typeName(DWORD type) {
+    static const std::array<std::pair<DWORD, const char*>, 9> names{{
+        {REG_NONE, "REG_NONE"},
+        {REG_BINARY, "REG_BINARY"},
+        {REG_DWORD_BIG_ENDIAN, "REG_DWORD_BIG_ENDIAN"},
+        {REG_LINK, "REG_LINK"},
+        {REG_MULTI_SZ, "REG_MULTI_SZ"},
+        {REG_RESOURCE_LIST, "REG_RESOURCE_LIST"},
+        {REG_FULL_RESOURCE_DESCRIPTOR, "REG_FULL_RESOURCE_DESCRIPTOR"},
+        {REG_RESOURCE_REQUIREMENTS_LIST, "REG_RESOURCE_REQUIREMENTS_LIST"},
+        {REG_QWORD, "REG_QWORD"},
+    }};
+    for (const auto& [number, name] : names) {
+        if (number == type)
+            return QLatin1String(name);
+    }
+    return QStringLiteral("type %1").arg(type);
 }
 
 class KeyHandle final {
@@ -86,7 +108,7 @@ std::optional<QString> WindowsRegistry::read(const QString& fullName) {
             return std::nullopt;
         return QString::number(number);
     }
-    if (type != REG_SZ && type != REG_EXPAND_SZ)
+    if (!isReadableType(type))
         return std::nullopt;
     // The stored bytes exactly: a string another program wrote need not end in a null.
     std::wstring text(size / sizeof(wchar_t) + 1, L'\0');
@@ -116,6 +138,35 @@ bool WindowsRegistry::write(const QString& fullName, const QString& value) {
     return RegSetValueExW(key.get(), address->name.c_str(), 0, REG_SZ,
                           reinterpret_cast<const BYTE*>(text.c_str()),
                           static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+}
+
+QString WindowsRegistry::valueProblem(const QString& fullName) {
+    const std::optional<ValueAddress> address = split(fullName);
+    if (!address)
+        return QString();
+    // The type of the value in a view, or nothing when the view does not hold it.
+    const auto storedType = [&address](REGSAM view) -> std::optional<DWORD> {
+        const KeyHandle key(openKey(*address, KEY_QUERY_VALUE, view));
+        DWORD type = 0;
+        if (!key.get() || RegQueryValueExW(key.get(), address->name.c_str(), nullptr, &type,
+                                           nullptr, nullptr) != ERROR_SUCCESS)
+            return std::nullopt;
+        return type;
+    };
+    if (const std::optional<DWORD> type = storedType(KEY_WOW64_32KEY)) {
+        if (isReadableType(*type))
+            return QString();
+        return QStringLiteral("The registry value %1 is stored as %2, which is not a text: it must "
+                              "be a REG_SZ string.")
+            .arg(fullName, typeName(*type));
+    }
+    if (storedType(KEY_WOW64_64KEY)) {
+        return QStringLiteral("The registry value %1 is stored only in the 64-bit view of the "
+                              "registry; the program reads the 32-bit view (WOW6432Node), where "
+                              "its installer and Imail keep their values.")
+            .arg(fullName);
+    }
+    return QString();
 }
 
 bool WindowsRegistry::remove(const QString& fullName) {

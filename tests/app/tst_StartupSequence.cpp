@@ -168,6 +168,37 @@ private Q_SLOTS:
         QCOMPARE(start.registry.changes(), QStringList());
     }
 
+    // Each row: a value stored in a form the registry cannot read as a text. It is named, and
+    // neither passes for a value never stored nor gives way to a default folder.
+    void aValueStoredUnreadablyEndsTheProgram_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("problem");
+        QTest::newRow("dataPath of another type")
+            << settingName(valueName::dataPath)
+            << QStringLiteral("The registry value %1 is stored as REG_MULTI_SZ, which is not a "
+                              "text: it must be a REG_SZ string.")
+                   .arg(settingName(valueName::dataPath));
+        QTest::newRow("Imail's TopDir in the other view")
+            << imailTopDirName()
+            << QStringLiteral("The registry value %1 is stored only in the 64-bit view.")
+                   .arg(imailTopDirName());
+    }
+    void aValueStoredUnreadablyEndsTheProgram() {
+        QFETCH(QString, name);
+        QFETCH(QString, problem);
+        Start start;
+        start.registry.set(settingName(valueName::installPath), QStringLiteral("/opt/tools"));
+        start.registry.set(settingName(valueName::imailPath), start.imailRootWithList());
+        start.registry.failReadOf(name);
+        start.registry.setValueProblem(name, problem);
+        QCOMPARE(start.run(), StartupResult::Ended);
+        QCOMPARE(start.prompter.log(),
+                 QStringList{problem +
+                             QStringLiteral("\nThe program ends; the value is left as it is.")});
+        QCOMPARE(start.windows.shown, QStringList());
+        QCOMPARE(start.registry.changes(), QStringList());
+    }
+
     void missingDataPathBecomesTheInstallFoldersUrlData() {
         Start start;
         start.registry.set(settingName(valueName::installPath),

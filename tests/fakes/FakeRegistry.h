@@ -19,11 +19,18 @@ public:
     void failChangesAfter(int count) { m_changesLeft = count; }
     // What problem() reports: a store that cannot be read as a whole.
     void setProblem(const QString& problem) { m_problem = problem; }
+    // What valueProblem() reports for one value: stored, but not readable.
+    void setValueProblem(const QString& fullName, const QString& problem) {
+        m_valueProblems.insert(fullName, problem);
+    }
 
     std::optional<QString> read(const QString& fullName) override;
     bool write(const QString& fullName, const QString& value) override;
     bool remove(const QString& fullName) override;
     QString problem() override { return m_problem; }
+    QString valueProblem(const QString& fullName) override {
+        return m_valueProblems.value(fullName);
+    }
 
     const QMap<QString, QString>& values() const { return m_values; }
     // "name=value" for each write and "-name" for each removal, successful or not, in order.
@@ -38,6 +45,7 @@ private:
     QStringList m_changes;
     int m_changesLeft = -1; // -1: no limit
     QString m_problem;
+    QMap<QString, QString> m_valueProblems;
 };
 
 } // namespace quillmere::test

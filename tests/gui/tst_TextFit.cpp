@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
+#include <cmath>
 #include <memory>
 
 using namespace quillmere;
@@ -16,6 +17,8 @@ using quillmere::test::WindowGallery;
 namespace {
 
 constexpr int kFontPixels = 12;
+// The font the fitting tests start from: well above the smallest readable size.
+constexpr int kLargeFontPixels = 18;
 
 QFont fontOf(int pixels) {
     QFont font = QApplication::font();
@@ -43,6 +46,11 @@ std::unique_ptr<QWidget> makeControl(const QByteArray& kind, const QString& text
     return control;
 }
 
+QString nameOf(const QWidget* control) {
+    return QStringLiteral("%1 (%2)").arg(control->objectName(),
+                                         QLatin1String(control->metaObject()->className()));
+}
+
 // Every control of the window, the window included, whose text is wider or taller than its box.
 QStringList cutTexts(QWidget* window) {
     QList<QWidget*> controls = window->findChildren<QWidget*>();
@@ -50,10 +58,28 @@ QStringList cutTexts(QWidget* window) {
     QStringList cut;
     for (const QWidget* control : controls) {
         if (!textFits(*control))
-            cut << QStringLiteral("%1 (%2)").arg(control->objectName(),
-                                                 QLatin1String(control->metaObject()->className()));
+            cut << nameOf(control);
     }
     return cut;
+}
+
+// Every control of the window with a text in a font below the smallest readable size.
+QStringList unreadableFonts(QWidget* window) {
+    QList<QWidget*> controls = window->findChildren<QWidget*>();
+    controls.prepend(window);
+    QStringList small;
+    for (const QWidget* control : controls) {
+        if (QFontInfo(control->font()).pixelSize() < smallestReadablePixels(*control))
+            small << QStringLiteral("%1 %2 px")
+                         .arg(nameOf(control))
+                         .arg(QFontInfo(control->font()).pixelSize());
+    }
+    return small;
+}
+
+// The width a one-line text takes in a font of that pixel size.
+int textWidth(const QString& text, int pixels) {
+    return QFontMetrics(fontOf(pixels)).boundingRect(text).width();
 }
 
 } // namespace
@@ -113,19 +139,60 @@ private Q_SLOTS:
     }
 
     void fitFontShrinksOnlyAsFarAsNeeded() {
-        QLabel label(QStringLiteral("Default import folder"));
-        label.setGeometry(0, 0, 97, 17);
-        fitFont(label, fontOf(kFontPixels));
+        const QString text = QStringLiteral("Default import folder");
+        QLabel label(text);
+        label.setGeometry(0, 0, textWidth(text, kLargeFontPixels - 4), 40);
+        QVERIFY(fitFont(label, fontOf(kLargeFontPixels)));
         QVERIFY(textFits(label));
         const int fitted = QFontInfo(label.font()).pixelSize();
-        QVERIFY(fitted < kFontPixels);
+        QVERIFY(fitted < kLargeFontPixels);
         label.setFont(fontOf(fitted + 1));
         QVERIFY(!textFits(label));
 
         // A text that fits keeps the font it was given.
         label.setText(QStringLiteral("OK"));
-        fitFont(label, fontOf(kFontPixels));
-        QCOMPARE(QFontInfo(label.font()).pixelSize(), kFontPixels);
+        QVERIFY(fitFont(label, fontOf(kLargeFontPixels)));
+        QCOMPARE(QFontInfo(label.font()).pixelSize(), kLargeFontPixels);
+    }
+
+    // Smaller than 8 points a font loses strokes: the text is left cut rather than unreadable.
+    void fitFontStopsAtTheSmallestReadableSize() {
+        const QString text = QStringLiteral("Imail root folder");
+        QLabel label(text);
+        label.setGeometry(0, 0, textWidth(text, kLargeFontPixels) / 3, 40);
+        QVERIFY(!fitFont(label, fontOf(kLargeFontPixels)));
+        QCOMPARE(QFontInfo(label.font()).pixelSize(), smallestReadablePixels(label));
+        QVERIFY(QFontInfo(label.font()).pointSizeF() >= kSmallestReadablePoints - 0.01);
+    }
+
+    // A window whose text does not fit even in the smallest readable font grows, every control
+    // by the same factor: the design keeps its order and proportions.
+    void fitEveryTextGivesTheWindowRoomInProportion() {
+        const QString text = QStringLiteral("Restart queue manager on exit");
+        const int needed = textWidth(text, smallestReadablePixels(QWidget()));
+        QWidget window;
+        window.setFixedSize(needed, 100);
+        auto* label = new QLabel(text, &window);
+        label->setGeometry(needed / 4, 10, needed * 3 / 4 - needed / 10, 30);
+        label->setFont(fontOf(kLargeFontPixels));
+        auto* button = new QPushButton(QStringLiteral("OK"), &window);
+        button->setGeometry(needed / 2, 60, needed / 4, 30);
+        fitEveryText(window);
+
+        QVERIFY(textFits(*label));
+        QCOMPARE(unreadableFonts(&window), QStringList());
+        const double factor = static_cast<double>(window.width()) / needed;
+        QVERIFY2(factor > 1.0 && factor <= 2.0, qPrintable(QString::number(factor)));
+        QCOMPARE(window.minimumSize(), window.maximumSize());
+        // Each place scaled alike, to a pixel.
+        const auto near = [factor](int designed, int now) {
+            return std::abs(qRound(designed * factor) - now) <= 1;
+        };
+        QVERIFY(near(100, window.height()));
+        QVERIFY(near(needed / 4, label->x()) && near(10, label->y()) && near(30, label->height()));
+        QVERIFY(near(needed / 2, button->x()) && near(60, button->y()));
+        QVERIFY(near(needed / 4, button->width()) && near(30, button->height()));
+        QVERIFY(near(needed * 3 / 4 - needed / 10, label->width()));
     }
 
     // Each row: the label's design width and the free width to its right, in percent of the width
@@ -137,7 +204,7 @@ private Q_SLOTS:
         QTest::addColumn<bool>("shrunk");
         QTest::newRow("fits as designed") << 110 << 150 << false << false;
         QTest::newRow("fits in the free width") << 60 << 150 << true << false;
-        QTest::newRow("too wide for the free width too") << 60 << 80 << true << true;
+        QTest::newRow("too wide for the free width too") << 60 << 85 << true << true;
     }
     void fitLabelTakesTheFreeWidthFirst() {
         QFETCH(int, widthPercent);
@@ -146,16 +213,16 @@ private Q_SLOTS:
         QFETCH(bool, shrunk);
         QWidget parent;
         QLabel label(QStringLiteral("  Restart queue manager on exit"), &parent);
-        label.setFont(fontOf(kFontPixels));
+        label.setFont(fontOf(kLargeFontPixels));
         const int needed = label.sizeHint().width();
         const int width = needed * widthPercent / 100;
         const int right = 24 + needed * freePercent / 100;
-        label.setGeometry(24, 0, width, 17);
+        label.setGeometry(24, 0, width, 30);
         fitLabel(label, right);
         QVERIFY(textFits(label));
         QCOMPARE(label.width() > width, widened);
         QVERIFY(label.geometry().right() < right);
-        QCOMPARE(QFontInfo(label.font()).pixelSize() < kFontPixels, shrunk);
+        QCOMPARE(QFontInfo(label.font()).pixelSize() < kLargeFontPixels, shrunk);
         if (widened && !shrunk)
             QCOMPARE(label.width(), needed);
     }
@@ -163,13 +230,19 @@ private Q_SLOTS:
     void fitFontForTextsFitsTheLongest() {
         QLabel label;
         label.setWordWrap(true);
-        label.setGeometry(0, 0, 120, 40);
-        label.setFont(fontOf(kFontPixels));
+        label.setGeometry(0, 0, 160, 60);
+        label.setFont(fontOf(kLargeFontPixels));
         const QStringList texts{QStringLiteral("Short."),
                                 QStringLiteral("A hint of several lines that needs a smaller "
                                                "font to fit.")};
         fitFontForTexts(label, texts);
         QCOMPARE(label.text(), QString());
+        // Empty, it still counts as fitting only when each of its texts does.
+        QVERIFY(textFits(label));
+        const QFont fitted = label.font();
+        label.setFont(fontOf(kLargeFontPixels));
+        QVERIFY(!textFits(label));
+        label.setFont(fitted);
         for (const QString& text : texts) {
             label.setText(text);
             QVERIFY2(textFits(label), qPrintable(text));
@@ -206,6 +279,8 @@ private Q_SLOTS:
         QVERIFY(WindowGallery::show(shown));
         const QStringList cut = cutTexts(shown.window);
         QVERIFY2(cut.isEmpty(), qPrintable(cut.join(QStringLiteral(", "))));
+        const QStringList small = unreadableFonts(shown.window);
+        QVERIFY2(small.isEmpty(), qPrintable(small.join(QStringLiteral(", "))));
     }
 
 private:

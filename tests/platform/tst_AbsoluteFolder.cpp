@@ -32,8 +32,15 @@ private Q_SLOTS:
             << QStringLiteral("\\\\server\\share\\imail") << onWindows << true;
         QTest::newRow("Windows: share, slashes")
             << QStringLiteral("//server/share") << onWindows << true;
-        QTest::newRow("Windows: long path")
-            << QStringLiteral("\\\\?\\C:\\Imail") << onWindows << true;
+        QTest::newRow("Windows: device namespace, long path")
+            << QStringLiteral("\\\\?\\C:\\Imail") << onWindows << false;
+        QTest::newRow("Windows: device namespace, share")
+            << QStringLiteral("\\\\?\\UNC\\server\\share") << onWindows << false;
+        QTest::newRow("Windows: device namespace, slashes")
+            << QStringLiteral("//?/C:/Imail") << onWindows << false;
+        QTest::newRow("Windows: device") << QStringLiteral("\\\\.\\C:") << onWindows << false;
+        QTest::newRow("Windows: a share named with a dot")
+            << QStringLiteral("\\\\.host\\share") << onWindows << true;
         QTest::newRow("Windows: empty") << QString() << onWindows << false;
         QTest::newRow("Windows: the current drive's root")
             << QStringLiteral("\\Imail") << onWindows << false;

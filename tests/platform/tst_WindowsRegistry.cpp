@@ -157,6 +157,11 @@ public:
         return m_registry.write(moved(fullName), value);
     }
     bool remove(const QString& fullName) override { return m_registry.remove(moved(fullName)); }
+    QString valueProblem(const QString& fullName) override {
+        // Named as the program names it, under its own key.
+        const QString problem = m_registry.valueProblem(moved(fullName));
+        return QString(problem).replace(m_root, settingsKey());
+    }
 
 private:
     QString moved(QString fullName) const { return fullName.replace(settingsKey(), m_root); }
@@ -239,41 +244,93 @@ private Q_SLOTS:
         QCOMPARE(registry.read(QStringLiteral("HKEY_NOWHERE\\SOFTWARE\\x")), std::nullopt);
     }
 
-    // Each row: a value another program stored (Imail's 32-bit installer, an administrator), and
-    // what the program reads of it.
+    // Each row: a value another program stored (Imail's 32-bit installer, an administrator), what
+    // the program reads of it, and what it says of a value it cannot read.
     void valuesOfOtherPrograms_data() {
         QTest::addColumn<int>("view");
         QTest::addColumn<int>("type");
         QTest::addColumn<QByteArray>("data");
         QTest::addColumn<std::optional<QString>>("read");
+        QTest::addColumn<QString>("problem");
+        const QString notText = QStringLiteral(
+            "The registry value %1 is stored as %2, which is not a text: it must be a REG_SZ "
+            "string.");
         QTest::newRow("REG_SZ in the 32-bit view")
             << int(View::Bits32) << int(REG_SZ) << utf16(QStringLiteral("C:\\IMail"))
-            << std::optional(QStringLiteral("C:\\IMail"));
+            << std::optional(QStringLiteral("C:\\IMail")) << QString();
         QTest::newRow("REG_SZ in the 64-bit view only")
             << int(View::Bits64) << int(REG_SZ) << utf16(QStringLiteral("C:\\IMail"))
-            << std::optional<QString>();
+            << std::optional<QString>()
+            << QStringLiteral("The registry value %1 is stored only in the 64-bit view of the "
+                              "registry; the program reads the 32-bit view (WOW6432Node), where "
+                              "its installer and Imail keep their values.");
         QTest::newRow("REG_EXPAND_SZ, as stored")
             << int(View::Bits32) << int(REG_EXPAND_SZ)
             << utf16(QStringLiteral("%SystemDrive%\\IMail"))
-            << std::optional(QStringLiteral("%SystemDrive%\\IMail"));
+            << std::optional(QStringLiteral("%SystemDrive%\\IMail")) << QString();
         QTest::newRow("REG_DWORD, as its number")
             << int(View::Bits32) << int(REG_DWORD) << QByteArray("\x01\x00\x00\x00", 4)
-            << std::optional(QStringLiteral("1"));
+            << std::optional(QStringLiteral("1")) << QString();
         QTest::newRow("REG_SZ without its closing null")
             << int(View::Bits32) << int(REG_SZ) << utf16(QStringLiteral("8.10")).chopped(2)
-            << std::optional(QStringLiteral("8.10"));
+            << std::optional(QStringLiteral("8.10")) << QString();
         QTest::newRow("REG_BINARY: not a text")
-            << int(View::Bits32) << int(REG_BINARY) << QByteArray("ab") << std::optional<QString>();
+            << int(View::Bits32) << int(REG_BINARY) << QByteArray("ab") << std::optional<QString>()
+            << notText.arg(QStringLiteral("%1"), QStringLiteral("REG_BINARY"));
+        QTest::newRow("REG_MULTI_SZ: not a text")
+            << int(View::Bits32) << int(REG_MULTI_SZ)
+            << utf16(QStringLiteral("C:\\IMail")) + QByteArray(2, '\0') << std::optional<QString>()
+            << notText.arg(QStringLiteral("%1"), QStringLiteral("REG_MULTI_SZ"));
+        QTest::newRow("REG_QWORD: not a text")
+            << int(View::Bits32) << int(REG_QWORD) << QByteArray("\x01\0\0\0\0\0\0\0", 8)
+            << std::optional<QString>()
+            << notText.arg(QStringLiteral("%1"), QStringLiteral("REG_QWORD"));
     }
     void valuesOfOtherPrograms() {
         QFETCH(int, view);
         QFETCH(int, type);
         QFETCH(QByteArray, data);
         QFETCH(std::optional<QString>, read);
+        QFETCH(QString, problem);
         TestKey key;
         const QString name = QStringLiteral("Ipswitch\\IMail\\Global\\TopDir");
         QVERIFY(key.set(static_cast<View>(view), name, static_cast<DWORD>(type), data));
-        QCOMPARE(WindowsRegistry().read(key.root() + name), read);
+        WindowsRegistry registry;
+        QCOMPARE(registry.read(key.root() + name), read);
+        QCOMPARE(registry.valueProblem(key.root() + name),
+                 problem.isEmpty() ? problem : problem.arg(key.root() + name));
+        // Not stored at all is no problem: the program's defaults are for that.
+        QCOMPARE(registry.valueProblem(key.root() + QStringLiteral("exitSave")), QString());
+    }
+
+    // A dataPath the program cannot read stops the command line, naming it, rather than sending
+    // the lists to the install folder's URLdata.
+    void anUnreadableDataPathIsNamedNotReplaced() {
+        TestKey key;
+        WindowsRegistry registry;
+        QVERIFY(
+            registry.write(key.root() + QStringLiteral("installPath"), QStringLiteral("C:\\q")));
+        QVERIFY(key.set(View::Bits32, QStringLiteral("dataPath"), REG_MULTI_SZ,
+                        utf16(QStringLiteral("D:\\data")) + QByteArray(2, '\0')));
+        MovedSettingsKey moved(registry, key.root());
+        QCOMPARE(storedValuesProblem(moved),
+                 QStringLiteral("The registry value %1dataPath is stored as REG_MULTI_SZ, which "
+                                "is not a text: it must be a REG_SZ string.")
+                     .arg(settingsKey()));
+        TempFolder folder;
+        cli::CliContext context;
+        int status = 0;
+        QByteArray printed;
+        {
+            CapturedStandardError error(folder.filePath(QStringLiteral("stderr.txt")));
+            status = cli::useStoredFolders(moved, context, false, true);
+            printed = error.text();
+        }
+        QCOMPARE(status, int(cli::Failure));
+        QCOMPARE(printed, "The registry value " + settingsKey().toUtf8() +
+                              "dataPath is stored as REG_MULTI_SZ, which is not a text: it must "
+                              "be a REG_SZ string.\r\n");
+        QCOMPARE(context.dataPath, QString());
     }
 
     void removeDeletesOneValue() {

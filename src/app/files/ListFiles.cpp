@@ -70,6 +70,10 @@ QString displayPath(const QString& path) {
     return QDir::toNativeSeparators(path);
 }
 
+std::string journalFilePath(const QString& path) {
+    return displayPath(QFileInfo(path).absoluteFilePath()).toStdString();
+}
+
 bool fileExists(const QString& path) {
     const QFileInfo info(path);
     return info.exists() && !info.isDir();

@@ -5,6 +5,7 @@
 #include <QString>
 #include <filesystem>
 #include <optional>
+#include <string>
 
 namespace quillmere {
 
@@ -24,6 +25,8 @@ QString resolvedListPath(const QString& path);
 
 // A path as the administrator knows it, with the platform's own separators.
 QString displayPath(const QString& path);
+// The file's absolute path, in the system's separators, as the journal records a file read.
+std::string journalFilePath(const QString& path);
 
 // True when a file (not a folder) of that exact path exists.
 bool fileExists(const QString& path);

@@ -39,11 +39,12 @@ void AddedEvaluationFlow::run() {
                       [this](std::string_view text) { m_display.showProgress(text); });
     m_display.showProgress({});
     if (m_prompter.showEvaluationDialog(evaluation))
-        trim(std::move(evaluation.unique));
+        trim(evaluation);
 }
 
-void AddedEvaluationFlow::trim(EntryList unique) {
-    trimAdded(m_lists, {std::move(unique), {}});
+void AddedEvaluationFlow::trim(const AddedEvaluation& evaluation) {
+    // The listed entries are the ones dropped: the save journals each as trimmed.
+    trimAdded(m_lists, evaluation);
     m_display.changeStatus();
     if (m_display.selectedTab() == kAddedTab)
         m_display.showCount(ListId::Added);

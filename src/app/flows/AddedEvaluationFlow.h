@@ -3,6 +3,7 @@
 #include "app/CommandDisplay.h"
 #include "app/Prompter.h"
 #include "app/settings/AppSettings.h"
+#include "core/eval/AddedEvaluation.h"
 #include "core/lists/TrackedLists.h"
 
 namespace quillmere {
@@ -21,7 +22,7 @@ public:
     void run();
 
 private:
-    void trim(EntryList unique);
+    void trim(const AddedEvaluation& evaluation);
 
     TrackedLists& m_lists;
     Module1& m_module;

@@ -42,7 +42,8 @@ void FactoryMergeFlow::run(bool mergeNewFile) {
                              m_lists.removed(), [this](std::string_view text) { showPhase(text); });
         m_lists.replace(ListId::Main, std::move(outcome.main));
         m_lists.edits().recordMainReplaced(mergeNewFile ? EditAction::Merge : EditAction::Rebuild,
-                                           path.toStdString(), outcome.gained, outcome.lost);
+                                           path.isEmpty() ? std::string() : journalFilePath(path),
+                                           outcome.gained, outcome.lost);
     } catch (const std::bad_alloc&) {
         m_display.changeStatus();
         m_display.setMainListShown(true);

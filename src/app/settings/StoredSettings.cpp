@@ -1,6 +1,11 @@
 #include "app/settings/StoredSettings.h"
 
+#include "platform/Registry.h"
+
 #include <QDir>
+#include <QStringList>
+#include <array>
+#include <utility>
 
 namespace quillmere {
 
@@ -18,6 +23,23 @@ QString imailTopDirName() {
 
 QString imailVersionName() {
     return QStringLiteral("HKEY_LOCAL_MACHINE\\SOFTWARE\\Ipswitch\\IMail\\Global\\Version");
+}
+
+QString storedValuesProblem(Registry& registry) {
+    if (const QString problem = registry.problem(); !problem.isEmpty())
+        return problem;
+    static constexpr std::array<const char*, 7> settings{
+        valueName::imailPath, valueName::dataPath, valueName::importPath,   valueName::installPath,
+        valueName::exitSave,  valueName::exitSort, valueName::restartQueue,
+    };
+    QStringList names{imailTopDirName(), imailVersionName()};
+    for (const char* name : settings)
+        names << settingName(name);
+    for (const QString& name : std::as_const(names)) {
+        if (const QString problem = registry.valueProblem(name); !problem.isEmpty())
+            return problem;
+    }
+    return QString();
 }
 
 std::int16_t switchValue(const std::optional<QString>& stored) {

@@ -6,6 +6,8 @@
 
 namespace quillmere {
 
+class Registry;
+
 // Where the settings live in the registry and how their stored text becomes field values.
 
 // "HKEY_LOCAL_MACHINE\SOFTWARE\Brindlecove\Quillmere\": a value's full name is this followed by
@@ -27,6 +29,10 @@ inline constexpr char exitSave[] = "exitSave";
 inline constexpr char exitSort[] = "exitSort";
 inline constexpr char restartQueue[] = "restartQueue";
 } // namespace valueName
+
+// Why the registry cannot be used as it is, naming the store or the first of the program's values
+// (its settings and Imail's) that is stored but cannot be read; empty when all is well.
+QString storedValuesProblem(Registry& registry);
 
 // A switch is stored as "0" or "1". Text that is not a number counts as unreadable, so the switch
 // is off; so does any number other than 1, the only value that turns a switch on.

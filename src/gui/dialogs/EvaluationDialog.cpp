@@ -67,9 +67,16 @@ EvaluationDialog::EvaluationDialog(QWidget* parent)
 
 void EvaluationDialog::showEvent(QShowEvent* event) {
     // A window restored from the task bar is no new showing.
-    if (!event->spontaneous())
+    const bool showing = !event->spontaneous();
+    if (showing)
         centreOnOwner();
     QDialog::showEvent(event);
+    if (showing) {
+        // Windows shows a tool window without activating it; a modal dialog must take the
+        // keyboard at once, starting in "Unique".
+        findChild<QListView*>(QStringLiteral("List1"))->setFocus(Qt::ActiveWindowFocusReason);
+        activateWindow();
+    }
 }
 
 void EvaluationDialog::load(const AddedEvaluation& evaluation) {

@@ -1,6 +1,7 @@
 #include "gui/mainwindow/EntryListView.h"
 
 #include <QScopedValueRollback>
+#include <QStyleOptionViewItem>
 
 namespace quillmere {
 
@@ -63,6 +64,13 @@ void EntryListView::rowsAboutToBeRemoved(const QModelIndex& parent, int start, i
     // the removed one's place.
     selectionModel()->clear();
     QListView::rowsAboutToBeRemoved(parent, start, end);
+}
+
+void EntryListView::initViewItemOption(QStyleOptionViewItem* option) const {
+    QListView::initViewItemOption(option);
+    // Qt draws the rows of a view without the focus as in an inactive window, which some styles
+    // (and Windows' own colours) make all but white.
+    option->state |= QStyle::State_Active;
 }
 
 } // namespace quillmere

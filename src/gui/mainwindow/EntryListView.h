@@ -10,7 +10,9 @@ namespace quillmere {
 // - once an entry has been taken out of the list, no entry is selected, so the next Enter cannot
 //   act on an entry nobody chose;
 // - type-ahead takes each typed character on its own: it selects the next entry after the selected
-//   one that begins with that character, in either letter case, wrapping to the top.
+//   one that begins with that character, in either letter case, wrapping to the top;
+// - the selection is drawn as in a focused list whether or not the list has the focus: the find
+//   box keeps the focus while its match is selected here.
 class EntryListView final : public QListView {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(EntryListView)
@@ -32,6 +34,7 @@ protected:
     void selectionChanged(const QItemSelection& selected,
                           const QItemSelection& deselected) override;
     void rowsAboutToBeRemoved(const QModelIndex& parent, int start, int end) override;
+    void initViewItemOption(QStyleOptionViewItem* option) const override;
 
 private:
     // True while the view handles the user's own mouse or key event.

@@ -3,6 +3,8 @@
 #include "app/EntryText.h"
 #include "app/files/EditJournal.h"
 #include "app/files/ListLoader.h"
+#include "core/eval/AddedEvaluation.h"
+#include "core/merge/FactoryMerge.h"
 #include "gui/TextFit.h"
 #include "gui/Twips.h"
 #include "gui/dialogs/ClassicInput.h"
@@ -185,6 +187,16 @@ void MainWindow::buildStatusBar() {
     // Panel 2 is never written: kept narrow so the longest progress text fits in panel 1.
     panel("sbStatusBarPanel2", 30);
     m_panel3 = panel("sbStatusBarPanel3", 110);
+    // The panels' longest texts, a progress text and the summary, and a count of ten million.
+    QStringList progress;
+    for (std::string_view text :
+         {kMergeInitializingText, kMergeNewFileText, kMergeAddingText, kMergeSortingText,
+          kMergeBuildingText, kMergeRemovingText, kEvalLoadingText, kEvalScanningText})
+        progress << entryToText(text);
+    progress << QStringLiteral("modified: main, added, removed");
+    fitFontForTexts(*m_panel1, progress);
+    fitFontForTexts(*m_panel3, {QStringLiteral("99999999 listed"), QStringLiteral("32767 added"),
+                                QStringLiteral("32767 removed")});
 }
 
 void MainWindow::connectCommands() {
@@ -209,8 +221,12 @@ void MainWindow::connectCommands() {
     connect(m_mnuFileSave, &QAction::triggered, this, [this] { saveAll(); });
     connect(m_mnuFileExitNosave, &QAction::triggered, this, &MainWindow::exitNoSaveTriggered);
     connect(m_mnuFileExit, &QAction::triggered, this, &MainWindow::close);
-    connect(m_mnuQueueRestart, &QAction::triggered, this,
-            [this] { m_launcher.startQueueRestart(m_module.settings.installPath); });
+    connect(m_mnuQueueRestart, &QAction::triggered, this, [this] {
+        m_launcher.startQueueRestart(m_module.settings.installPath);
+        // The batch file's window takes the activation and, once closed, hands it to no one:
+        // taken back at once, the menus' access keys keep working.
+        activateWindow();
+    });
     connect(m_mnuToolsEval, &QAction::triggered, this, [this] { m_evaluationFlow.run(); });
     connect(m_mnuToolsOptions, &QAction::triggered, this,
             [this] { m_prompter.showOptionsDialog(); });

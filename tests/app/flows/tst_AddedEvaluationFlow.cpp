@@ -110,27 +110,37 @@ private Q_SLOTS:
         QTest::addColumn<QString>("added");
         QTest::addColumn<QByteArray>("release");
         QTest::addColumn<QString>("kept");
+        QTest::addColumn<QString>("trimmed");
         QTest::newRow("no match") << QStringLiteral("c.ex|a.ex") << QByteArray("x.ex\r\ny.ex")
-                                  << QStringLiteral("c.ex|a.ex");
+                                  << QStringLiteral("c.ex|a.ex") << QString();
         QTest::newRow("LF line ends are one line")
             << QStringLiteral("a.ex|b.ex") << QByteArray("a.ex\nb.ex\n")
-            << QStringLiteral("a.ex|b.ex");
+            << QStringLiteral("a.ex|b.ex") << QString();
         QTest::newRow("empty release")
-            << QStringLiteral("a.ex") << QByteArray() << QStringLiteral("a.ex");
+            << QStringLiteral("a.ex") << QByteArray() << QStringLiteral("a.ex") << QString();
         QTest::newRow("some listed") << QStringLiteral("a.ex|b.ex|c.ex") << QByteArray("b.ex\r\n")
-                                     << QStringLiteral("a.ex|c.ex");
-        QTest::newRow("all listed")
-            << QStringLiteral("a.ex|b.ex") << QByteArray("b.ex\r\na.ex\r\n") << QString();
+                                     << QStringLiteral("a.ex|c.ex") << QStringLiteral("b.ex");
+        QTest::newRow("all listed, one twice")
+            << QStringLiteral("a.ex|b.ex|a.ex") << QByteArray("b.ex\r\na.ex\r\n") << QString()
+            << QStringLiteral("a.ex|b.ex|a.ex");
     }
     void trimKeepsTheUniqueEntries() {
         QFETCH(QString, added);
         QFETCH(QByteArray, release);
         QFETCH(QString, kept);
+        QFETCH(QString, trimmed);
         Harness h(added);
         h.chooseRelease(release);
         h.answerDialog(true);
         h.run();
         QCOMPARE(joined(h.lists.added()), kept);
+        // Each entry dropped is a trim for the journal, one per copy, as the command line records.
+        QStringList trims;
+        for (const Edit& edit : h.lists.edits().edits()) {
+            QCOMPARE(edit.action, EditAction::Trim);
+            trims << QString::fromStdString(edit.domain);
+        }
+        QCOMPARE(trims.join(QLatin1Char('|')), trimmed);
         // Marked modified even when nothing was dropped.
         QVERIFY(h.lists.isModified(ListId::Added));
         QVERIFY(h.otherListsUntouched());

@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 
 using namespace quillmere;
 using quillmere::test::control;
@@ -98,6 +99,27 @@ private Q_SLOTS:
                      (QStringList{QStringLiteral("z.ex"), QStringLiteral("y.ex")}));
             dialog.reject();
         });
+    }
+
+    // A modal dialog takes the keyboard when it opens: Tab and Escape work before any click.
+    void opensActiveWithTheFocusInUnique() {
+        Module1 module;
+        module.evalUnique = listOf({"a.ex"});
+        QMainWindow owner;
+        owner.show();
+        QVERIFY(QTest::qWaitForWindowActive(&owner));
+        EvaluationDialog dialog(module, &owner);
+        showModally(dialog, [&dialog] {
+            QTRY_COMPARE(QApplication::activeWindow(), &dialog);
+            QCOMPARE(QApplication::focusWidget(), control<QListView>(dialog, "List1"));
+            // What the window system is asked for: a frame with a close box only.
+            const Qt::WindowFlags flags = dialog.windowHandle()->flags();
+            QVERIFY(!(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
+            QVERIFY(flags & Qt::WindowCloseButtonHint);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        });
+        QVERIFY(!dialog.isVisible());
+        QVERIFY(!module.modalFlag);
     }
 
     void theButtonsAndTheCloseBoxAnswer_data() {
