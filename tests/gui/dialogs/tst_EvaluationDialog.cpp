@@ -103,13 +103,12 @@ private Q_SLOTS:
 
     // A modal dialog takes the keyboard when it opens: Tab and Escape work before any click.
     void opensActiveWithTheFocusInUnique() {
-        Module1 module;
-        module.evalUnique = listOf({"a.ex"});
+        const AddedEvaluation evaluation{listOf({"a.ex"}), {}};
         QMainWindow owner;
         owner.show();
         QVERIFY(QTest::qWaitForWindowActive(&owner));
-        EvaluationDialog dialog(module, &owner);
-        showModally(dialog, [&dialog] {
+        EvaluationDialog dialog(&owner);
+        const bool trim = showModally(dialog, evaluation, [&dialog] {
             QTRY_COMPARE(QApplication::activeWindow(), &dialog);
             QCOMPARE(QApplication::focusWidget(), control<QListView>(dialog, "List1"));
             // What the window system is asked for: a frame with a close box only.
@@ -119,7 +118,7 @@ private Q_SLOTS:
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
         });
         QVERIFY(!dialog.isVisible());
-        QVERIFY(!module.modalFlag);
+        QVERIFY(!trim);
     }
 
     void theButtonsAndTheCloseBoxAnswer_data() {
