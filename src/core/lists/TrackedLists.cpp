@@ -1,7 +1,9 @@
 #include "core/lists/TrackedLists.h"
 
 #include "core/lists/SortList.h"
+#include "core/lists/WantedCopies.h"
 
+#include <unordered_set>
 #include <utility>
 
 namespace quillmere {
@@ -50,6 +52,17 @@ bool TrackedLists::removeFirst(ListId id, std::string_view entry) {
     removeFrom(id, *row);
     setModified(id, true);
     return true;
+}
+
+void TrackedLists::removeRows(ListId id, const std::vector<std::size_t>& rows) {
+    if (rows.empty())
+        return;
+    if (m_observer)
+        m_observer->beginReset(id);
+    mutableList(id).removeRows(rows);
+    if (m_observer)
+        m_observer->endReset(id);
+    setModified(id, true);
 }
 
 AddOutcome TrackedLists::add(std::string_view text) {
@@ -101,6 +114,119 @@ bool TrackedLists::reactivate(std::optional<std::size_t> selected) {
     setModified(ListId::Main, true);
     m_edits.recordDomain(EditAction::Reactivate, entry);
     return true;
+}
+
+std::vector<AddOutcome> TrackedLists::addEach(const std::vector<std::string>& domains) {
+    // A domain is added at most once (it is listed from then on), so it takes at most the first
+    // copy out of the Removed list.
+    WantedCopies listed;
+    std::unordered_set<std::string_view> distinct;
+    for (const std::string& domain : domains) {
+        if (distinct.insert(domain).second)
+            listed.want(domain);
+    }
+    listed.findIn(main());
+    std::vector<AddOutcome> outcomes;
+    outcomes.reserve(domains.size());
+    std::vector<std::string_view> added;
+    std::unordered_set<std::string_view> addedNow;
+    WantedCopies inRemoved;
+    for (const std::string& domain : domains) {
+        if (listed.found(domain) > 0 || !addedNow.insert(domain).second) {
+            outcomes.push_back(AddOutcome::AlreadyListed);
+            continue;
+        }
+        outcomes.push_back(AddOutcome::Added);
+        added.push_back(domain);
+        inRemoved.want(domain);
+    }
+    removeRows(ListId::Removed, inRemoved.findIn(removed()));
+    for (std::string_view domain : added) {
+        appendTo(ListId::Main, domain);
+        appendTo(ListId::Added, domain);
+        m_edits.recordDomain(EditAction::Add, domain);
+    }
+    if (!added.empty()) {
+        setModified(ListId::Main, true);
+        setModified(ListId::Added, true);
+    }
+    return outcomes;
+}
+
+namespace {
+
+// The domains that find one of the copies found of them, in order; done says which did.
+std::vector<std::string_view> takeInOrder(const std::vector<std::string>& domains,
+                                          WantedCopies& found, std::vector<bool>& done) {
+    std::vector<std::string_view> taken;
+    done.clear();
+    done.reserve(domains.size());
+    for (const std::string& domain : domains) {
+        done.push_back(found.takeOne(domain));
+        if (done.back())
+            taken.push_back(domain);
+    }
+    return taken;
+}
+
+WantedCopies wantEach(const std::vector<std::string>& domains) {
+    WantedCopies wanted;
+    for (const std::string& domain : domains)
+        wanted.want(domain);
+    return wanted;
+}
+
+} // namespace
+
+std::vector<bool> TrackedLists::removeEachFromMain(const std::vector<std::string>& domains) {
+    WantedCopies inMain = wantEach(domains);
+    const std::vector<std::size_t> mainRows = inMain.findIn(main());
+    std::vector<bool> done;
+    const std::vector<std::string_view> removedNow = takeInOrder(domains, inMain, done);
+    // Each removal withdraws the first copy of a hand addition left, or else is recorded.
+    WantedCopies inAdded;
+    for (std::string_view domain : removedNow)
+        inAdded.want(domain);
+    const std::vector<std::size_t> addedRows = inAdded.findIn(added());
+    removeRows(ListId::Main, mainRows);
+    removeRows(ListId::Added, addedRows);
+    for (std::string_view domain : removedNow) {
+        if (!inAdded.takeOne(domain)) {
+            appendTo(ListId::Removed, domain);
+            setModified(ListId::Removed, true);
+        }
+        m_edits.recordDomain(EditAction::Remove, domain);
+    }
+    return done;
+}
+
+std::vector<bool> TrackedLists::removeEachFromAdded(const std::vector<std::string>& domains) {
+    WantedCopies inAdded = wantEach(domains);
+    const std::vector<std::size_t> addedRows = inAdded.findIn(added());
+    std::vector<bool> done;
+    const std::vector<std::string_view> withdrawn = takeInOrder(domains, inAdded, done);
+    WantedCopies inMain;
+    for (std::string_view domain : withdrawn)
+        inMain.want(domain);
+    removeRows(ListId::Added, addedRows);
+    removeRows(ListId::Main, inMain.findIn(main()));
+    for (std::string_view domain : withdrawn)
+        m_edits.recordDomain(EditAction::Unadd, domain);
+    return done;
+}
+
+std::vector<bool> TrackedLists::reactivateEach(const std::vector<std::string>& domains) {
+    WantedCopies inRemoved = wantEach(domains);
+    const std::vector<std::size_t> removedRows = inRemoved.findIn(removed());
+    std::vector<bool> done;
+    const std::vector<std::string_view> back = takeInOrder(domains, inRemoved, done);
+    removeRows(ListId::Removed, removedRows);
+    for (std::string_view domain : back) {
+        appendTo(ListId::Main, domain);
+        setModified(ListId::Main, true);
+        m_edits.recordDomain(EditAction::Reactivate, domain);
+    }
+    return done;
 }
 
 void TrackedLists::clearAdded() {
