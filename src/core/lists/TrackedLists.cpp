@@ -3,7 +3,6 @@
 #include "core/lists/SortList.h"
 #include "core/lists/WantedCopies.h"
 
-#include <unordered_set>
 #include <utility>
 
 namespace quillmere {
@@ -117,28 +116,28 @@ bool TrackedLists::reactivate(std::optional<std::size_t> selected) {
 }
 
 std::vector<AddOutcome> TrackedLists::addEach(const std::vector<std::string>& domains) {
+    WantedCopies listed(domains.size());
+    std::vector<std::size_t> numbers;
+    numbers.reserve(domains.size());
+    for (const std::string& domain : domains)
+        numbers.push_back(listed.want(domain));
+    listed.findIn(main());
     // A domain is added at most once (it is listed from then on), so it takes at most the first
     // copy out of the Removed list.
-    WantedCopies listed;
-    std::unordered_set<std::string_view> distinct;
-    for (const std::string& domain : domains) {
-        if (distinct.insert(domain).second)
-            listed.want(domain);
-    }
-    listed.findIn(main());
     std::vector<AddOutcome> outcomes;
     outcomes.reserve(domains.size());
+    std::vector<bool> addedNow(domains.size());
     std::vector<std::string_view> added;
-    std::unordered_set<std::string_view> addedNow;
-    WantedCopies inRemoved;
-    for (const std::string& domain : domains) {
-        if (listed.found(domain) > 0 || !addedNow.insert(domain).second) {
+    WantedCopies inRemoved(domains.size());
+    for (std::size_t i = 0; i < domains.size(); ++i) {
+        if (listed.found(numbers[i]) > 0 || addedNow[numbers[i]]) {
             outcomes.push_back(AddOutcome::AlreadyListed);
             continue;
         }
+        addedNow[numbers[i]] = true;
         outcomes.push_back(AddOutcome::Added);
-        added.push_back(domain);
-        inRemoved.want(domain);
+        added.push_back(domains[i]);
+        inRemoved.want(domains[i]);
     }
     removeRows(ListId::Removed, inRemoved.findIn(removed()));
     for (std::string_view domain : added) {
@@ -155,59 +154,66 @@ std::vector<AddOutcome> TrackedLists::addEach(const std::vector<std::string>& do
 
 namespace {
 
-// The domains that find one of the copies found of them, in order; done says which did.
-std::vector<std::string_view> takeInOrder(const std::vector<std::string>& domains,
-                                          WantedCopies& found, std::vector<bool>& done) {
-    std::vector<std::string_view> taken;
-    done.clear();
-    done.reserve(domains.size());
-    for (const std::string& domain : domains) {
-        done.push_back(found.takeOne(domain));
-        if (done.back())
-            taken.push_back(domain);
-    }
-    return taken;
+// The texts, each wanted once more, and their numbers.
+std::vector<std::size_t> wantEach(WantedCopies& wanted,
+                                  const std::vector<std::string_view>& texts) {
+    std::vector<std::size_t> numbers;
+    numbers.reserve(texts.size());
+    for (std::string_view text : texts)
+        numbers.push_back(wanted.want(text));
+    return numbers;
 }
 
-WantedCopies wantEach(const std::vector<std::string>& domains) {
-    WantedCopies wanted;
-    for (const std::string& domain : domains)
-        wanted.want(domain);
-    return wanted;
+std::vector<std::string_view> viewsOf(const std::vector<std::string>& domains) {
+    return std::vector<std::string_view>(domains.begin(), domains.end());
+}
+
+// The domains that are handed one of the copies found of them, in order; done says which were.
+std::vector<std::string_view> takeInOrder(const std::vector<std::string>& domains,
+                                          const std::vector<std::size_t>& numbers,
+                                          WantedCopies& found, std::vector<bool>& done) {
+    std::vector<std::string_view> taken;
+    done.assign(domains.size(), false);
+    for (std::size_t i = 0; i < domains.size(); ++i) {
+        done[i] = found.takeOne(numbers[i]);
+        if (done[i])
+            taken.push_back(domains[i]);
+    }
+    return taken;
 }
 
 } // namespace
 
 std::vector<bool> TrackedLists::removeEachFromMain(const std::vector<std::string>& domains) {
-    WantedCopies inMain = wantEach(domains);
+    WantedCopies inMain(domains.size());
+    const std::vector<std::size_t> numbers = wantEach(inMain, viewsOf(domains));
     const std::vector<std::size_t> mainRows = inMain.findIn(main());
     std::vector<bool> done;
-    const std::vector<std::string_view> removedNow = takeInOrder(domains, inMain, done);
+    const std::vector<std::string_view> removedNow = takeInOrder(domains, numbers, inMain, done);
     // Each removal withdraws the first copy of a hand addition left, or else is recorded.
-    WantedCopies inAdded;
-    for (std::string_view domain : removedNow)
-        inAdded.want(domain);
+    WantedCopies inAdded(removedNow.size());
+    const std::vector<std::size_t> addedNumbers = wantEach(inAdded, removedNow);
     const std::vector<std::size_t> addedRows = inAdded.findIn(added());
     removeRows(ListId::Main, mainRows);
     removeRows(ListId::Added, addedRows);
-    for (std::string_view domain : removedNow) {
-        if (!inAdded.takeOne(domain)) {
-            appendTo(ListId::Removed, domain);
+    for (std::size_t i = 0; i < removedNow.size(); ++i) {
+        if (!inAdded.takeOne(addedNumbers[i])) {
+            appendTo(ListId::Removed, removedNow[i]);
             setModified(ListId::Removed, true);
         }
-        m_edits.recordDomain(EditAction::Remove, domain);
+        m_edits.recordDomain(EditAction::Remove, removedNow[i]);
     }
     return done;
 }
 
 std::vector<bool> TrackedLists::removeEachFromAdded(const std::vector<std::string>& domains) {
-    WantedCopies inAdded = wantEach(domains);
+    WantedCopies inAdded(domains.size());
+    const std::vector<std::size_t> numbers = wantEach(inAdded, viewsOf(domains));
     const std::vector<std::size_t> addedRows = inAdded.findIn(added());
     std::vector<bool> done;
-    const std::vector<std::string_view> withdrawn = takeInOrder(domains, inAdded, done);
-    WantedCopies inMain;
-    for (std::string_view domain : withdrawn)
-        inMain.want(domain);
+    const std::vector<std::string_view> withdrawn = takeInOrder(domains, numbers, inAdded, done);
+    WantedCopies inMain(withdrawn.size());
+    wantEach(inMain, withdrawn);
     removeRows(ListId::Added, addedRows);
     removeRows(ListId::Main, inMain.findIn(main()));
     for (std::string_view domain : withdrawn)
@@ -216,10 +222,11 @@ std::vector<bool> TrackedLists::removeEachFromAdded(const std::vector<std::strin
 }
 
 std::vector<bool> TrackedLists::reactivateEach(const std::vector<std::string>& domains) {
-    WantedCopies inRemoved = wantEach(domains);
+    WantedCopies inRemoved(domains.size());
+    const std::vector<std::size_t> numbers = wantEach(inRemoved, viewsOf(domains));
     const std::vector<std::size_t> removedRows = inRemoved.findIn(removed());
     std::vector<bool> done;
-    const std::vector<std::string_view> back = takeInOrder(domains, inRemoved, done);
+    const std::vector<std::string_view> back = takeInOrder(domains, numbers, inRemoved, done);
     removeRows(ListId::Removed, removedRows);
     for (std::string_view domain : back) {
         appendTo(ListId::Main, domain);
