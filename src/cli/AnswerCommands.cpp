@@ -1,5 +1,4 @@
 #include "app/files/EditJournal.h"
-#include "app/files/ListFiles.h"
 #include "cli/CliCommand.h"
 #include "core/audit/DomainQuery.h"
 #include "core/audit/ListCheck.h"
@@ -92,18 +91,15 @@ int history(CliContext& context, const CommandOptions&, const QStringList& argum
     std::vector<std::string> domain;
     if (const int status = toEntries(context, arguments, domain); status != Success)
         return status;
-    // No journal yet is an empty history; a folder or FIFO in its place is not.
-    const QString path = journalPath(context.dataPath);
-    if (checkFilePath(path).kind == PathKind::Missing)
-        return Success;
-    const ReadResult read = readFileBytes(path);
-    if (!read.bytes) {
-        context.printError(read.error);
-        return Failure;
-    }
-    for (std::string_view line : splitFileBytes(**read.bytes)) {
+    // No journal yet is an empty history; a folder or FIFO in its place is not. The journal
+    // grows with every save, so it is read a part at a time.
+    const QString error = forEachJournalLine(context.dataPath, [&](std::string_view line) {
         if (domain.empty() || journalLineDomain(line) == std::string_view(domain.front()))
             context.printEntry(line);
+    });
+    if (!error.isEmpty()) {
+        context.printError(error);
+        return Failure;
     }
     return Success;
 }

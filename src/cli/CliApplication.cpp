@@ -15,7 +15,9 @@
 
 #include <QCommandLineParser>
 #include <algorithm>
+#include <array>
 #include <chrono>
+#include <cstdio>
 #include <new>
 #include <optional>
 #include <vector>
@@ -106,11 +108,41 @@ int reportMissingBlacklist(const CliContext& context, const CliCommand& command)
     return failureStatus(command);
 }
 
+// Memory that ran out during the save: the lists whose files were replaced by then are no longer
+// modified, and the others are as they were.
+int reportSaveOutOfMemory(const CliContext& context, const std::array<bool, 3>& modifiedBefore) {
+    QStringList saved;
+    for (ListId id : {ListId::Added, ListId::Removed, ListId::Main}) {
+        if (modifiedBefore[static_cast<std::size_t>(id)] && !context.lists.isModified(id))
+            saved << displayPath(id == ListId::Main    ? mainListPath(context.imailPath)
+                                 : id == ListId::Added ? addedListPath(context.dataPath)
+                                                       : removedListPath(context.dataPath));
+    }
+    if (saved.isEmpty()) {
+        context.printError(
+            QStringLiteral("Not enough memory to save the lists; nothing was saved."));
+        return Failure;
+    }
+    context.printError(
+        QStringLiteral("Not enough memory to finish the save. Already saved: %1; "
+                       "the journal of hand edits %2 was not completed.")
+            .arg(saved.join(QStringLiteral(", ")), displayPath(journalPath(context.dataPath))));
+    return Failure;
+}
+
 // The lock keeps other instances of this tool out; a program that writes the files without it
 // (an editor, a copy) is caught by the change check and never overwritten.
 int save(CliContext& context) {
-    const SaveOutcome outcome =
-        saveAll(context.lists, {context.imailPath, context.dataPath, &context.loadedFiles, false});
+    const std::array<bool, 3> modifiedBefore = {context.lists.isModified(ListId::Main),
+                                                context.lists.isModified(ListId::Added),
+                                                context.lists.isModified(ListId::Removed)};
+    SaveOutcome outcome;
+    try {
+        outcome = saveAll(context.lists,
+                          {context.imailPath, context.dataPath, &context.loadedFiles, false});
+    } catch (const std::bad_alloc&) {
+        return reportSaveOutOfMemory(context, modifiedBefore);
+    }
     for (const QString& warning : outcome.warnings)
         context.printError(warning);
     for (const QString& path : outcome.changedOnDisk)
@@ -122,8 +154,12 @@ int save(CliContext& context) {
         context.printError(error);
     if (!outcome.saved())
         return Failure;
-    const QString journalError =
-        journalSavedEdits(context.lists, context.dataPath, JournalProgram::Cli);
+    QString journalError;
+    try {
+        journalError = journalSavedEdits(context.lists, context.dataPath, JournalProgram::Cli);
+    } catch (const std::bad_alloc&) {
+        journalError = journalOutOfMemoryError(context.dataPath);
+    }
     if (!journalError.isEmpty())
         context.printError(journalError);
     // The lists stand, but what should have been kept beside them was not.
@@ -392,7 +428,15 @@ int runCommandLine(CliContext& context, const QStringList& arguments) {
 
 int runCli(const QStringList& arguments) {
     CliContext context;
-    return context.finishOutput(runCommandLine(context, arguments));
+    // The load, the command and the save say for themselves what memory that runs out leaves;
+    // anywhere else (parsing, printing) it still ends the tool with a message, its lock given
+    // back, rather than an abort.
+    try {
+        return context.finishOutput(runCommandLine(context, arguments));
+    } catch (const std::bad_alloc&) {
+        std::fputs("Not enough memory to run quillmere-cli.\n", stderr);
+        return Failure;
+    }
 }
 
 } // namespace quillmere::cli

@@ -36,25 +36,27 @@ int add(CliContext& context, const CommandOptions&, const QStringList& arguments
     std::vector<std::string> domains;
     if (const int status = toEntries(context, arguments, domains); status != Success)
         return status;
-    for (const std::string& domain : domains) {
-        if (context.lists.add(domain) == AddOutcome::AlreadyListed)
-            context.printError(entryText(domain) + QStringLiteral(" is already blacklisted"));
+    const std::vector<AddOutcome> outcomes = context.lists.addEach(domains);
+    for (std::size_t i = 0; i < domains.size(); ++i) {
+        if (outcomes[i] == AddOutcome::AlreadyListed)
+            context.printError(entryText(domains[i]) + QStringLiteral(" is already blacklisted"));
     }
     return Success;
 }
 
-// Applies a command to the first entry of a list equal to each argument; an argument that matches
-// nothing is reported and makes the run a failure, the others are still applied.
-int applyToFirstMatch(CliContext& context, const QStringList& arguments, ListId id,
-                      bool (TrackedLists::*command)(std::optional<std::size_t>),
+// Applies a command to the first entry of its list equal to each argument; an argument that
+// matches nothing is reported and makes the run a failure, the others are still applied.
+int applyToFirstMatch(CliContext& context, const QStringList& arguments,
+                      std::vector<bool> (TrackedLists::*command)(const std::vector<std::string>&),
                       const char* absentText) {
     std::vector<std::string> domains;
     if (const int status = toEntries(context, arguments, domains); status != Success)
         return status;
+    const std::vector<bool> done = (context.lists.*command)(domains);
     int status = Success;
-    for (const std::string& domain : domains) {
-        if (!(context.lists.*command)(context.lists.list(id).find(domain))) {
-            context.printError(entryText(domain) + QLatin1String(absentText));
+    for (std::size_t i = 0; i < domains.size(); ++i) {
+        if (!done[i]) {
+            context.printError(entryText(domains[i]) + QLatin1String(absentText));
             status = Failure;
         }
     }
@@ -62,17 +64,17 @@ int applyToFirstMatch(CliContext& context, const QStringList& arguments, ListId 
 }
 
 int remove(CliContext& context, const CommandOptions&, const QStringList& arguments) {
-    return applyToFirstMatch(context, arguments, ListId::Main, &TrackedLists::removeFromMain,
+    return applyToFirstMatch(context, arguments, &TrackedLists::removeEachFromMain,
                              " is not in the main list");
 }
 
 int unadd(CliContext& context, const CommandOptions&, const QStringList& arguments) {
-    return applyToFirstMatch(context, arguments, ListId::Added, &TrackedLists::removeFromAdded,
+    return applyToFirstMatch(context, arguments, &TrackedLists::removeEachFromAdded,
                              " is not in the added list");
 }
 
 int reactivate(CliContext& context, const CommandOptions&, const QStringList& arguments) {
-    return applyToFirstMatch(context, arguments, ListId::Removed, &TrackedLists::reactivate,
+    return applyToFirstMatch(context, arguments, &TrackedLists::reactivateEach,
                              " is not in the removed list");
 }
 

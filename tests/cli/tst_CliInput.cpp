@@ -13,6 +13,7 @@
 namespace {
 
 const QByteArray kMainBytes = "b.ex\r\na.ex\r\n";
+const QString kJournal = QStringLiteral("data/url-domain-log.txt");
 const QByteArray kAddedBytes = "n.ex\r\n";
 const QByteArray kRemovedBytes = "r.ex\r\n";
 
@@ -119,8 +120,45 @@ public:
         return bytes;
     }
 
+    // The lists and files a command with a large task works on: "query" a Main list holding
+    // parents of a domain of 65,001 labels, "journal" a journal of 100,001 lines (6 MB), "added"
+    // the large list as the Added list.
+    void plantLarge(const QString& what) const {
+        if (what == QLatin1String("query")) {
+            m_folder.write(kMain, "a.a\r\nA.a.A\r\nb.a\r\n");
+        } else if (what == QLatin1String("journal")) {
+            QByteArray journal;
+            for (int i = 0; i < 100000; ++i)
+                journal += "2026-12-08T05:19:49Z\tadmin\tmailhost\tcli\tadd\tdomain-" +
+                           QByteArray::number(i) + ".example\r\n";
+            journal += "2026-12-08T05:20:00Z\tadmin\tmailhost\tcli\tclear\tdomain-7.example\r\n";
+            m_folder.write(kJournal, journal);
+        } else if (what == QLatin1String("added")) {
+            m_folder.write(kAdded, largeList());
+        }
+    }
+
+    // The journal without each line's time, which differs between two runs.
+    QByteArray journalWithoutTimes() const {
+        QByteArray out;
+        for (const QByteArray& line : read(kJournal).split('\n'))
+            out += line.mid(line.indexOf('\t') + 1) + '\n';
+        return out;
+    }
+
     TempFolder m_folder;
 };
+
+#ifdef Q_OS_UNIX
+// The memory budget of the preloaded operator new, for a run of the tool.
+QStringList memoryBudget(const QString& variable, qint64 bytes) {
+    // The AddressSanitizer of the test build must let the budget's operator new come first.
+    return {QStringLiteral("LD_PRELOAD=") + QStringLiteral(QUILLMERE_MEMORY_BUDGET_PATH),
+            variable + QLatin1Char('=') + QString::number(bytes),
+            QStringLiteral("ASAN_OPTIONS=verify_asan_link_order=0:") +
+                qEnvironmentVariable("ASAN_OPTIONS")};
+}
+#endif
 
 } // namespace
 
@@ -293,18 +331,88 @@ private Q_SLOTS:
         const Lists lists;
         const QByteArray mainBefore = plant.contains(kMain) ? Lists::largeList() : kMainBytes;
         lists.plant(plant);
-        // The AddressSanitizer of the test build must let the budget's operator new come first.
-        const QString sanitizer = qEnvironmentVariable("ASAN_OPTIONS");
-        const CliRun run =
-            lists.run(arguments,
-                      {QStringLiteral("LD_PRELOAD=") + QStringLiteral(QUILLMERE_MEMORY_BUDGET_PATH),
-                       QStringLiteral("QUILLMERE_TEST_MEMORY_BUDGET=2000000"),
-                       QStringLiteral("ASAN_OPTIONS=verify_asan_link_order=0:") + sanitizer});
+        const CliRun run = lists.run(
+            arguments, memoryBudget(QStringLiteral("QUILLMERE_TEST_MEMORY_BUDGET"), 2000000));
         QCOMPARE(run.err, error);
         QCOMPARE(run.exitCode, 1);
         QCOMPARE(lists.read(kMain), mainBefore);
         QCOMPARE(lists.read(kAdded), kAddedBytes);
         QCOMPARE(lists.read(kRemoved), kRemovedBytes);
+    }
+
+    // Each row: what the command works on (see plantLarge), the command, the memory it must do
+    // with, far less than the task's size, and what it gives: the exit status and the number of
+    // lines printed. Within that memory it does exactly what it does without a limit.
+    void aLargeTaskNeedsNoMemoryInProportion_data() {
+        QTest::addColumn<QString>("plant");
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<qint64>("budget");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<int>("outLines");
+        // Folding a copy of each of its 65,000 parents would take 4 GB.
+        QString longDomain;
+        for (int label = 0; label < 65000; ++label)
+            longDomain += QStringLiteral("a.");
+        longDomain += QLatin1Char('a');
+        QTest::newRow("query --ignore-case, a domain of 130,001 bytes")
+            << QStringLiteral("query")
+            << QStringList{QStringLiteral("query"), QStringLiteral("--ignore-case"), longDomain}
+            << qint64(40000000) << 1 << 2;
+        QTest::newRow("history, a journal of 6 MB")
+            << QStringLiteral("journal") << QStringList{QStringLiteral("history")}
+            << qint64(2000000) << 0 << 100001;
+        QTest::newRow("history DOMAIN, a journal of 6 MB")
+            << QStringLiteral("journal")
+            << QStringList{QStringLiteral("history"), QStringLiteral("domain-7.example")}
+            << qint64(2000000) << 0 << 2;
+        // The edits of 200,000 entries take 45 MB, and so would each copy of them or of their
+        // journal lines.
+        QTest::newRow("clear-added, 200,000 entries")
+            << QStringLiteral("added") << QStringList{QStringLiteral("clear-added")}
+            << qint64(70000000) << 0 << 0;
+    }
+    void aLargeTaskNeedsNoMemoryInProportion() {
+        QFETCH(QString, plant);
+        QFETCH(QStringList, arguments);
+        QFETCH(qint64, budget);
+        const Lists limited;
+        limited.plantLarge(plant);
+        const CliRun run = limited.run(
+            arguments, memoryBudget(QStringLiteral("QUILLMERE_TEST_MEMORY_BUDGET"), budget));
+        QCOMPARE(run.err, QByteArray());
+        QTEST(run.exitCode, "exitCode");
+        QTEST(static_cast<int>(run.out.count('\n')), "outLines");
+
+        const Lists unlimitedLists;
+        unlimitedLists.plantLarge(plant);
+        const CliRun unlimited = unlimitedLists.run(arguments);
+        QCOMPARE(run.out, unlimited.out);
+        QCOMPARE(run.exitCode, unlimited.exitCode);
+        for (const QString& list : {kMain, kAdded, kRemoved})
+            QCOMPARE(limited.read(list), unlimitedLists.read(list));
+        QCOMPARE(limited.journalWithoutTimes(), unlimitedLists.journalWithoutTimes());
+        QVERIFY(!QFileInfo::exists(limited.path(QStringLiteral("imail/url-domain-bl.txt.lock"))));
+    }
+
+    // Memory runs out once the save has put the Added list in its place: 500 kB are left, less
+    // than the journal's lines of 200,000 cleared entries and less than one piece of them, enough
+    // for the tool to end. The journal gets no line of this save, the tool says so and gives its
+    // lock back, and the list stays saved.
+    void memoryRunningOutAfterTheSaveIsReported() {
+        const Lists lists;
+        lists.plantLarge(QStringLiteral("added"));
+        lists.m_folder.write(kJournal, "an earlier line\r\n");
+        const CliRun run =
+            lists.run({QStringLiteral("clear-added")},
+                      memoryBudget(QStringLiteral("QUILLMERE_TEST_MEMORY_AFTER_RENAME"), 500000));
+        QCOMPARE(run.err, lists.withRoot("The lists were saved, but the journal of hand edits "
+                                         "{root}/data/url-domain-log.txt could not be completed: "
+                                         "not enough memory\n"));
+        QCOMPARE(run.exitCode, 1);
+        QCOMPARE(lists.read(kAdded), QByteArray());
+        QCOMPARE(lists.read(kMain), kMainBytes);
+        QCOMPARE(lists.read(kJournal), QByteArray("an earlier line\r\n"));
+        QVERIFY(!QFileInfo::exists(lists.path(QStringLiteral("imail/url-domain-bl.txt.lock"))));
     }
 #endif
 };

@@ -1,33 +1,15 @@
 #include "core/eval/AddedEvaluation.h"
 
+#include "core/lists/EntryHash.h"
 #include "core/lists/FilePieces.h"
 
 #include <cstdint>
-#include <cstring>
 #include <optional>
 #include <vector>
 
 namespace quillmere {
 
 namespace {
-
-// A quick hash of an entry's bytes: one multiplication per eight bytes.
-std::uint64_t hashBytes(std::string_view bytes) {
-    constexpr std::uint64_t kMultiplier = 0x9E3779B97F4A7C15ULL;
-    std::uint64_t hash = (bytes.size() + 1) * kMultiplier;
-    std::size_t at = 0;
-    for (; at + 8 <= bytes.size(); at += 8) {
-        std::uint64_t word;
-        std::memcpy(&word, bytes.data() + at, 8);
-        hash = (hash ^ word) * kMultiplier;
-    }
-    if (at < bytes.size()) {
-        std::uint64_t word = 0;
-        std::memcpy(&word, bytes.data() + at, bytes.size() - at);
-        hash = (hash ^ word) * kMultiplier;
-    }
-    return hash ^ (hash >> 29);
-}
 
 // The distinct Added entries in an open-addressing table four to eight times their count. Each
 // slot holds sixteen bits of the entry's hash (zero: empty), in an array that stays in the
@@ -45,7 +27,7 @@ public:
         m_entries.resize(slots);
         m_mask = slots - 1;
         for (std::size_t k = 0; k < added.size(); ++k) {
-            const std::uint64_t hash = hashBytes(added[k]);
+            const std::uint64_t hash = hashEntry(added[k]);
             std::size_t slot = hash & m_mask;
             for (; m_tags[slot] != 0; slot = (slot + 1) & m_mask) {
                 if (m_tags[slot] == tagOf(hash) && added[m_entries[slot]] == added[k])
@@ -61,7 +43,7 @@ public:
 
     // The first Added entry equal to the text, or none.
     std::optional<std::size_t> find(std::string_view text) const {
-        const std::uint64_t hash = hashBytes(text);
+        const std::uint64_t hash = hashEntry(text);
         for (std::size_t slot = hash & m_mask; m_tags[slot] != 0; slot = (slot + 1) & m_mask) {
             if (m_tags[slot] == tagOf(hash) && m_added[m_entries[slot]] == text)
                 return m_entries[slot];

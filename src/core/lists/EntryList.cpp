@@ -76,6 +76,21 @@ void EntryList::removeAt(std::size_t index) {
     m_entries.erase(m_entries.begin() + static_cast<std::ptrdiff_t>(index));
 }
 
+void EntryList::removeRows(const std::vector<std::size_t>& rows) {
+    if (rows.empty())
+        return;
+    std::size_t kept = rows.front();
+    auto next = rows.begin();
+    for (std::size_t row = rows.front(); row < m_entries.size(); ++row) {
+        if (next != rows.end() && *next == row) {
+            ++next;
+            continue;
+        }
+        m_entries[kept++] = m_entries[row];
+    }
+    m_entries.resize(kept);
+}
+
 void EntryList::clear() {
     m_entries.clear();
     m_blocks.clear();

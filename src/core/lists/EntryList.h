@@ -48,6 +48,8 @@ public:
 
     void append(std::string_view entry);
     void removeAt(std::size_t index);
+    // Removes the entries at the rows, given in ascending order, in one pass.
+    void removeRows(const std::vector<std::size_t>& rows);
     void clear();
 
     // Reorders the entries; the caller passes a permutation of this list's own views.

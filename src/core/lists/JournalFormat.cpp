@@ -21,31 +21,33 @@ void appendField(std::string& text, std::string_view field) {
 
 } // namespace
 
-std::string journalText(const std::vector<Edit>& edits, const JournalStamp& stamp) {
-    std::string head;
+std::string journalLineStart(const JournalStamp& stamp) {
+    std::string start;
     for (std::string_view field : {std::string_view(stamp.time), std::string_view(stamp.user),
                                    std::string_view(stamp.host), std::string_view(stamp.program)})
-        appendField(head, field);
-    std::string text;
-    for (const Edit& edit : edits) {
-        text += head;
-        text += editActionName(edit.action);
-        text += '\t';
-        if (isDomainAction(edit.action)) {
-            text += edit.domain;
-        } else if (edit.action == EditAction::Sort) {
-            text += listName(edit.list);
-        } else {
-            appendField(text, std::to_string(edit.gained));
-            appendField(text, std::to_string(edit.lost));
-            std::string file = edit.file;
-            std::replace_if(
-                file.begin(), file.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
-            text += file;
-        }
-        text += "\r\n";
+        appendField(start, field);
+    return start;
+}
+
+void appendJournalLine(std::string& text, std::string_view lineStart, const Edit& edit,
+                       std::string_view file) {
+    text += lineStart;
+    text += editActionName(edit.action);
+    text += '\t';
+    if (isDomainAction(edit.action)) {
+        text += edit.domain;
+    } else if (edit.action == EditAction::Sort) {
+        text += listName(edit.list);
+    } else {
+        appendField(text, std::to_string(edit.gained));
+        appendField(text, std::to_string(edit.lost));
+        const std::size_t start = text.size();
+        text += file;
+        std::replace_if(
+            text.begin() + static_cast<std::ptrdiff_t>(start), text.end(),
+            [](char c) { return c == '\r' || c == '\n'; }, ' ');
     }
-    return text;
+    text += "\r\n";
 }
 
 std::optional<std::string_view> journalLineDomain(std::string_view line) {

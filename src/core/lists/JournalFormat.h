@@ -17,13 +17,19 @@ struct JournalStamp {
     std::string program; // "window" or "cli"
 };
 
-// The journal's lines for the edits, each followed by CR LF. Fields are separated by one tab:
+// The start of every journal line of one save: TIME USER HOST PROGRAM, each followed by a tab.
+std::string journalLineStart(const JournalStamp& stamp);
+
+// Appends the journal's line for the edit, after the line start, followed by CR LF. Fields are
+// separated by one tab:
 //   TIME USER HOST PROGRAM ACTION DOMAIN            add, remove, unadd, reactivate, clear, trim
 //   TIME USER HOST PROGRAM sort LIST                main, added or removed
 //   TIME USER HOST PROGRAM ACTION GAINED LOST FILE  merge, rebuild (FILE empty), restore
 // The last field is the rest of the line, so a domain or file keeps its tabs; a tab, CR or LF in
-// the other fields becomes a blank.
-std::string journalText(const std::vector<Edit>& edits, const JournalStamp& stamp);
+// the other fields becomes a blank. file is FILE as the journal holds it (the edit's file is the
+// caller's to convert).
+void appendJournalLine(std::string& text, std::string_view lineStart, const Edit& edit,
+                       std::string_view file);
 
 // The domain a journal line is about, when its action moves one domain.
 std::optional<std::string_view> journalLineDomain(std::string_view line);

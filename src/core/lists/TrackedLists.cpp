@@ -1,6 +1,7 @@
 #include "core/lists/TrackedLists.h"
 
 #include "core/lists/SortList.h"
+#include "core/lists/WantedCopies.h"
 
 #include <utility>
 
@@ -52,6 +53,17 @@ bool TrackedLists::removeFirst(ListId id, std::string_view entry) {
     return true;
 }
 
+void TrackedLists::removeRows(ListId id, const std::vector<std::size_t>& rows) {
+    if (rows.empty())
+        return;
+    if (m_observer)
+        m_observer->beginReset(id);
+    mutableList(id).removeRows(rows);
+    if (m_observer)
+        m_observer->endReset(id);
+    setModified(id, true);
+}
+
 AddOutcome TrackedLists::add(std::string_view text) {
     if (main().find(text))
         return AddOutcome::AlreadyListed;
@@ -101,6 +113,127 @@ bool TrackedLists::reactivate(std::optional<std::size_t> selected) {
     setModified(ListId::Main, true);
     m_edits.recordDomain(EditAction::Reactivate, entry);
     return true;
+}
+
+std::vector<AddOutcome> TrackedLists::addEach(const std::vector<std::string>& domains) {
+    WantedCopies listed(domains.size());
+    std::vector<std::size_t> numbers;
+    numbers.reserve(domains.size());
+    for (const std::string& domain : domains)
+        numbers.push_back(listed.want(domain));
+    listed.findIn(main());
+    // A domain is added at most once (it is listed from then on), so it takes at most the first
+    // copy out of the Removed list.
+    std::vector<AddOutcome> outcomes;
+    outcomes.reserve(domains.size());
+    std::vector<bool> addedNow(domains.size());
+    std::vector<std::string_view> added;
+    WantedCopies inRemoved(domains.size());
+    for (std::size_t i = 0; i < domains.size(); ++i) {
+        if (listed.found(numbers[i]) > 0 || addedNow[numbers[i]]) {
+            outcomes.push_back(AddOutcome::AlreadyListed);
+            continue;
+        }
+        addedNow[numbers[i]] = true;
+        outcomes.push_back(AddOutcome::Added);
+        added.push_back(domains[i]);
+        inRemoved.want(domains[i]);
+    }
+    removeRows(ListId::Removed, inRemoved.findIn(removed()));
+    for (std::string_view domain : added) {
+        appendTo(ListId::Main, domain);
+        appendTo(ListId::Added, domain);
+        m_edits.recordDomain(EditAction::Add, domain);
+    }
+    if (!added.empty()) {
+        setModified(ListId::Main, true);
+        setModified(ListId::Added, true);
+    }
+    return outcomes;
+}
+
+namespace {
+
+// The texts, each wanted once more, and their numbers.
+std::vector<std::size_t> wantEach(WantedCopies& wanted,
+                                  const std::vector<std::string_view>& texts) {
+    std::vector<std::size_t> numbers;
+    numbers.reserve(texts.size());
+    for (std::string_view text : texts)
+        numbers.push_back(wanted.want(text));
+    return numbers;
+}
+
+std::vector<std::string_view> viewsOf(const std::vector<std::string>& domains) {
+    return std::vector<std::string_view>(domains.begin(), domains.end());
+}
+
+// The domains that are handed one of the copies found of them, in order; done says which were.
+std::vector<std::string_view> takeInOrder(const std::vector<std::string>& domains,
+                                          const std::vector<std::size_t>& numbers,
+                                          WantedCopies& found, std::vector<bool>& done) {
+    std::vector<std::string_view> taken;
+    done.assign(domains.size(), false);
+    for (std::size_t i = 0; i < domains.size(); ++i) {
+        done[i] = found.takeOne(numbers[i]);
+        if (done[i])
+            taken.push_back(domains[i]);
+    }
+    return taken;
+}
+
+} // namespace
+
+std::vector<bool> TrackedLists::removeEachFromMain(const std::vector<std::string>& domains) {
+    WantedCopies inMain(domains.size());
+    const std::vector<std::size_t> numbers = wantEach(inMain, viewsOf(domains));
+    const std::vector<std::size_t> mainRows = inMain.findIn(main());
+    std::vector<bool> done;
+    const std::vector<std::string_view> removedNow = takeInOrder(domains, numbers, inMain, done);
+    // Each removal withdraws the first copy of a hand addition left, or else is recorded.
+    WantedCopies inAdded(removedNow.size());
+    const std::vector<std::size_t> addedNumbers = wantEach(inAdded, removedNow);
+    const std::vector<std::size_t> addedRows = inAdded.findIn(added());
+    removeRows(ListId::Main, mainRows);
+    removeRows(ListId::Added, addedRows);
+    for (std::size_t i = 0; i < removedNow.size(); ++i) {
+        if (!inAdded.takeOne(addedNumbers[i])) {
+            appendTo(ListId::Removed, removedNow[i]);
+            setModified(ListId::Removed, true);
+        }
+        m_edits.recordDomain(EditAction::Remove, removedNow[i]);
+    }
+    return done;
+}
+
+std::vector<bool> TrackedLists::removeEachFromAdded(const std::vector<std::string>& domains) {
+    WantedCopies inAdded(domains.size());
+    const std::vector<std::size_t> numbers = wantEach(inAdded, viewsOf(domains));
+    const std::vector<std::size_t> addedRows = inAdded.findIn(added());
+    std::vector<bool> done;
+    const std::vector<std::string_view> withdrawn = takeInOrder(domains, numbers, inAdded, done);
+    WantedCopies inMain(withdrawn.size());
+    wantEach(inMain, withdrawn);
+    removeRows(ListId::Added, addedRows);
+    removeRows(ListId::Main, inMain.findIn(main()));
+    for (std::string_view domain : withdrawn)
+        m_edits.recordDomain(EditAction::Unadd, domain);
+    return done;
+}
+
+std::vector<bool> TrackedLists::reactivateEach(const std::vector<std::string>& domains) {
+    WantedCopies inRemoved(domains.size());
+    const std::vector<std::size_t> numbers = wantEach(inRemoved, viewsOf(domains));
+    const std::vector<std::size_t> removedRows = inRemoved.findIn(removed());
+    std::vector<bool> done;
+    const std::vector<std::string_view> back = takeInOrder(domains, numbers, inRemoved, done);
+    removeRows(ListId::Removed, removedRows);
+    for (std::string_view domain : back) {
+        appendTo(ListId::Main, domain);
+        setModified(ListId::Main, true);
+        m_edits.recordDomain(EditAction::Reactivate, domain);
+    }
+    return done;
 }
 
 void TrackedLists::clearAdded() {

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace quillmere {
 
@@ -79,6 +80,15 @@ public:
     bool removeFromAdded(std::optional<std::size_t> selected);
     // "re-activate" on the Removed tab; false when nothing is selected.
     bool reactivate(std::optional<std::size_t> selected);
+    // The command line's add, remove, unadd and reactivate, given many domains at once. For each
+    // domain, in order, the outcome is what the command for that domain alone would give after
+    // the ones before it, and so are the lists, flags and edits afterwards; but each list is
+    // passed over once, not once per domain. remove, unadd and reactivate act on the first equal
+    // entry of their list and give false for a domain that has none left.
+    std::vector<AddOutcome> addEach(const std::vector<std::string>& domains);
+    std::vector<bool> removeEachFromMain(const std::vector<std::string>& domains);
+    std::vector<bool> removeEachFromAdded(const std::vector<std::string>& domains);
+    std::vector<bool> reactivateEach(const std::vector<std::string>& domains);
     // "clear" on the Added tab, answered Yes.
     void clearAdded();
     // "sort" on a tab: marks the list modified even when nothing moved.
@@ -94,6 +104,8 @@ private:
     void appendTo(ListId id, std::string_view entry);
     void removeFrom(ListId id, std::size_t row);
     bool removeFirst(ListId id, std::string_view entry);
+    // Removes the rows, ascending, marking the list modified when there are any.
+    void removeRows(ListId id, const std::vector<std::size_t>& rows);
 
     std::array<EntryList, 3> m_lists;
     std::array<bool, 3> m_modified{};

@@ -1,6 +1,8 @@
 #include "core/lists/EntryList.h"
+#include "core/lists/FilePieces.h"
 
 #include <QTest>
+#include <algorithm>
 #include <memory>
 #include <string>
 
@@ -24,6 +26,25 @@ QByteArray fileTextOf(const EntryList& list, std::size_t chunkSize) {
         },
         chunkSize);
     return text;
+}
+// The pieces of the bytes read a part of the given size at a time.
+QStringList readPiecesOf(const QByteArray& bytes, std::size_t partSize) {
+    QStringList out;
+    qsizetype at = 0;
+    const bool read = forEachReadPiece(
+        [&](char* into, std::size_t size) {
+            const qsizetype got = std::min(static_cast<qsizetype>(size), bytes.size() - at);
+            std::copy_n(bytes.constData() + at, got, into);
+            at += got;
+            return got;
+        },
+        [&out](std::string_view piece) {
+            out << QString::fromLatin1(piece.data(), static_cast<qsizetype>(piece.size()));
+        },
+        partSize);
+    if (!read)
+        out << QStringLiteral("read failed");
+    return out;
 }
 } // namespace
 
@@ -58,6 +79,24 @@ private Q_SLOTS:
         QFETCH(QStringList, entries);
         auto block = std::make_shared<const std::string>(bytes.constData(), bytes.size());
         QCOMPARE(entriesOf(EntryList::fromFileBytes(block)), entries);
+        // Read a part at a time, whatever the parts' size, a CR LF cut in two included.
+        for (std::size_t partSize : {1, 2, 3, 5, 1 << 16})
+            QCOMPARE(readPiecesOf(bytes, partSize), entries);
+    }
+
+    void aFailedReadIsReported() {
+        QStringList pieces;
+        int reads = 0;
+        const bool read = forEachReadPiece(
+            [&reads](char* into, std::size_t) {
+                into[0] = 'a';
+                return ++reads == 1 ? 1 : -1;
+            },
+            [&pieces](std::string_view piece) {
+                pieces << QString::fromLatin1(piece.data(), static_cast<qsizetype>(piece.size()));
+            });
+        QVERIFY(!read);
+        QCOMPARE(pieces, QStringList());
     }
 
     void writesCrLfAfterEveryEntry_data() {

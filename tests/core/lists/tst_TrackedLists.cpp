@@ -2,6 +2,9 @@
 #include "fakes/EntryBytes.h"
 
 #include <QTest>
+#include <random>
+#include <string>
+#include <vector>
 
 using namespace quillmere;
 using namespace quillmere::test;
@@ -33,6 +36,71 @@ void load(TrackedLists& lists, const QString& main, const QString& added, const 
     lists.replace(ListId::Main, split(main));
     lists.replace(ListId::Added, split(added));
     lists.replace(ListId::Removed, split(removed));
+}
+
+// A command given many domains, applied at once and one domain at a time as the window's buttons
+// would (each on the first equal entry of its list at that moment), to two copies of the lists.
+// Each returns the outcome per domain as a text: "+" done, "-" not found or already listed.
+QString applyAtOnce(TrackedLists& lists, const QString& command,
+                    const std::vector<std::string>& domains) {
+    QString out;
+    if (command == QLatin1String("add")) {
+        for (AddOutcome outcome : lists.addEach(domains))
+            out += outcome == AddOutcome::Added ? QLatin1Char('+') : QLatin1Char('-');
+        return out;
+    }
+    const std::vector<bool> done =
+        command == QLatin1String("remove")  ? lists.removeEachFromMain(domains)
+        : command == QLatin1String("unadd") ? lists.removeEachFromAdded(domains)
+                                            : lists.reactivateEach(domains);
+    for (bool one : done)
+        out += one ? QLatin1Char('+') : QLatin1Char('-');
+    return out;
+}
+
+QString applyOneAtATime(TrackedLists& lists, const QString& command,
+                        const std::vector<std::string>& domains) {
+    QString out;
+    for (const std::string& domain : domains) {
+        bool done = false;
+        if (command == QLatin1String("add"))
+            done = lists.add(domain) == AddOutcome::Added;
+        else if (command == QLatin1String("remove"))
+            done = lists.removeFromMain(lists.main().find(domain));
+        else if (command == QLatin1String("unadd"))
+            done = lists.removeFromAdded(lists.added().find(domain));
+        else
+            done = lists.reactivate(lists.removed().find(domain));
+        out += done ? QLatin1Char('+') : QLatin1Char('-');
+    }
+    return out;
+}
+
+// Everything a command leaves: the three lists, the flags and the recorded edits.
+QString state(const TrackedLists& lists) {
+    return joined(lists.main()) + QLatin1Char('/') + joined(lists.added()) + QLatin1Char('/') +
+           joined(lists.removed()) + QLatin1Char('/') + flags(lists) + QLatin1Char('/') +
+           editsText(lists.edits());
+}
+
+// Applies the command both ways to the same lists and compares what each leaves.
+void compareAtOnceWithOneAtATime(const QString& main, const QString& added, const QString& removed,
+                                 const QString& command, const std::vector<std::string>& domains) {
+    TrackedLists atOnce;
+    TrackedLists oneByOne;
+    load(atOnce, main, added, removed);
+    load(oneByOne, main, added, removed);
+    const QString atOnceOutcomes = applyAtOnce(atOnce, command, domains);
+    const QString oneByOneOutcomes = applyOneAtATime(oneByOne, command, domains);
+    QCOMPARE(atOnceOutcomes, oneByOneOutcomes);
+    QCOMPARE(state(atOnce), state(oneByOne));
+}
+
+std::vector<std::string> domainsOf(const QString& text) {
+    std::vector<std::string> domains;
+    for (const QString& domain : text.split(QLatin1Char('|'), Qt::SkipEmptyParts))
+        domains.push_back(domain.toLatin1().toStdString());
+    return domains;
 }
 
 } // namespace
@@ -268,6 +336,179 @@ private Q_SLOTS:
         QTEST(joined(lists.removed()), "removedAfter");
         QTEST(flags(lists), "flagsAfter");
         QTEST(editsText(lists.edits()), "edits");
+    }
+
+    // Each row: the three lists, the command and its domains, and what one command per domain
+    // gives: the outcome per domain ("+" done, "-" not), then the lists, the flags and the edits.
+    void manyDomainsAtOnceAsOneAtATime_data() {
+        QTest::addColumn<QString>("main");
+        QTest::addColumn<QString>("added");
+        QTest::addColumn<QString>("removed");
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("domains");
+        QTest::addColumn<QString>("outcomes");
+        QTest::addColumn<QString>("after");
+
+        QTest::newRow("add: a domain twice is added once") << "a"
+                                                           << ""
+                                                           << ""
+                                                           << "add"
+                                                           << "b|b"
+                                                           << "+-"
+                                                           << "a|b/b//MA-/add b";
+        QTest::newRow("add: listed, new and case") << "a|B"
+                                                   << ""
+                                                   << ""
+                                                   << "add"
+                                                   << "a|b|B|A"
+                                                   << "-+-+"
+                                                   << "a|B|b|A/b|A//MA-/add b|add A";
+        QTest::newRow("add: one removed copy of two, the first") << "m"
+                                                                 << ""
+                                                                 << "x|r|y|r"
+                                                                 << "add"
+                                                                 << "r|r"
+                                                                 << "+-"
+                                                                 << "m|r/r/x|y|r/MAR/add r";
+        QTest::newRow("add: in both added and removed") << ""
+                                                        << "d|d"
+                                                        << "d|e"
+                                                        << "add"
+                                                        << "e|d"
+                                                        << "++"
+                                                        << "e|d/d|d|e|d//MAR/add e|add d";
+        QTest::newRow("add: nothing new changes nothing") << "a|b"
+                                                          << "a"
+                                                          << ""
+                                                          << "add"
+                                                          << "b|a|b"
+                                                          << "---"
+                                                          << "a|b/a//---/";
+        QTest::newRow("remove: duplicates in the list, fewer arguments")
+            << "d|x|d|d"
+            << ""
+            << ""
+            << "remove"
+            << "d|d"
+            << "++"
+            << "x|d//d|d/M-R/remove d|remove d";
+        QTest::newRow("remove: more arguments than copies") << "d|x"
+                                                            << ""
+                                                            << ""
+                                                            << "remove"
+                                                            << "d|x|d"
+                                                            << "++-"
+                                                            << "//d|x/M-R/remove d|remove x";
+        QTest::newRow("remove: a hand addition once, then recorded")
+            << "d|d|d"
+            << "d|q"
+            << "d"
+            << "remove"
+            << "d|d|d"
+            << "+++"
+            << "/q/d|d|d/MAR/remove d|remove d|remove d";
+        QTest::newRow("remove: two hand additions, in order")
+            << "a|b|c"
+            << "c|b|c"
+            << ""
+            << "remove"
+            << "c|a|b"
+            << "+++"
+            << "/c/a/MAR/remove c|remove a|remove b";
+        QTest::newRow("remove: nothing found changes nothing") << "a"
+                                                               << "b"
+                                                               << "c"
+                                                               << "remove"
+                                                               << "b|c|A"
+                                                               << "---"
+                                                               << "a/b/c/---/";
+        QTest::newRow("unadd: first copy of each, main's first copy")
+            << "x|d|y|d"
+            << "d|e|d"
+            << ""
+            << "unadd"
+            << "d|e|f|d|d"
+            << "++-+-"
+            << "x|y///MA-/unadd d|unadd e|unadd d";
+        QTest::newRow("unadd: no copy in main leaves main alone") << "a"
+                                                                  << "d"
+                                                                  << "d"
+                                                                  << "unadd"
+                                                                  << "d"
+                                                                  << "+"
+                                                                  << "a//d/-A-/unadd d";
+        QTest::newRow("unadd: nothing found changes nothing") << "d"
+                                                              << "e"
+                                                              << "d"
+                                                              << "unadd"
+                                                              << "d"
+                                                              << "-"
+                                                              << "d/e/d/---/";
+        QTest::newRow("reactivate: copies back in argument order")
+            << "d"
+            << ""
+            << "d|e|d"
+            << "reactivate"
+            << "e|d|d|d"
+            << "+++-"
+            << "d|e|d|d///M-R/reactivate e|reactivate d|reactivate d";
+        QTest::newRow("reactivate: in both added and removed keeps added")
+            << ""
+            << "b"
+            << "b|a"
+            << "reactivate"
+            << "b"
+            << "+"
+            << "b/b/a/M-R/reactivate b";
+        QTest::newRow("reactivate: nothing found changes nothing") << "a"
+                                                                   << ""
+                                                                   << "b"
+                                                                   << "reactivate"
+                                                                   << "a|B"
+                                                                   << "--"
+                                                                   << "a//b/---/";
+    }
+    void manyDomainsAtOnceAsOneAtATime() {
+        QFETCH(QString, main);
+        QFETCH(QString, added);
+        QFETCH(QString, removed);
+        QFETCH(QString, command);
+        QFETCH(QString, domains);
+        TrackedLists lists;
+        load(lists, main, added, removed);
+        QTEST(applyAtOnce(lists, command, domainsOf(domains)), "outcomes");
+        QTEST(state(lists), "after");
+        compareAtOnceWithOneAtATime(main, added, removed, command, domainsOf(domains));
+    }
+
+    // Many random lists of few short domains, so that copies, domains in both tracking lists and
+    // repeated arguments are the rule; the seed is fixed so that a failure can be run again.
+    void manyDomainsAtOnceAsOneAtATimeRandomly() {
+        std::mt19937 random(20261209);
+        const QStringList words = {QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"),
+                                   QStringLiteral("A"), QStringLiteral("d.ex")};
+        const auto pick = [&](int most) {
+            QStringList out;
+            const int count = static_cast<int>(random() % static_cast<unsigned>(most + 1));
+            for (int i = 0; i < count; ++i)
+                out << words.at(static_cast<qsizetype>(random() % words.size()));
+            return out.join(QLatin1Char('|'));
+        };
+        for (int round = 0; round < 2000; ++round) {
+            for (const char* command : {"add", "remove", "unadd", "reactivate"}) {
+                const QString main = pick(6);
+                const QString added = pick(4);
+                const QString removed = pick(4);
+                const QString domains = pick(6);
+                compareAtOnceWithOneAtATime(main, added, removed, QLatin1String(command),
+                                            domainsOf(domains));
+                if (QTest::currentTestFailed()) {
+                    qWarning("round %d, %s %s on %s / %s / %s", round, command, qPrintable(domains),
+                             qPrintable(main), qPrintable(added), qPrintable(removed));
+                    return;
+                }
+            }
+        }
     }
 
     void addReportsADuplicate() {
