@@ -25,10 +25,10 @@ void report(const std::function<void(std::string_view)>& progress, std::string_v
 // An entry as the merge's joined text would cut it: an entry holding CR LF itself falls apart
 // there, as it would after a save and a reload. Only an entry kept whole counts as one the old Main
 // list still holds.
-void addPieces(EntryKeys& table, std::vector<EntryKey>& keys, std::string_view entry,
-               bool fromMain) {
+template <typename Put>
+void addPieces(EntryKeys& table, std::string_view entry, bool fromMain, Put&& put) {
     forEachFilePiece(entry, [&](std::string_view piece) {
-        keys.push_back(table.make(piece, fromMain && piece.size() == entry.size()));
+        put(table.make(piece, fromMain && piece.size() == entry.size()));
     });
 }
 
@@ -111,7 +111,6 @@ public:
     explicit ListMain(const EntryList& list)
         : m_list(list) {}
 
-    std::size_t mostEntries() const { return m_list.size(); }
     const std::vector<EntryList::Block>& blocks() const { return m_list.blocks(); }
 
     ScannedMain scan() const {
@@ -128,7 +127,8 @@ public:
         run.end();
         reserveLarge(scanned.rest, m_list.size() - k);
         for (; k < m_list.size(); ++k)
-            addPieces(scanned.table, scanned.rest, m_list[k], true);
+            addPieces(scanned.table, m_list[k], true,
+                      [&scanned](const EntryKey& key) { scanned.rest.push_back(key); });
         return scanned;
     }
 
@@ -163,7 +163,6 @@ public:
     explicit FileMain(EntryList::Block bytes)
         : m_blocks{std::move(bytes)} {}
 
-    std::size_t mostEntries() const { return mostPieces(*m_blocks.front()); }
     const std::vector<EntryList::Block>& blocks() const { return m_blocks; }
 
     ScannedMain scan() const {
@@ -284,14 +283,11 @@ struct Kept {
     std::size_t fromMain = 0;
 };
 
-template <typename Main>
-Kept walk(const Main& main, const EntryKeys& table, std::uint64_t runSideOffset,
-          const WalkPart& part) {
+template <typename Main> Kept walk(const Main& main, const EntryKeys& table, const WalkPart& part) {
     Kept kept;
     reserveLarge(kept.refs, part.runTo.index - part.runFrom.index + part.others.size());
     std::size_t nextRemoved = 0;
-    SortedUnion sorted(table, main.run(part.runFrom, part.runTo),
-                       runSideOffset + part.runFrom.sides, part.others);
+    SortedUnion sorted(table, main.run(part.runFrom, part.runTo), part.runFrom.sides, part.others);
     for (EntryKey key; sorted.next(key);) {
         int order = 1;
         while (nextRemoved < part.removed.size() &&
@@ -344,47 +340,135 @@ std::vector<WalkPart> walkParts(const ScannedMain& scanned, std::span<const Entr
                      removed.subspan(removedSplit)}};
 }
 
+using ByteCounts = std::array<std::size_t, 256>;
+
+unsigned firstByte(std::string_view piece) {
+    return static_cast<unsigned char>(piece.front());
+}
+
+// The pieces of bytes, cut as forEachFilePiece cuts them, counted by their first byte.
+void countPieces(std::string_view bytes, ByteCounts& counts) {
+    forEachFilePiece(bytes, [&counts](std::string_view piece) { ++counts[firstByte(piece)]; });
+}
+
+// The bytes cut in two at a CR LF near their middle: every CR LF is a cut between pieces, so the
+// pieces of the halves are those of the whole.
+std::pair<std::string_view, std::string_view> halves(std::string_view bytes) {
+    const std::size_t pair = bytes.find("\r\n", bytes.size() / 2);
+    if (pair == std::string_view::npos)
+        return {bytes, {}};
+    return {bytes.substr(0, pair + 2), bytes.substr(pair + 2)};
+}
+
+// The keys to sort come from several sources (the factory file's two halves, the old Main list's
+// entries past its run, the Added list), each counted by first byte beforehand. Every source gets
+// one stretch of each first byte's bucket, in the order of the sources, and writes its keys there
+// as it makes them: the keys are in their buckets without a radix pass of their own, and in the
+// same places whichever thread made them.
+enum Source : std::size_t { FirstHalf, SecondHalf, MainRest, Added, kSources };
+
+struct BucketLayout {
+    FirstByteBounds bounds{};
+    std::array<ByteCounts, kSources> starts{};
+};
+
+BucketLayout layOut(const std::array<ByteCounts, kSources>& counts) {
+    BucketLayout layout;
+    std::size_t at = 0;
+    for (unsigned b = 0; b < 256; ++b) {
+        layout.bounds[b] = at;
+        for (std::size_t source = 0; source < kSources; ++source) {
+            layout.starts[source][b] = at;
+            at += counts[source][b];
+        }
+    }
+    layout.bounds[256] = at;
+    return layout;
+}
+
+class BucketWriter final {
+public:
+    BucketWriter(EntryKey* keys, const ByteCounts& starts)
+        : m_keys(keys)
+        , m_next(starts) {}
+    void put(const EntryKey& key) { m_keys[m_next[firstByte(key)]++] = key; }
+
+private:
+    EntryKey* m_keys;
+    ByteCounts m_next;
+};
+
+void placePieces(std::string_view bytes, EntryKeys& table, BucketWriter& writer) {
+    forEachFilePiece(
+        bytes, [&table, &writer](std::string_view piece) { writer.put(table.make(piece, false)); });
+}
+
 template <typename Main>
 MergeOutcome mergeInto(const Main& main, std::optional<EntryList::Block> factoryBytes,
                        const EntryList& added, const EntryList& removed,
                        const std::function<void(std::string_view)>& progress) {
     report(progress, kMergeInitializingText);
     std::vector<EntryList::Block> blocks = main.blocks();
-    EntryKeys table;
-    std::vector<EntryKey> others;
+    std::array<ByteCounts, kSources> counts{};
     ScannedMain scanned;
     const auto scanOldMain = [&scanned, &main] { scanned = main.scan(); };
+    std::pair<std::string_view, std::string_view> factory;
     if (factoryBytes) {
-        // The old Main list is scanned on a helper thread while the file is cut here. The keys
-        // are reserved for the worst case, an unsorted Main list; pages never written cost nothing.
+        factory = halves(**factoryBytes);
+        blocks.push_back(std::move(*factoryBytes));
+        // The old Main list is scanned on a helper thread while the file is counted here.
         sideBySide(scanOldMain, [&] {
             report(progress, kMergeNewFileText);
-            reserveLarge(others, mostPieces(**factoryBytes) + main.mostEntries() + added.size());
-            forEachFilePiece(**factoryBytes, [&table, &others](std::string_view piece) {
-                others.push_back(table.make(piece, false));
-            });
+            countPieces(factory.first, counts[FirstHalf]);
+            countPieces(factory.second, counts[SecondHalf]);
         });
-        blocks.push_back(std::move(*factoryBytes));
     } else {
         scanOldMain();
-        reserveLarge(others, scanned.rest.size() + added.size());
     }
-    // The scan's side entries, the run's first, follow the table's own.
-    const std::uint64_t runSideOffset = table.adopt(scanned.table);
-    for (EntryKey& key : scanned.rest)
-        key.ref = EntryKeys::rebased(key.ref, runSideOffset);
-    others.insert(others.end(), scanned.rest.begin(), scanned.rest.end());
-    std::vector<EntryKey>().swap(scanned.rest);
-
+    for (const EntryKey& key : scanned.rest)
+        ++counts[MainRest][firstByte(key)];
     if (!added.empty()) {
         report(progress, kMergeAddingText);
         for (std::string_view entry : added)
-            addPieces(table, others, entry, false);
+            countPieces(entry, counts[Added]);
         blocks.insert(blocks.end(), added.blocks().begin(), added.blocks().end());
     }
 
+    // The scan's side entries, the run's first, come first in the table.
+    EntryKeys table = std::move(scanned.table);
+    const BucketLayout layout = layOut(counts);
+    const std::size_t keyCount = layout.bounds[256];
+    std::unique_ptr<EntryKey[]> keys = allocateLarge<EntryKey>(keyCount);
+    EntryKeys secondTable;
+    sideBySide(
+        [&] {
+            BucketWriter writer(keys.get(), layout.starts[SecondHalf]);
+            placePieces(factory.second, secondTable, writer);
+        },
+        [&] {
+            BucketWriter writer(keys.get(), layout.starts[FirstHalf]);
+            placePieces(factory.first, table, writer);
+            BucketWriter restWriter(keys.get(), layout.starts[MainRest]);
+            for (const EntryKey& key : scanned.rest)
+                restWriter.put(key);
+            BucketWriter addedWriter(keys.get(), layout.starts[Added]);
+            for (std::string_view entry : added)
+                addPieces(table, entry, false,
+                          [&addedWriter](const EntryKey& key) { addedWriter.put(key); });
+        });
+    std::vector<EntryKey>().swap(scanned.rest);
+    if (secondTable.hasSideEntries()) {
+        const std::uint64_t offset = table.adopt(secondTable);
+        for (unsigned b = 0; b < 256; ++b) {
+            for (std::size_t k = layout.starts[SecondHalf][b];
+                 k < layout.starts[SecondHalf][b] + counts[SecondHalf][b]; ++k)
+                keys[k].ref = EntryKeys::rebased(keys[k].ref, offset);
+        }
+    }
+    const std::span<EntryKey> others(keys.get(), keyCount);
+
     report(progress, kMergeSortingText);
-    sortEntryKeys(others, table);
+    sortBucketedKeys(others, layout.bounds, table);
 
     report(progress, kMergeBuildingText);
     std::vector<EntryKey> removedKeys;
@@ -396,14 +480,12 @@ MergeOutcome mergeInto(const Main& main, std::optional<EntryList::Block> factory
     // The two halves of the walk run side by side; the table is only read meanwhile.
     const std::vector<WalkPart> parts = walkParts(scanned, others, removedKeys);
     std::vector<Kept> kept(parts.size());
-    const auto walkPart = [&](std::size_t k) {
-        kept[k] = walk(main, table, runSideOffset, parts[k]);
-    };
+    const auto walkPart = [&](std::size_t k) { kept[k] = walk(main, table, parts[k]); };
     if (parts.size() == 2)
         sideBySide([&] { walkPart(1); }, [&] { walkPart(0); });
     else
         walkPart(0);
-    std::vector<EntryKey>().swap(others);
+    keys.reset();
 
     report(progress, kMergeRemovingText);
     std::vector<std::string_view> views;

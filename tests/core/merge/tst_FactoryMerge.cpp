@@ -132,6 +132,23 @@ private Q_SLOTS:
         QTest::newRow("lone CR stays inside its entry")
             << QByteArrayList() << true << QByteArray("a\rb\r\r\nc") << QByteArrayList()
             << QByteArrayList() << QByteArrayList{"a\rb\r", "c"};
+        // The factory file is cut in two at the first CR LF from its middle on, one half for each
+        // core: an entry across the middle, a middle inside a CR LF, a lone CR before one, and no
+        // CR LF past the middle.
+        QTest::newRow("factory whose middle falls inside an entry")
+            << QByteArrayList() << true << QByteArray("b.ex\r\nlongerentry.ex\r\na.ex")
+            << QByteArrayList() << QByteArrayList()
+            << QByteArrayList{"a.ex", "b.ex", "longerentry.ex"};
+        QTest::newRow("factory whose middle falls on the CR of a CR LF")
+            << QByteArrayList() << true << QByteArray("a\r\r\nb") << QByteArrayList()
+            << QByteArrayList() << QByteArrayList{"a\r", "b"};
+        QTest::newRow("factory whose middle falls on the LF of a CR LF")
+            << QByteArrayList() << true << QByteArray("y\r\nxb") << QByteArrayList()
+            << QByteArrayList() << QByteArrayList{"xb", "y"};
+        QTest::newRow("factory without a CR LF past its middle")
+            << QByteArrayList{"m.ex"} << true << QByteArray("b.ex\r\nzzzzzzzzzzzz\nzz")
+            << QByteArrayList() << QByteArrayList()
+            << QByteArrayList{"b.ex", "m.ex", "zzzzzzzzzzzz\nzz"};
         QTest::newRow("repeats across the three sources")
             << QByteArrayList{"d.ex", "a.ex"} << true << QByteArray("a.ex\r\nd.ex\r\na.ex")
             << QByteArrayList{"d.ex", "n.ex", "n.ex"} << QByteArrayList()
