@@ -2,11 +2,8 @@
 
 #include "platform/PageMemory.h"
 
-#include <algorithm>
 #include <cstddef>
-#include <memory>
 #include <string>
-#include <type_traits>
 #include <vector>
 
 namespace quillmere {
@@ -30,15 +27,11 @@ template <typename T> void reserveLarge(std::vector<T>& array, std::size_t count
                               (array.capacity() - array.size()) * sizeof(T));
 }
 
-// An array for a count known beforehand, left unwritten, so that its pages are first touched by
-// the writes that fill it, wherever in the array those fall.
-template <typename T> std::unique_ptr<T[]> allocateLarge(std::size_t count) {
-    static_assert(std::is_trivially_default_constructible_v<T>);
-    const std::size_t room =
-        std::max<std::size_t>(1, largeAllocationBytes(count * sizeof(T)) / sizeof(T));
-    std::unique_ptr<T[]> array(new T[room]);
-    platform::adviseHugePages(array.get(), room * sizeof(T));
-    return array;
+// Gives the whole pages of the array's unused capacity back to the system; they are fresh again
+// when the array grows into them.
+template <typename T> void releaseSpareCapacity(std::vector<T>& array) {
+    platform::releasePages(array.data() + array.size(),
+                           (array.capacity() - array.size()) * sizeof(T));
 }
 
 // Sizes an empty string to the given length for bytes about to be read into it.

@@ -275,17 +275,65 @@ struct WalkPart {
     std::span<const EntryKey> removed;
 };
 
+// The most entries a stretch of the walk can keep: one per entry of the run and per key.
+std::size_t mostKept(const WalkPart& part) {
+    return part.runTo.index - part.runFrom.index + part.others.size();
+}
+
+// The merge's working memory, allocated once and handed on from phase to phase, because the first
+// touch of a fresh page is most of what a large merge costs beyond its own work. It holds the keys
+// to sort; behind them the walk's references; at the end the new list's views, written from its
+// start over the keys, in pages that are then the process's own already. The views are made in
+// the order of the references, and every reference lies far enough behind the start that no view
+// overwrites one not yet read. The pages past the views are given back.
+class WorkingArena final {
+public:
+    WorkingArena(std::size_t keyCount, std::size_t mostKept)
+        : m_keyCount(keyCount)
+        , m_refsOffset(roundedToView(std::max(keyCount * sizeof(EntryKey), mostKept * kRefBytes))) {
+        reserveLarge(m_views, (m_refsOffset + mostKept * kRefBytes) / kViewBytes + 1);
+    }
+
+    std::span<EntryKey> keys() { return {reinterpret_cast<EntryKey*>(m_views.data()), m_keyCount}; }
+    // Room for references, from the given one of all those the walk keeps.
+    std::uint64_t* refs(std::size_t from) {
+        return reinterpret_cast<std::uint64_t*>(reinterpret_cast<char*>(m_views.data()) +
+                                                m_refsOffset) +
+               from;
+    }
+    // The arena as an empty vector for the views; the keys and references stay readable until
+    // views overwrite them.
+    std::vector<std::string_view> takeViews() { return std::move(m_views); }
+
+private:
+    static constexpr std::size_t kRefBytes = sizeof(std::uint64_t);
+    static constexpr std::size_t kViewBytes = sizeof(std::string_view);
+    static_assert(alignof(EntryKey) <= alignof(std::string_view));
+
+    static std::size_t roundedToView(std::size_t bytes) {
+        return (bytes + kViewBytes - 1) / kViewBytes * kViewBytes;
+    }
+
+    std::size_t m_keyCount;
+    // Reference k lies at m_refsOffset + 8 k, at or past the end of view k - 1 however many views
+    // there are: m_refsOffset is at least 8 bytes per reference.
+    std::size_t m_refsOffset;
+    std::vector<std::string_view> m_views;
+};
+
 // What a stretch of the walk keeps: every distinct entry once, in order, less those equal to a
 // Removed entry (the list is free of repeats there, so one match per Removed entry is every
-// match), as eight-byte references; the views are made once the keys are freed.
+// match), as eight-byte references in the arena; the views are made once the keys are done with.
 struct Kept {
-    std::vector<std::uint64_t> refs;
+    std::uint64_t* refs = nullptr;
+    std::size_t count = 0;
     std::size_t fromMain = 0;
 };
 
-template <typename Main> Kept walk(const Main& main, const EntryKeys& table, const WalkPart& part) {
+template <typename Main>
+Kept walk(const Main& main, const EntryKeys& table, const WalkPart& part, std::uint64_t* refs) {
     Kept kept;
-    reserveLarge(kept.refs, part.runTo.index - part.runFrom.index + part.others.size());
+    kept.refs = refs;
     std::size_t nextRemoved = 0;
     SortedUnion sorted(table, main.run(part.runFrom, part.runTo), part.runFrom.sides, part.others);
     for (EntryKey key; sorted.next(key);) {
@@ -297,7 +345,7 @@ template <typename Main> Kept walk(const Main& main, const EntryKeys& table, con
             continue;
         if (EntryKeys::fromMain(key))
             ++kept.fromMain;
-        kept.refs.push_back(key.ref);
+        kept.refs[kept.count++] = key.ref;
     }
     return kept;
 }
@@ -438,20 +486,22 @@ MergeOutcome mergeInto(const Main& main, std::optional<EntryList::Block> factory
     EntryKeys table = std::move(scanned.table);
     const BucketLayout layout = layOut(counts);
     const std::size_t keyCount = layout.bounds[256];
-    std::unique_ptr<EntryKey[]> keys = allocateLarge<EntryKey>(keyCount);
+    const std::size_t runCount = scanned.marks[256].index;
+    WorkingArena arena(keyCount, runCount + keyCount);
+    EntryKey* const keys = arena.keys().data();
     EntryKeys secondTable;
     sideBySide(
         [&] {
-            BucketWriter writer(keys.get(), layout.starts[SecondHalf]);
+            BucketWriter writer(keys, layout.starts[SecondHalf]);
             placePieces(factory.second, secondTable, writer);
         },
         [&] {
-            BucketWriter writer(keys.get(), layout.starts[FirstHalf]);
+            BucketWriter writer(keys, layout.starts[FirstHalf]);
             placePieces(factory.first, table, writer);
-            BucketWriter restWriter(keys.get(), layout.starts[MainRest]);
+            BucketWriter restWriter(keys, layout.starts[MainRest]);
             for (const EntryKey& key : scanned.rest)
                 restWriter.put(key);
-            BucketWriter addedWriter(keys.get(), layout.starts[Added]);
+            BucketWriter addedWriter(keys, layout.starts[Added]);
             for (std::string_view entry : added)
                 addPieces(table, entry, false,
                           [&addedWriter](const EntryKey& key) { addedWriter.put(key); });
@@ -465,7 +515,7 @@ MergeOutcome mergeInto(const Main& main, std::optional<EntryList::Block> factory
                 keys[k].ref = EntryKeys::rebased(keys[k].ref, offset);
         }
     }
-    const std::span<EntryKey> others(keys.get(), keyCount);
+    const std::span<EntryKey> others = arena.keys();
 
     report(progress, kMergeSortingText);
     sortBucketedKeys(others, layout.bounds, table);
@@ -480,26 +530,23 @@ MergeOutcome mergeInto(const Main& main, std::optional<EntryList::Block> factory
     // The two halves of the walk run side by side; the table is only read meanwhile.
     const std::vector<WalkPart> parts = walkParts(scanned, others, removedKeys);
     std::vector<Kept> kept(parts.size());
-    const auto walkPart = [&](std::size_t k) { kept[k] = walk(main, table, parts[k]); };
+    const auto walkPart = [&](std::size_t k) {
+        kept[k] = walk(main, table, parts[k], arena.refs(k == 0 ? 0 : mostKept(parts[0])));
+    };
     if (parts.size() == 2)
         sideBySide([&] { walkPart(1); }, [&] { walkPart(0); });
     else
         walkPart(0);
-    keys.reset();
 
     report(progress, kMergeRemovingText);
-    std::vector<std::string_view> views;
+    std::vector<std::string_view> views = arena.takeViews();
     std::size_t keptFromMain = 0;
-    std::size_t keptCount = 0;
-    for (const Kept& part : kept)
-        keptCount += part.refs.size();
-    reserveLarge(views, keptCount);
-    for (Kept& part : kept) {
+    for (const Kept& part : kept) {
         keptFromMain += part.fromMain;
-        for (std::uint64_t ref : part.refs)
-            views.push_back(table.viewOf(ref));
-        std::vector<std::uint64_t>().swap(part.refs);
+        for (std::size_t k = 0; k < part.count; ++k)
+            views.push_back(table.viewOf(part.refs[k]));
     }
+    releaseSpareCapacity(views);
 
     MergeOutcome outcome;
     outcome.gained = views.size() - keptFromMain;
