@@ -94,9 +94,9 @@ for n in $sizes; do
         fmed=$(cut -d' ' -f1 "$d/f.txt" | median)
         echo
         echo "N=$n $command, input $(awk -v b="$input" 'BEGIN { printf "%.1f", b / 1e6 }') MB"
-        echo "  $command:       $qs s (system $qsys s), $qm MB"
-        echo "  Unix pipeline: $us s (system $usys s), $um MB"
-        echo "  I/O floor:     $fs s (system $fsys s)"
+        printf "  %-15s %s s (system %s s), %s MB\n" "$command:" "$qs" "$qsys" "$qm"
+        printf "  %-15s %s s (system %s s), %s MB\n" "Unix pipeline:" "$us" "$usys" "$um"
+        printf "  %-15s %s s (system %s s)\n" "I/O floor:" "$fs" "$fsys"
         awk -v q="$qmed" -v u="$umed" -v f="$fmed" -v p="$pairs" -v r="$floors" -v m="$memories" \
             'BEGIN {
             printf "  time / pipeline %.3f (runs %s), time / floor %.2f (runs %s)\n", q / u, p, q / f, r
