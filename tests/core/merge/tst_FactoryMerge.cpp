@@ -224,6 +224,39 @@ private Q_SLOTS:
         QCOMPARE(strings(outcome.main), (std::vector<std::string>{longA, longB, "c"}));
     }
 
+    // Entries too long for a packed reference from every source of keys, each keyed with its own
+    // table or thread: both halves of the factory file, the old list past its run, the Added and
+    // the Removed list.
+    void longEntriesFromEverySource() {
+        const auto longEntry = [](char first, char last) {
+            return std::string(1, first) + std::string(40000, 'l') + std::string(1, last);
+        };
+        const std::vector<std::string> main{"a.ex", longEntry('m', '1'), "z.ex",
+                                            longEntry('c', '2'), "b.ex"};
+        std::string factory = longEntry('f', '3') + "\r\n" + longEntry('m', '4') + "\r\n";
+        for (int k = 0; k < 100; ++k)
+            factory += "f" + std::to_string(k) + ".ex\r\n";
+        factory +=
+            longEntry('y', '5') + "\r\n" + longEntry('c', '2') + "\r\n" + longEntry('m', '6');
+        const std::vector<std::string> added{longEntry('d', '7'), longEntry('m', '4')};
+        const std::vector<std::string> removed{longEntry('m', '6'), "f7.ex"};
+        const Reference expected = referenceMerge(main, &factory, added, removed);
+
+        const MergeOutcome fromList =
+            mergeFactoryList(listOf(main), std::make_shared<const std::string>(factory),
+                             listOf(added), listOf(removed));
+        QVERIFY(strings(fromList.main) == expected.main);
+        QCOMPARE(fromList.gained, expected.gained);
+        QCOMPARE(fromList.lost, expected.lost);
+        std::string mainBytes;
+        for (const std::string& entry : main)
+            mainBytes += entry + "\r\n";
+        const MergeOutcome fromFile = mergeFactoryList(
+            std::make_shared<const std::string>(mainBytes),
+            std::make_shared<const std::string>(factory), listOf(added), listOf(removed));
+        QVERIFY(strings(fromFile.main) == expected.main);
+    }
+
     // Lists large enough for the walk to be split between two threads at a first byte, with
     // entries too long for a packed reference on both sides of the split and in the run.
     void largeMergeWithLongEntriesInBothHalves() {
