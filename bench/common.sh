@@ -47,11 +47,11 @@ print_load() {
 }
 
 # Runs a command, its standard output going to the given file, and prints its wall time in
-# seconds and its peak resident memory in kB.
+# seconds, its peak resident memory in kB, and its system and user time in seconds.
 measure() {
     local out=$1
     shift
-    /usr/bin/time -f "%e %M" -o "$work/time.txt" "$@" >"$out"
+    /usr/bin/time -f "%e %M %S %U" -o "$work/time.txt" "$@" >"$out"
     tail -n 1 "$work/time.txt"
 }
 

@@ -2,6 +2,7 @@
 #include "cli/CliCommand.h"
 #include "core/eval/AddedEvaluation.h"
 #include "core/merge/FactoryMerge.h"
+#include "core/merge/SideBySide.h"
 
 #include <QFileInfo>
 #include <new>
@@ -73,24 +74,34 @@ void warnOfMissingDataFolder(const CliContext& context) {
 }
 
 // The Main list is read as its file's bytes, which the merge takes without making the list's
-// views. Running out of memory, in the reads or the merge, leaves the Main list unmarked, so
-// nothing is saved.
+// views. The two files are read side by side: most of a read is the system filling fresh pages,
+// which both cores can do at once. Running out of memory, in the reads or the merge, leaves the
+// Main list unmarked, so nothing is saved.
 int runMerge(CliContext& context, const std::optional<QString>& factoryPath, bool dryRun) {
     try {
         const QString mainPath = mainListPath(context.imailPath);
-        std::optional<EntryList::Block> mainBytes = readChosenFile(context, mainPath);
-        if (!mainBytes)
+        ReadResult mainRead;
+        ReadResult factoryRead;
+        sideBySide(
+            [&] {
+                if (factoryPath)
+                    factoryRead = readFileBytes(*factoryPath);
+            },
+            [&] { mainRead = readFileBytes(mainPath); });
+        // Reported as if read one after the other: the Main list first, and the file only when
+        // the Main list could be read.
+        if (!mainRead.bytes) {
+            context.printError(mainRead.error);
             return Failure;
+        }
         context.loadedFiles[static_cast<std::size_t>(ListId::Main)] =
-            FileSnapshot::read(mainPath, **mainBytes, kChangeCheck);
-        std::optional<EntryList::Block> factoryBytes;
-        if (factoryPath) {
-            factoryBytes = readChosenFile(context, *factoryPath);
-            if (!factoryBytes)
-                return Failure;
+            FileSnapshot::read(mainPath, **mainRead.bytes, kChangeCheck);
+        if (factoryPath && !factoryRead.bytes) {
+            context.printError(factoryRead.error);
+            return Failure;
         }
         warnOfMissingDataFolder(context);
-        return mergeLists(context, std::move(*mainBytes), std::move(factoryBytes),
+        return mergeLists(context, std::move(*mainRead.bytes), std::move(factoryRead.bytes),
                           factoryPath.value_or(QString()), dryRun);
     } catch (const std::bad_alloc&) {
         context.saveAfterwards = false;

@@ -33,6 +33,14 @@ void adviseHugePages(const void* data, std::size_t bytes) {
         madvise(reinterpret_cast<void*>(begin), kHugePage, kCollapse);
 }
 
+void releasePages(const void* data, std::size_t bytes) {
+    const auto begin =
+        (reinterpret_cast<std::uintptr_t>(data) + kSmallPage - 1) & ~(kSmallPage - 1);
+    const auto end = (reinterpret_cast<std::uintptr_t>(data) + bytes) & ~(kSmallPage - 1);
+    if (end > begin)
+        madvise(reinterpret_cast<void*>(begin), end - begin, MADV_DONTNEED);
+}
+
 // glibc serves a block from its heap once a block of that size has been freed, instead of
 // mapping it on its own; a mapping of its own is what the kernel places on a 2 MiB boundary and
 // takes back whole when it is freed.

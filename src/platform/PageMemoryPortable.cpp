@@ -4,6 +4,8 @@ namespace quillmere::platform {
 
 void adviseHugePages(const void*, std::size_t) {}
 
+void releasePages(const void*, std::size_t) {}
+
 void keepLargeBlocksMapped() {}
 
 } // namespace quillmere::platform

@@ -27,6 +27,13 @@ template <typename T> void reserveLarge(std::vector<T>& array, std::size_t count
                               (array.capacity() - array.size()) * sizeof(T));
 }
 
+// Gives the whole pages of the array's unused capacity back to the system; they are fresh again
+// when the array grows into them.
+template <typename T> void releaseSpareCapacity(std::vector<T>& array) {
+    platform::releasePages(array.data() + array.size(),
+                           (array.capacity() - array.size()) * sizeof(T));
+}
+
 // Sizes an empty string to the given length for bytes about to be read into it.
 void resizeForReading(std::string& bytes, std::size_t length);
 

@@ -45,6 +45,7 @@ public:
     // Takes over the side entries of a table that worked on its own, for instance on another
     // thread; that table's references must then pass through rebased() with the returned offset.
     std::uint64_t adopt(EntryKeys& other);
+    bool hasSideEntries() const { return !m_sideTable.empty(); }
     static std::uint64_t rebased(std::uint64_t ref, std::uint64_t offset) {
         return ((ref >> kLengthShift) & kLengthMask) == kInSideTable ? ref + offset : ref;
     }

@@ -25,10 +25,10 @@ void report(const std::function<void(std::string_view)>& progress, std::string_v
 // An entry as the merge's joined text would cut it: an entry holding CR LF itself falls apart
 // there, as it would after a save and a reload. Only an entry kept whole counts as one the old Main
 // list still holds.
-void addPieces(EntryKeys& table, std::vector<EntryKey>& keys, std::string_view entry,
-               bool fromMain) {
+template <typename Put>
+void addPieces(EntryKeys& table, std::string_view entry, bool fromMain, Put&& put) {
     forEachFilePiece(entry, [&](std::string_view piece) {
-        keys.push_back(table.make(piece, fromMain && piece.size() == entry.size()));
+        put(table.make(piece, fromMain && piece.size() == entry.size()));
     });
 }
 
@@ -111,7 +111,6 @@ public:
     explicit ListMain(const EntryList& list)
         : m_list(list) {}
 
-    std::size_t mostEntries() const { return m_list.size(); }
     const std::vector<EntryList::Block>& blocks() const { return m_list.blocks(); }
 
     ScannedMain scan() const {
@@ -128,7 +127,8 @@ public:
         run.end();
         reserveLarge(scanned.rest, m_list.size() - k);
         for (; k < m_list.size(); ++k)
-            addPieces(scanned.table, scanned.rest, m_list[k], true);
+            addPieces(scanned.table, m_list[k], true,
+                      [&scanned](const EntryKey& key) { scanned.rest.push_back(key); });
         return scanned;
     }
 
@@ -163,7 +163,6 @@ public:
     explicit FileMain(EntryList::Block bytes)
         : m_blocks{std::move(bytes)} {}
 
-    std::size_t mostEntries() const { return mostPieces(*m_blocks.front()); }
     const std::vector<EntryList::Block>& blocks() const { return m_blocks; }
 
     ScannedMain scan() const {
@@ -276,22 +275,67 @@ struct WalkPart {
     std::span<const EntryKey> removed;
 };
 
+// The most entries a stretch of the walk can keep: one per entry of the run and per key.
+std::size_t mostKept(const WalkPart& part) {
+    return part.runTo.index - part.runFrom.index + part.others.size();
+}
+
+// The merge's working memory, allocated once and handed on from phase to phase, because the first
+// touch of a fresh page is most of what a large merge costs beyond its own work. It holds the keys
+// to sort; behind them the walk's references; at the end the new list's views, written from its
+// start over the keys, in pages that are then the process's own already. The views are made in
+// the order of the references, and every reference lies far enough behind the start that no view
+// overwrites one not yet read. The pages past the views are given back.
+class WorkingArena final {
+public:
+    WorkingArena(std::size_t keyCount, std::size_t mostKept)
+        : m_keyCount(keyCount)
+        , m_refsOffset(roundedToView(std::max(keyCount * sizeof(EntryKey), mostKept * kRefBytes))) {
+        reserveLarge(m_views, (m_refsOffset + mostKept * kRefBytes) / kViewBytes + 1);
+    }
+
+    std::span<EntryKey> keys() { return {reinterpret_cast<EntryKey*>(m_views.data()), m_keyCount}; }
+    // Room for references, from the given one of all those the walk keeps.
+    std::uint64_t* refs(std::size_t from) {
+        return reinterpret_cast<std::uint64_t*>(reinterpret_cast<char*>(m_views.data()) +
+                                                m_refsOffset) +
+               from;
+    }
+    // The arena as an empty vector for the views; the keys and references stay readable until
+    // views overwrite them.
+    std::vector<std::string_view> takeViews() { return std::move(m_views); }
+
+private:
+    static constexpr std::size_t kRefBytes = sizeof(std::uint64_t);
+    static constexpr std::size_t kViewBytes = sizeof(std::string_view);
+    static_assert(alignof(EntryKey) <= alignof(std::string_view));
+
+    static std::size_t roundedToView(std::size_t bytes) {
+        return (bytes + kViewBytes - 1) / kViewBytes * kViewBytes;
+    }
+
+    std::size_t m_keyCount;
+    // Reference k lies at m_refsOffset + 8 k, at or past the end of view k - 1 however many views
+    // there are: m_refsOffset is at least 8 bytes per reference.
+    std::size_t m_refsOffset;
+    std::vector<std::string_view> m_views;
+};
+
 // What a stretch of the walk keeps: every distinct entry once, in order, less those equal to a
 // Removed entry (the list is free of repeats there, so one match per Removed entry is every
-// match), as eight-byte references; the views are made once the keys are freed.
+// match), as eight-byte references in the arena; the views are made once the keys are done with.
 struct Kept {
-    std::vector<std::uint64_t> refs;
+    std::uint64_t* refs = nullptr;
+    std::size_t count = 0;
     std::size_t fromMain = 0;
 };
 
 template <typename Main>
-Kept walk(const Main& main, const EntryKeys& table, std::uint64_t runSideOffset,
-          const WalkPart& part) {
+Kept walk(const Main& main, const EntryKeys& table, const WalkPart& part, std::uint64_t* refs) {
     Kept kept;
-    reserveLarge(kept.refs, part.runTo.index - part.runFrom.index + part.others.size());
+    kept.refs = refs;
     std::size_t nextRemoved = 0;
-    SortedUnion sorted(table, main.run(part.runFrom, part.runTo),
-                       runSideOffset + part.runFrom.sides, part.others);
+    SortedUnion sorted(table, main.run(part.runFrom, part.runTo), part.runFrom.sides, part.others);
     for (EntryKey key; sorted.next(key);) {
         int order = 1;
         while (nextRemoved < part.removed.size() &&
@@ -301,7 +345,7 @@ Kept walk(const Main& main, const EntryKeys& table, std::uint64_t runSideOffset,
             continue;
         if (EntryKeys::fromMain(key))
             ++kept.fromMain;
-        kept.refs.push_back(key.ref);
+        kept.refs[kept.count++] = key.ref;
     }
     return kept;
 }
@@ -344,47 +388,137 @@ std::vector<WalkPart> walkParts(const ScannedMain& scanned, std::span<const Entr
                      removed.subspan(removedSplit)}};
 }
 
+using ByteCounts = std::array<std::size_t, 256>;
+
+unsigned firstByte(std::string_view piece) {
+    return static_cast<unsigned char>(piece.front());
+}
+
+// The pieces of bytes, cut as forEachFilePiece cuts them, counted by their first byte.
+void countPieces(std::string_view bytes, ByteCounts& counts) {
+    forEachFilePiece(bytes, [&counts](std::string_view piece) { ++counts[firstByte(piece)]; });
+}
+
+// The bytes cut in two at a CR LF near their middle: every CR LF is a cut between pieces, so the
+// pieces of the halves are those of the whole.
+std::pair<std::string_view, std::string_view> halves(std::string_view bytes) {
+    const std::size_t pair = bytes.find("\r\n", bytes.size() / 2);
+    if (pair == std::string_view::npos)
+        return {bytes, {}};
+    return {bytes.substr(0, pair + 2), bytes.substr(pair + 2)};
+}
+
+// The keys to sort come from several sources (the factory file's two halves, the old Main list's
+// entries past its run, the Added list), each counted by first byte beforehand. Every source gets
+// one stretch of each first byte's bucket, in the order of the sources, and writes its keys there
+// as it makes them: the keys are in their buckets without a radix pass of their own, and in the
+// same places whichever thread made them.
+enum Source : std::size_t { FirstHalf, SecondHalf, MainRest, Added, kSources };
+
+struct BucketLayout {
+    FirstByteBounds bounds{};
+    std::array<ByteCounts, kSources> starts{};
+};
+
+BucketLayout layOut(const std::array<ByteCounts, kSources>& counts) {
+    BucketLayout layout;
+    std::size_t at = 0;
+    for (unsigned b = 0; b < 256; ++b) {
+        layout.bounds[b] = at;
+        for (std::size_t source = 0; source < kSources; ++source) {
+            layout.starts[source][b] = at;
+            at += counts[source][b];
+        }
+    }
+    layout.bounds[256] = at;
+    return layout;
+}
+
+class BucketWriter final {
+public:
+    BucketWriter(EntryKey* keys, const ByteCounts& starts)
+        : m_keys(keys)
+        , m_next(starts) {}
+    void put(const EntryKey& key) { m_keys[m_next[firstByte(key)]++] = key; }
+
+private:
+    EntryKey* m_keys;
+    ByteCounts m_next;
+};
+
+void placePieces(std::string_view bytes, EntryKeys& table, BucketWriter& writer) {
+    forEachFilePiece(
+        bytes, [&table, &writer](std::string_view piece) { writer.put(table.make(piece, false)); });
+}
+
 template <typename Main>
 MergeOutcome mergeInto(const Main& main, std::optional<EntryList::Block> factoryBytes,
                        const EntryList& added, const EntryList& removed,
                        const std::function<void(std::string_view)>& progress) {
     report(progress, kMergeInitializingText);
     std::vector<EntryList::Block> blocks = main.blocks();
-    EntryKeys table;
-    std::vector<EntryKey> others;
+    std::array<ByteCounts, kSources> counts{};
     ScannedMain scanned;
     const auto scanOldMain = [&scanned, &main] { scanned = main.scan(); };
+    std::pair<std::string_view, std::string_view> factory;
     if (factoryBytes) {
-        // The old Main list is scanned on a helper thread while the file is cut here. The keys
-        // are reserved for the worst case, an unsorted Main list; pages never written cost nothing.
+        factory = halves(**factoryBytes);
+        blocks.push_back(std::move(*factoryBytes));
+        // The old Main list is scanned on a helper thread while the file is counted here.
         sideBySide(scanOldMain, [&] {
             report(progress, kMergeNewFileText);
-            reserveLarge(others, mostPieces(**factoryBytes) + main.mostEntries() + added.size());
-            forEachFilePiece(**factoryBytes, [&table, &others](std::string_view piece) {
-                others.push_back(table.make(piece, false));
-            });
+            countPieces(factory.first, counts[FirstHalf]);
+            countPieces(factory.second, counts[SecondHalf]);
         });
-        blocks.push_back(std::move(*factoryBytes));
     } else {
         scanOldMain();
-        reserveLarge(others, scanned.rest.size() + added.size());
     }
-    // The scan's side entries, the run's first, follow the table's own.
-    const std::uint64_t runSideOffset = table.adopt(scanned.table);
-    for (EntryKey& key : scanned.rest)
-        key.ref = EntryKeys::rebased(key.ref, runSideOffset);
-    others.insert(others.end(), scanned.rest.begin(), scanned.rest.end());
-    std::vector<EntryKey>().swap(scanned.rest);
-
+    for (const EntryKey& key : scanned.rest)
+        ++counts[MainRest][firstByte(key)];
     if (!added.empty()) {
         report(progress, kMergeAddingText);
         for (std::string_view entry : added)
-            addPieces(table, others, entry, false);
+            countPieces(entry, counts[Added]);
         blocks.insert(blocks.end(), added.blocks().begin(), added.blocks().end());
     }
 
+    // The scan's side entries, the run's first, come first in the table.
+    EntryKeys table = std::move(scanned.table);
+    const BucketLayout layout = layOut(counts);
+    const std::size_t keyCount = layout.bounds[256];
+    const std::size_t runCount = scanned.marks[256].index;
+    WorkingArena arena(keyCount, runCount + keyCount);
+    EntryKey* const keys = arena.keys().data();
+    EntryKeys secondTable;
+    sideBySide(
+        [&] {
+            BucketWriter writer(keys, layout.starts[SecondHalf]);
+            placePieces(factory.second, secondTable, writer);
+        },
+        [&] {
+            BucketWriter writer(keys, layout.starts[FirstHalf]);
+            placePieces(factory.first, table, writer);
+            BucketWriter restWriter(keys, layout.starts[MainRest]);
+            for (const EntryKey& key : scanned.rest)
+                restWriter.put(key);
+            BucketWriter addedWriter(keys, layout.starts[Added]);
+            for (std::string_view entry : added)
+                addPieces(table, entry, false,
+                          [&addedWriter](const EntryKey& key) { addedWriter.put(key); });
+        });
+    std::vector<EntryKey>().swap(scanned.rest);
+    if (secondTable.hasSideEntries()) {
+        const std::uint64_t offset = table.adopt(secondTable);
+        for (unsigned b = 0; b < 256; ++b) {
+            for (std::size_t k = layout.starts[SecondHalf][b];
+                 k < layout.starts[SecondHalf][b] + counts[SecondHalf][b]; ++k)
+                keys[k].ref = EntryKeys::rebased(keys[k].ref, offset);
+        }
+    }
+    const std::span<EntryKey> others = arena.keys();
+
     report(progress, kMergeSortingText);
-    sortEntryKeys(others, table);
+    sortBucketedKeys(others, layout.bounds, table);
 
     report(progress, kMergeBuildingText);
     std::vector<EntryKey> removedKeys;
@@ -397,27 +531,22 @@ MergeOutcome mergeInto(const Main& main, std::optional<EntryList::Block> factory
     const std::vector<WalkPart> parts = walkParts(scanned, others, removedKeys);
     std::vector<Kept> kept(parts.size());
     const auto walkPart = [&](std::size_t k) {
-        kept[k] = walk(main, table, runSideOffset, parts[k]);
+        kept[k] = walk(main, table, parts[k], arena.refs(k == 0 ? 0 : mostKept(parts[0])));
     };
     if (parts.size() == 2)
         sideBySide([&] { walkPart(1); }, [&] { walkPart(0); });
     else
         walkPart(0);
-    std::vector<EntryKey>().swap(others);
 
     report(progress, kMergeRemovingText);
-    std::vector<std::string_view> views;
+    std::vector<std::string_view> views = arena.takeViews();
     std::size_t keptFromMain = 0;
-    std::size_t keptCount = 0;
-    for (const Kept& part : kept)
-        keptCount += part.refs.size();
-    reserveLarge(views, keptCount);
-    for (Kept& part : kept) {
+    for (const Kept& part : kept) {
         keptFromMain += part.fromMain;
-        for (std::uint64_t ref : part.refs)
-            views.push_back(table.viewOf(ref));
-        std::vector<std::uint64_t>().swap(part.refs);
+        for (std::size_t k = 0; k < part.count; ++k)
+            views.push_back(table.viewOf(part.refs[k]));
     }
+    releaseSpareCapacity(views);
 
     MergeOutcome outcome;
     outcome.gained = views.size() - keptFromMain;

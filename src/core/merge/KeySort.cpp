@@ -31,7 +31,7 @@ void insertionSort(std::span<EntryKey> keys, const EntryKeys& table) {
     }
 }
 
-using Bounds = std::array<std::size_t, 257>;
+using Bounds = FirstByteBounds;
 
 // Moves every key into the bucket of its byte at the depth, in place; bucket b then spans
 // [bounds[b], bounds[b + 1]).
@@ -75,17 +75,23 @@ void sortRange(std::span<EntryKey> keys, unsigned depth, const EntryKeys& table)
 } // namespace
 
 void sortEntryKeys(std::span<EntryKey> keys, const EntryKeys& table) {
-    const std::size_t cores = std::max(1U, std::thread::hardware_concurrency());
-    const std::size_t threads = std::min(cores, keys.size() / kMinKeysPerThread);
-    if (threads <= 1) {
+    if (keys.size() < 2 * kMinKeysPerThread) {
         sortRange(keys, 0, table);
         return;
     }
-    const Bounds bounds = partition(keys, 0);
+    sortBucketedKeys(keys, partition(keys, 0), table);
+}
+
+void sortBucketedKeys(std::span<EntryKey> keys, const FirstByteBounds& bounds,
+                      const EntryKeys& table) {
+    const std::size_t cores = std::max(1U, std::thread::hardware_concurrency());
+    const std::size_t threads = std::min(cores, keys.size() / kMinKeysPerThread);
     std::atomic<unsigned> nextBucket{0};
     const auto sortBuckets = [&] {
-        for (unsigned b; (b = nextBucket.fetch_add(1)) < 256;)
-            sortRange(keys.subspan(bounds[b], bounds[b + 1] - bounds[b]), 1, table);
+        for (unsigned b; (b = nextBucket.fetch_add(1)) < 256;) {
+            if (bounds[b + 1] - bounds[b] > 1)
+                sortRange(keys.subspan(bounds[b], bounds[b + 1] - bounds[b]), 1, table);
+        }
     };
     std::vector<std::jthread> helpers;
     try {

@@ -132,6 +132,23 @@ private Q_SLOTS:
         QTest::newRow("lone CR stays inside its entry")
             << QByteArrayList() << true << QByteArray("a\rb\r\r\nc") << QByteArrayList()
             << QByteArrayList() << QByteArrayList{"a\rb\r", "c"};
+        // The factory file is cut in two at the first CR LF from its middle on, one half for each
+        // core: an entry across the middle, a middle inside a CR LF, a lone CR before one, and no
+        // CR LF past the middle.
+        QTest::newRow("factory whose middle falls inside an entry")
+            << QByteArrayList() << true << QByteArray("b.ex\r\nlongerentry.ex\r\na.ex")
+            << QByteArrayList() << QByteArrayList()
+            << QByteArrayList{"a.ex", "b.ex", "longerentry.ex"};
+        QTest::newRow("factory whose middle falls on the CR of a CR LF")
+            << QByteArrayList() << true << QByteArray("a\r\r\nb") << QByteArrayList()
+            << QByteArrayList() << QByteArrayList{"a\r", "b"};
+        QTest::newRow("factory whose middle falls on the LF of a CR LF")
+            << QByteArrayList() << true << QByteArray("y\r\nxb") << QByteArrayList()
+            << QByteArrayList() << QByteArrayList{"xb", "y"};
+        QTest::newRow("factory without a CR LF past its middle")
+            << QByteArrayList{"m.ex"} << true << QByteArray("b.ex\r\nzzzzzzzzzzzz\nzz")
+            << QByteArrayList() << QByteArrayList()
+            << QByteArrayList{"b.ex", "m.ex", "zzzzzzzzzzzz\nzz"};
         QTest::newRow("repeats across the three sources")
             << QByteArrayList{"d.ex", "a.ex"} << true << QByteArray("a.ex\r\nd.ex\r\na.ex")
             << QByteArrayList{"d.ex", "n.ex", "n.ex"} << QByteArrayList()
@@ -205,6 +222,39 @@ private Q_SLOTS:
                              blockOf(QByteArray::fromStdString(longA + "\r\n" + longB + "\r\nc")),
                              EntryList(), listOf(std::vector<std::string>{"m"}));
         QCOMPARE(strings(outcome.main), (std::vector<std::string>{longA, longB, "c"}));
+    }
+
+    // Entries too long for a packed reference from every source of keys, each keyed with its own
+    // table or thread: both halves of the factory file, the old list past its run, the Added and
+    // the Removed list.
+    void longEntriesFromEverySource() {
+        const auto longEntry = [](char first, char last) {
+            return std::string(1, first) + std::string(40000, 'l') + std::string(1, last);
+        };
+        const std::vector<std::string> main{"a.ex", longEntry('m', '1'), "z.ex",
+                                            longEntry('c', '2'), "b.ex"};
+        std::string factory = longEntry('f', '3') + "\r\n" + longEntry('m', '4') + "\r\n";
+        for (int k = 0; k < 100; ++k)
+            factory += "f" + std::to_string(k) + ".ex\r\n";
+        factory +=
+            longEntry('y', '5') + "\r\n" + longEntry('c', '2') + "\r\n" + longEntry('m', '6');
+        const std::vector<std::string> added{longEntry('d', '7'), longEntry('m', '4')};
+        const std::vector<std::string> removed{longEntry('m', '6'), "f7.ex"};
+        const Reference expected = referenceMerge(main, &factory, added, removed);
+
+        const MergeOutcome fromList =
+            mergeFactoryList(listOf(main), std::make_shared<const std::string>(factory),
+                             listOf(added), listOf(removed));
+        QVERIFY(strings(fromList.main) == expected.main);
+        QCOMPARE(fromList.gained, expected.gained);
+        QCOMPARE(fromList.lost, expected.lost);
+        std::string mainBytes;
+        for (const std::string& entry : main)
+            mainBytes += entry + "\r\n";
+        const MergeOutcome fromFile = mergeFactoryList(
+            std::make_shared<const std::string>(mainBytes),
+            std::make_shared<const std::string>(factory), listOf(added), listOf(removed));
+        QVERIFY(strings(fromFile.main) == expected.main);
     }
 
     // Lists large enough for the walk to be split between two threads at a first byte, with
