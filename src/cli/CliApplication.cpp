@@ -33,6 +33,8 @@ std::vector<CliCommand> allCommands() {
         commands.push_back(command);
     for (const CliCommand& command : answerCommands())
         commands.push_back(command);
+    for (const CliCommand& command : updateCommands())
+        commands.push_back(command);
     return commands;
 }
 
@@ -192,7 +194,7 @@ int runCommandLine(CliContext& context, const QStringList& arguments) {
     parser.addOption(registryFileOption);
     const QCommandLineOption dryRunOption(
         QStringLiteral("dry-run"),
-        QStringLiteral("merge, rebuild: print what would change and save nothing."));
+        QStringLiteral("merge, rebuild, update: print what would change and save nothing."));
     const QCommandLineOption trimOption(
         QStringLiteral("trim"), QStringLiteral("evaluate: then trim the added list and save it."));
     const QCommandLineOption waitOption(
@@ -206,6 +208,7 @@ int runCommandLine(CliContext& context, const QStringList& arguments) {
     parser.addOption(dryRunOption);
     parser.addOption(trimOption);
     parser.addOptions(answerOptions());
+    parser.addOptions(updateOptions());
     parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("What to do."));
 
     if (!parser.parse(arguments)) {
@@ -230,7 +233,7 @@ int runCommandLine(CliContext& context, const QStringList& arguments) {
         if (refuseOptionsNotTaken(context, parser, name,
                                   QList<QCommandLineOption>{imailOption, dataOption, dryRunOption,
                                                             trimOption, waitOption} +
-                                      answerOptions()))
+                                      answerOptions() + updateOptions()))
             return Usage;
         const auto registry = openSystemRegistry(parser.value(registryFileOption));
         if (isSettingsCommand(name))
@@ -256,7 +259,8 @@ int runCommandLine(CliContext& context, const QStringList& arguments) {
     if (!takesTrim(*command))
         notTaken << trimOption;
     if (refuseOptionsNotTaken(context, parser, name, notTaken) ||
-        !takeAnswerOptions(parser, *command, context))
+        !takeAnswerOptions(parser, *command, context) ||
+        !takeUpdateOptions(parser, *command, context))
         return Usage;
     context.dryRun = parser.isSet(dryRunOption);
     context.trim = parser.isSet(trimOption);
@@ -281,6 +285,7 @@ int runCommandLine(CliContext& context, const QStringList& arguments) {
     }
     context.imailPath = parser.value(imailOption);
     context.dataPath = parser.value(dataOption);
+    context.registryFile = parser.value(registryFileOption);
     if (!parser.isSet(imailOption) || !parser.isSet(dataOption)) {
         const auto registry = openSystemRegistry(parser.value(registryFileOption));
         if (const int status = useStoredFolders(*registry, context, !parser.isSet(imailOption),
@@ -310,8 +315,11 @@ int runCommandLine(CliContext& context, const QStringList& arguments) {
                 .arg(name));
         return failureStatus(*command);
     }
-    if (context.saveAfterwards && status != Usage)
+    if (context.saveAfterwards && status != Usage) {
         status = std::max(status, save(context));
+        if (status == Success && context.afterSave)
+            status = std::max(status, context.afterSave(context));
+    }
     return status;
 }
 

@@ -1,11 +1,13 @@
 #pragma once
 
 #include "cli/CliContext.h"
+#include "core/lists/EntryList.h"
 
 #include <QCommandLineOption>
 #include <QList>
 #include <QStringList>
 #include <span>
+#include <string>
 
 class QCommandLineParser;
 
@@ -36,6 +38,25 @@ std::span<const CliCommand> listCommands();
 std::span<const CliCommand> mergeCommands();
 // Commands that list and restore the kept earlier Main lists.
 std::span<const CliCommand> backupCommands();
+
+// "update": fetches the factory list, refuses what is not one, and merges it as merge FILE does.
+std::span<const CliCommand> updateCommands();
+bool isUpdateCommand(const CliCommand& command);
+// Its options (--restart, --allow-shrink), and the check that a command given one takes it.
+QList<QCommandLineOption> updateOptions();
+bool takeUpdateOptions(const QCommandLineParser& parser, const CliCommand& command,
+                       CliContext& context);
+
+// What a merge did to the Main list.
+struct MergeCounts {
+    std::size_t gained = 0;
+    std::size_t lost = 0;
+};
+// Merges factory bytes into the Main list as merge FILE does, the Main list file read now; source
+// names them in the journal. Prints "N gained", "N lost" and "N listed"; with --dry-run it saves
+// nothing.
+int mergeFactoryBytes(CliContext& context, EntryList::Block factoryBytes, const std::string& source,
+                      MergeCounts& counts);
 
 // The options only some commands take.
 bool takesDryRun(const CliCommand& command);

@@ -6,6 +6,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -31,6 +32,13 @@ public:
     // --dry-run (merge, rebuild) and --trim (evaluate).
     bool dryRun = false;
     bool trim = false;
+    // --restart and --allow-shrink (update).
+    bool restartAfterwards = false;
+    bool allowShrink = false;
+    // The --registry FILE given, for a command that reads more settings than the folders.
+    QString registryFile;
+    // Run after a successful save, for what is kept beside the lists; returns an exit status.
+    std::function<int(CliContext&)> afterSave;
     // --ignore-case (query) and --list (check).
     bool ignoreCase = false;
     QString checkedList;

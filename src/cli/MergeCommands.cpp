@@ -4,6 +4,7 @@
 #include "core/merge/FactoryMerge.h"
 
 #include <QFileInfo>
+#include <functional>
 #include <new>
 #include <optional>
 #include <utility>
@@ -11,6 +12,8 @@
 namespace quillmere::cli {
 
 namespace {
+
+using FactoryBytes = std::optional<EntryList::Block>;
 
 // The file is read whole before any list changes; a file that cannot be read changes nothing.
 std::optional<EntryList::Block> readChosenFile(const CliContext& context, const QString& path) {
@@ -25,26 +28,29 @@ QString countLine(std::size_t count, const char* suffix) {
 }
 
 int mergeLists(CliContext& context, EntryList::Block mainBytes,
-               std::optional<EntryList::Block> factoryBytes, const QString& factoryPath) {
+               std::optional<EntryList::Block> factoryBytes, const std::string& source,
+               bool printChanges, MergeCounts& counts) {
     TrackedLists& lists = context.lists;
     MergeOutcome outcome = mergeFactoryList(std::move(mainBytes), std::move(factoryBytes),
                                             lists.added(), lists.removed());
-    if (context.dryRun) {
-        context.saveAfterwards = false;
+    counts = {outcome.gained, outcome.lost};
+    if (context.dryRun || printChanges) {
         context.printLine(countLine(outcome.gained, " gained"));
         context.printLine(countLine(outcome.lost, " lost"));
         context.printLine(countLine(outcome.main.size(), " listed"));
+    }
+    if (context.dryRun) {
+        context.saveAfterwards = false;
         return Success;
     }
     lists.replace(ListId::Main, std::move(outcome.main));
     lists.setModified(ListId::Main, true);
-    if (factoryPath.isEmpty())
+    if (source.empty())
         lists.edits().recordMainReplaced(EditAction::Rebuild, {}, outcome.gained, outcome.lost);
     else
-        lists.edits().recordMainReplaced(EditAction::Merge,
-                                         QFileInfo(factoryPath).absoluteFilePath().toStdString(),
-                                         outcome.gained, outcome.lost);
-    context.printLine(QString::fromStdString(lists.countText(ListId::Main)));
+        lists.edits().recordMainReplaced(EditAction::Merge, source, outcome.gained, outcome.lost);
+    if (!printChanges)
+        context.printLine(QString::fromStdString(lists.countText(ListId::Main)));
     return Success;
 }
 
@@ -61,7 +67,8 @@ void warnOfMissingDataFolder(const CliContext& context) {
 // The Main list is read as its file's bytes, which the merge takes without making the list's
 // views. Running out of memory, in the reads or the merge, leaves the Main list unmarked, so
 // nothing is saved.
-int runMerge(CliContext& context, const std::optional<QString>& factoryPath) {
+int mergeWithMainFile(CliContext& context, const std::function<bool(FactoryBytes&)>& readFactory,
+                      const std::string& source, bool printChanges, MergeCounts& counts) {
     try {
         const QString mainPath = mainListPath(context.imailPath);
         std::optional<EntryList::Block> mainBytes = readChosenFile(context, mainPath);
@@ -69,21 +76,31 @@ int runMerge(CliContext& context, const std::optional<QString>& factoryPath) {
             return Failure;
         context.loadedFiles[static_cast<std::size_t>(ListId::Main)] =
             FileSnapshot::read(mainPath, **mainBytes, kChangeCheck);
-        std::optional<EntryList::Block> factoryBytes;
-        if (factoryPath) {
-            factoryBytes = readChosenFile(context, *factoryPath);
-            if (!factoryBytes)
-                return Failure;
-        }
+        FactoryBytes factoryBytes;
+        if (!readFactory(factoryBytes))
+            return Failure;
         warnOfMissingDataFolder(context);
-        return mergeLists(context, std::move(*mainBytes), std::move(factoryBytes),
-                          factoryPath.value_or(QString()));
+        return mergeLists(context, std::move(*mainBytes), std::move(factoryBytes), source,
+                          printChanges, counts);
     } catch (const std::bad_alloc&) {
         context.saveAfterwards = false;
         context.printError(
             QStringLiteral("Not enough memory to merge the lists; nothing was saved."));
         return Failure;
     }
+}
+
+int runMerge(CliContext& context, const std::optional<QString>& factoryPath) {
+    MergeCounts counts;
+    const auto readFactory = [&](FactoryBytes& bytes) {
+        if (factoryPath)
+            bytes = readChosenFile(context, *factoryPath);
+        return !factoryPath || bytes.has_value();
+    };
+    return mergeWithMainFile(context, readFactory,
+                             factoryPath ? QFileInfo(*factoryPath).absoluteFilePath().toStdString()
+                                         : std::string(),
+                             false, counts);
 }
 
 int merge(CliContext& context, const QStringList& arguments) {
@@ -159,12 +176,23 @@ constexpr CliCommand kCommands[] = {
 
 } // namespace
 
+int mergeFactoryBytes(CliContext& context, EntryList::Block factoryBytes, const std::string& source,
+                      MergeCounts& counts) {
+    return mergeWithMainFile(
+        context,
+        [&factoryBytes](FactoryBytes& bytes) {
+            bytes = std::move(factoryBytes);
+            return true;
+        },
+        source, true, counts);
+}
+
 std::span<const CliCommand> mergeCommands() {
     return kCommands;
 }
 
 bool takesDryRun(const CliCommand& command) {
-    return command.run == merge || command.run == rebuild;
+    return command.run == merge || command.run == rebuild || isUpdateCommand(command);
 }
 
 bool takesTrim(const CliCommand& command) {

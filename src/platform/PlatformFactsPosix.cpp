@@ -18,4 +18,8 @@ std::filesystem::path nativePath(const QString& path) {
 
 void useBinaryStandardStreams() {}
 
+bool standardErrorIsTerminal() {
+    return isatty(STDERR_FILENO) == 1;
+}
+
 } // namespace quillmere::platform

@@ -19,4 +19,8 @@ void useBinaryStandardStreams() {
     _setmode(_fileno(stderr), _O_BINARY);
 }
 
+bool standardErrorIsTerminal() {
+    return _isatty(_fileno(stderr)) != 0;
+}
+
 } // namespace quillmere::platform

@@ -26,6 +26,8 @@ inline constexpr char installPath[] = "installPath";
 inline constexpr char exitSave[] = "exitSave";
 inline constexpr char exitSort[] = "exitSort";
 inline constexpr char restartQueue[] = "restartQueue";
+// Where "update" fetches the factory list from when it is given no URL.
+inline constexpr char factoryUrl[] = "factoryUrl";
 } // namespace valueName
 
 // A switch is stored as "0" or "1". Text that is not a number counts as unreadable, so the switch
