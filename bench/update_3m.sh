@@ -29,9 +29,7 @@ fresh() { # a copy of the lists, with a settings file of its own and no earlier 
     rm -rf "$d/run" && mkdir -p "$d/run" && cp -r "$d/imail" "$d/data" "$d/run/"
     : >"$d/run/registry.ini"
 }
-tool() {
-    "$cli" --registry "$d/run/registry.ini" --imail-root "$d/run/imail" --data "$d/run/data" "$@"
-}
+tool=("$cli" --registry "$d/run/registry.ini" --imail-root "$d/run/imail" --data "$d/run/data")
 
 print_machine
 echo "$runs runs of each, alternately; times in seconds as min/median/max"
@@ -40,10 +38,10 @@ echo "$runs runs of each, alternately; times in seconds as min/median/max"
 : >"$d/curl.txt"
 for ((run = 1; run <= runs; run++)); do
     fresh
-    measure /dev/null tool update "$url" >>"$d/update.txt"
+    measure /dev/null "${tool[@]}" update "$url" >>"$d/update.txt"
     cp "$d/run/imail/url-domain-bl.txt" "$d/updated.txt"
     fresh
-    measure /dev/null tool merge "$d/factory.txt" >>"$d/merge.txt"
+    measure /dev/null "${tool[@]}" merge "$d/factory.txt" >>"$d/merge.txt"
     if ! cmp -s "$d/run/imail/url-domain-bl.txt" "$d/updated.txt"; then
         echo "update and merge FILE wrote different Main lists" >&2
         exit 1
