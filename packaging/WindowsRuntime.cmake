@@ -1,12 +1,14 @@
 # What the MinGW-w64 build's programs load beside themselves on a machine without Qt: Qt's DLLs,
-# the plugins Qt loads from the program's folder (the platform and the native style; the
-# programs read no image files, so no image format plugin), the MinGW runtime, and the licences
-# all these come under. Qt finds the plugins in bin's own platforms and styles folders, so no
-# qt.conf is needed.
+# the plugins Qt loads from the program's folder (the platform, the native style, and the
+# Schannel TLS backend that update's https needs; the programs read no image files, so no image
+# format plugin), the MinGW runtime, and the licences all these come under. Qt finds the plugins
+# in bin's own platforms, styles and tls folders, so no qt.conf is needed.
 install(FILES $<TARGET_FILE:Qt6::Core> $<TARGET_FILE:Qt6::Gui> $<TARGET_FILE:Qt6::Widgets>
+              $<TARGET_FILE:Qt6::Network>
         DESTINATION bin)
 install(FILES $<TARGET_FILE:Qt6::QWindowsIntegrationPlugin> DESTINATION bin/platforms)
 install(FILES $<TARGET_FILE:Qt6::QWindowsVistaStylePlugin> DESTINATION bin/styles)
+install(FILES $<TARGET_FILE:Qt6::QSchannelBackendPlugin> DESTINATION bin/tls)
 
 foreach(runtime libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll)
     execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=${runtime}

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Makes the Qt that the Windows build uses, for whoever has no ready archive of it: Qt 6.4.2's
-# qtbase (Core, Gui, Widgets, Test, the windows/offscreen/minimal platform plugins, the Windows
-# styles) built for 64-bit Windows with Debian 12's MinGW-w64 from Debian's own qt6-base source
-# package, installed into build/qt6-mingw64 and packed as build/qt-6.4.2-mingw64.tar.xz
+# qtbase (Core, Gui, Widgets, Network with the Schannel TLS plugin, Test, the
+# windows/offscreen/minimal platform plugins, the Windows styles) built for 64-bit Windows with
+# Debian 12's MinGW-w64 from Debian's own qt6-base source package, installed into build/qt6-mingw64 and packed as build/qt-6.4.2-mingw64.tar.xz
 # (QUILLMERE_WINDOWS_QT=build/qt-6.4.2-mingw64.tar.xz make test then uses it anywhere).
 # About an hour on two cores; run as root on Debian 12 (it installs what it needs).
 #
@@ -56,7 +56,7 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 TOOLCHAIN
 
-# Only what the programs and their tests load: no OpenGL, network, SQL, D-Bus or printing.
+# Only what the programs and their tests load: no OpenGL, SQL, D-Bus or printing.
 cmake -S "qtbase-everywhere-src-$version" -B build -G Ninja \
     -DCMAKE_TOOLCHAIN_FILE="$work/mingw64.cmake" -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_INSTALL_PREFIX="$prefix" \
@@ -64,7 +64,7 @@ cmake -S "qtbase-everywhere-src-$version" -B build -G Ninja \
     -DQT_QMAKE_TARGET_MKSPEC=win32-g++ -DBUILD_SHARED_LIBS=ON \
     -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF \
     -DFEATURE_opengl=OFF -DFEATURE_vulkan=OFF -DFEATURE_dbus=OFF -DFEATURE_sql=OFF \
-    -DFEATURE_network=OFF -DFEATURE_printsupport=OFF -DFEATURE_concurrent=OFF -DFEATURE_xml=OFF \
+    -DFEATURE_network=ON -DFEATURE_printsupport=OFF -DFEATURE_concurrent=OFF -DFEATURE_xml=OFF \
     -DFEATURE_system_zlib=OFF -DFEATURE_icu=OFF
 cmake --build build --parallel "$(nproc)"
 rm -rf "$prefix"

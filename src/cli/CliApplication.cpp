@@ -36,6 +36,8 @@ std::vector<CliCommand> allCommands() {
         commands.push_back(command);
     for (const CliCommand& command : answerCommands())
         commands.push_back(command);
+    for (const CliCommand& command : updateCommands())
+        commands.push_back(command);
     return commands;
 }
 
@@ -372,6 +374,7 @@ int findFolders(CliContext& context, const ToolOptions& tool) {
     const QCommandLineParser& parser = tool.parser;
     context.imailPath = parser.value(tool.imailRoot);
     context.dataPath = parser.value(tool.data);
+    context.registryFile = parser.value(tool.registry);
     if (parser.isSet(tool.imailRoot) && parser.isSet(tool.data))
         return Success;
     const auto registry = openSystemRegistry(parser.value(tool.registry));
@@ -403,8 +406,11 @@ int runLocked(CliContext& context, const CommandRun& run) {
                 .arg(QLatin1String(command.name)));
         return failureStatus(command);
     }
-    if (context.saveAfterwards && status != Usage)
+    if (context.saveAfterwards && status != Usage) {
         status = std::max(status, save(context));
+        if (status == Success && context.afterSave)
+            status = std::max(status, context.afterSave(context));
+    }
     return status;
 }
 

@@ -2,9 +2,11 @@
 
 #include "cli/CliContext.h"
 #include "cli/CommandOptions.h"
+#include "core/lists/EntryList.h"
 
 #include <QStringList>
 #include <span>
+#include <string>
 
 namespace quillmere::cli {
 
@@ -46,6 +48,20 @@ std::span<const CliCommand> listCommands();
 std::span<const CliCommand> mergeCommands();
 // Commands that list and restore the kept earlier Main lists.
 std::span<const CliCommand> backupCommands();
+
+// "update": fetches the factory list, refuses what is not one, and merges it as merge FILE does.
+std::span<const CliCommand> updateCommands();
+
+// What a merge did to the Main list.
+struct MergeCounts {
+    std::size_t gained = 0;
+    std::size_t lost = 0;
+};
+// Merges factory bytes into the Main list as merge FILE does, the Main list file read now; source
+// names them in the journal. Prints "N gained", "N lost" and "N listed"; with dryRun it saves
+// nothing.
+int mergeFactoryBytes(CliContext& context, EntryList::Block factoryBytes, const std::string& source,
+                      bool dryRun, MergeCounts& counts);
 
 // Commands that answer questions about the lists and their journal; they change nothing.
 std::span<const CliCommand> answerCommands();

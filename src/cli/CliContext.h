@@ -6,6 +6,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -28,6 +29,10 @@ public:
     QString dataPath;
     // Set by commands that must not write any file.
     bool saveAfterwards = true;
+    // The --registry FILE given, for a command that reads more settings than the folders.
+    QString registryFile;
+    // Run after a successful save, for what is kept beside the lists; returns an exit status.
+    std::function<int(CliContext&)> afterSave;
 
     // The exit status of an error: 2 for query and check, whose 1 is an answer, as grep's is.
     int errorStatus = Failure;

@@ -13,8 +13,8 @@ namespace quillmere::cli {
 
 namespace {
 
-constexpr CommandOption kDryRun{"dry-run",
-                                "merge, rebuild: print what would change and save nothing."};
+constexpr CommandOption kDryRun{
+    "dry-run", "merge, rebuild, update: print what would change and save nothing."};
 constexpr CommandOption kTrim{"trim", "evaluate: then trim the added list and save it."};
 constexpr CommandOption kMergeOptions[] = {kDryRun};
 constexpr CommandOption kEvaluateOptions[] = {kTrim};
@@ -39,28 +39,53 @@ QString countLine(std::size_t count, const char* suffix) {
     return QString::number(count) + QLatin1String(suffix);
 }
 
+// How a merge reports itself: as merge and rebuild do ("N listed", or the changes with
+// --dry-run), or always with its changes, as update does.
+struct MergeReport {
+    bool dryRun = false;
+    bool printChanges = false;
+};
+
+// source names the factory list in the journal; empty for a rebuild.
 int mergeLists(CliContext& context, EntryList::Block mainBytes,
-               std::optional<EntryList::Block> factoryBytes, const QString& factoryPath,
-               bool dryRun) {
+               std::optional<EntryList::Block> factoryBytes, const std::string& source,
+               MergeReport report, MergeCounts& counts) {
     TrackedLists& lists = context.lists;
     MergeOutcome outcome = mergeFactoryList(std::move(mainBytes), std::move(factoryBytes),
                                             lists.added(), lists.removed());
-    if (dryRun) {
-        context.saveAfterwards = false;
+    counts = {outcome.gained, outcome.lost};
+    if (report.dryRun || report.printChanges) {
         context.printLine(countLine(outcome.gained, " gained"));
         context.printLine(countLine(outcome.lost, " lost"));
         context.printLine(countLine(outcome.main.size(), " listed"));
+    }
+    if (report.dryRun) {
+        context.saveAfterwards = false;
         return Success;
     }
     lists.replace(ListId::Main, std::move(outcome.main));
     lists.setModified(ListId::Main, true);
-    if (factoryPath.isEmpty())
+    if (source.empty())
         lists.edits().recordMainReplaced(EditAction::Rebuild, {}, outcome.gained, outcome.lost);
     else
-        lists.edits().recordMainReplaced(EditAction::Merge, journalFilePath(factoryPath),
-                                         outcome.gained, outcome.lost);
-    context.printLine(QString::fromStdString(lists.countText(ListId::Main)));
+        lists.edits().recordMainReplaced(EditAction::Merge, source, outcome.gained, outcome.lost);
+    if (!report.printChanges)
+        context.printLine(QString::fromStdString(lists.countText(ListId::Main)));
     return Success;
+}
+
+// Running out of memory, in the reads or the merge, leaves the Main list unmarked, so nothing is
+// saved.
+int reportNoMemoryForTheMerge(CliContext& context) {
+    context.saveAfterwards = false;
+    context.printError(QStringLiteral("Not enough memory to merge the lists; nothing was saved."));
+    return Failure;
+}
+
+// Records what the Main list file was as read, for the change check of the save.
+void noteMainRead(CliContext& context, const EntryList::Block& bytes) {
+    context.loadedFiles[static_cast<std::size_t>(ListId::Main)] =
+        FileSnapshot::read(mainListPath(context.imailPath), *bytes, kChangeCheck);
 }
 
 // A wrong data folder would silently drop every hand edit from the merge; a first merge before
@@ -75,8 +100,7 @@ void warnOfMissingDataFolder(const CliContext& context) {
 
 // The Main list is read as its file's bytes, which the merge takes without making the list's
 // views. The two files are read side by side: most of a read is the system filling fresh pages,
-// which both cores can do at once. Running out of memory, in the reads or the merge, leaves the
-// Main list unmarked, so nothing is saved.
+// which both cores can do at once.
 int runMerge(CliContext& context, const std::optional<QString>& factoryPath, bool dryRun) {
     try {
         const QString mainPath = mainListPath(context.imailPath);
@@ -94,20 +118,18 @@ int runMerge(CliContext& context, const std::optional<QString>& factoryPath, boo
             context.printError(mainRead.error);
             return Failure;
         }
-        context.loadedFiles[static_cast<std::size_t>(ListId::Main)] =
-            FileSnapshot::read(mainPath, **mainRead.bytes, kChangeCheck);
+        noteMainRead(context, *mainRead.bytes);
         if (factoryPath && !factoryRead.bytes) {
             context.printError(factoryRead.error);
             return Failure;
         }
         warnOfMissingDataFolder(context);
+        MergeCounts counts;
         return mergeLists(context, std::move(*mainRead.bytes), std::move(factoryRead.bytes),
-                          factoryPath.value_or(QString()), dryRun);
+                          factoryPath ? journalFilePath(*factoryPath) : std::string(),
+                          {dryRun, false}, counts);
     } catch (const std::bad_alloc&) {
-        context.saveAfterwards = false;
-        context.printError(
-            QStringLiteral("Not enough memory to merge the lists; nothing was saved."));
-        return Failure;
+        return reportNoMemoryForTheMerge(context);
     }
 }
 
@@ -184,6 +206,22 @@ constexpr CliCommand kCommands[] = {
 };
 
 } // namespace
+
+int mergeFactoryBytes(CliContext& context, EntryList::Block factoryBytes, const std::string& source,
+                      bool dryRun, MergeCounts& counts) {
+    try {
+        std::optional<EntryList::Block> mainBytes =
+            readChosenFile(context, mainListPath(context.imailPath));
+        if (!mainBytes)
+            return Failure;
+        noteMainRead(context, *mainBytes);
+        warnOfMissingDataFolder(context);
+        return mergeLists(context, std::move(*mainBytes), std::move(factoryBytes), source,
+                          {dryRun, true}, counts);
+    } catch (const std::bad_alloc&) {
+        return reportNoMemoryForTheMerge(context);
+    }
+}
 
 std::span<const CliCommand> mergeCommands() {
     return kCommands;

@@ -1,6 +1,7 @@
 #include "cli/SettingsCommands.h"
 
 #include "app/settings/StoredSettings.h"
+#include "app/update/FactoryUrl.h"
 #include "platform/AbsoluteFolder.h"
 #include "platform/Registry.h"
 
@@ -10,10 +11,23 @@ namespace quillmere::cli {
 
 namespace {
 
-constexpr std::array<const char*, 7> settingNames{
+constexpr std::array<const char*, 8> settingNames{
     valueName::imailPath, valueName::dataPath, valueName::importPath,   valueName::installPath,
-    valueName::exitSave,  valueName::exitSort, valueName::restartQueue,
+    valueName::exitSave,  valueName::exitSort, valueName::restartQueue, valueName::factoryUrl,
 };
+
+bool isFactoryUrl(const QString& name) {
+    return name == QLatin1String(valueName::factoryUrl);
+}
+
+// A password in the stored URL is never printed.
+QString shownValue(const QString& name, const QString& value) {
+    if (!isFactoryUrl(name) || value.isEmpty())
+        return value;
+    QString problem;
+    const std::optional<QUrl> url = factoryUrl(value, problem);
+    return url ? shownUrl(*url) : value;
+}
 
 bool isSwitch(const QString& name) {
     return name == QLatin1String(valueName::exitSave) ||
@@ -41,7 +55,8 @@ int printSettings(Registry& registry, const CliContext& context) {
     for (const char* name : settingNames) {
         const QString valueName = QLatin1String(name);
         const std::optional<QString> stored = registry.read(fullName(valueName));
-        context.printLine(valueName + QLatin1Char('=') + stored.value_or(QString()));
+        context.printLine(valueName + QLatin1Char('=') +
+                          shownValue(valueName, stored.value_or(QString())));
         if (!stored) {
             missing << valueName;
         } else if (isSwitch(valueName) && *stored != QLatin1String("0") &&
@@ -69,12 +84,13 @@ int setSetting(Registry& registry, const CliContext& context, const QString& nam
             QStringLiteral("installPath is the installer's and is never written by this program"));
         return Usage;
     }
-    const bool known = name == QLatin1String(valueName::imailPath) ||
-                       name == QLatin1String(valueName::dataPath) ||
-                       name == QLatin1String(valueName::importPath) || isSwitch(name);
+    const bool known =
+        name == QLatin1String(valueName::imailPath) || name == QLatin1String(valueName::dataPath) ||
+        name == QLatin1String(valueName::importPath) || isSwitch(name) || isFactoryUrl(name);
     if (!known) {
         context.printError(QStringLiteral("Unknown setting \"%1\": use imailPath, dataPath, "
-                                          "importPath, exitSave, exitSort or restartQueue")
+                                          "importPath, exitSave, exitSort, restartQueue or "
+                                          "factoryUrl")
                                .arg(name));
         return Usage;
     }
@@ -98,10 +114,19 @@ int setSetting(Registry& registry, const CliContext& context, const QString& nam
                 .arg(name, value));
         return Usage;
     }
+    // An empty factoryUrl stores none: update then needs a URL on its command line.
+    QString urlProblem;
+    if (isFactoryUrl(name) && !value.isEmpty() && !factoryUrl(value, urlProblem)) {
+        context.printError(QStringLiteral("factoryUrl must be an absolute https, http or file "
+                                          "URL or empty: %1")
+                               .arg(urlProblem));
+        return Usage;
+    }
     // A relative folder would be found from wherever a program happens to start, and an empty
     // one is the root folder. No default import folder is written as empty.
     const bool mayBeEmpty = name == QLatin1String(valueName::importPath);
-    if (!isSwitch(name) && !isAbsoluteFolder(value) && !(mayBeEmpty && value.isEmpty())) {
+    if (!isSwitch(name) && !isFactoryUrl(name) && !isAbsoluteFolder(value) &&
+        !(mayBeEmpty && value.isEmpty())) {
         context.printError(
             QStringLiteral("%1 must be an absolute folder%2, not \"%3\"")
                 .arg(name, mayBeEmpty ? QStringLiteral(" or empty") : QString(), value));
@@ -144,8 +169,8 @@ QString settingsUsage() {
     return usageLine(QStringLiteral("settings"),
                      QStringLiteral("print the stored settings as name=value lines")) +
            usageLine(QStringLiteral("settings set NAME VALUE"),
-                     QStringLiteral("store imailPath, dataPath, importPath, or exitSave, exitSort, "
-                                    "restartQueue as 0 or 1"));
+                     QStringLiteral("store imailPath, dataPath, importPath, factoryUrl, or "
+                                    "exitSave, exitSort, restartQueue as 0 or 1"));
 }
 
 QString settingsHelp() {
@@ -153,15 +178,18 @@ QString settingsHelp() {
         "Usage: quillmere-cli [--registry FILE] settings\n"
         "       quillmere-cli [--registry FILE] settings set NAME VALUE\n"
         "\n"
-        "settings prints the seven stored values as name=value lines, then Imail's\n"
+        "settings prints the eight stored values as name=value lines (a password in\n"
+        "factoryUrl as ***), then Imail's\n"
         "TopDir= and Version= when Imail's root folder is recorded; values not stored,\n"
         "and switches that are not 0 or 1, are named on standard error.\n"
         "\n"
-        "settings set stores one of imailPath, dataPath, importPath, or exitSave,\n"
-        "exitSort, restartQueue as 0 or 1. The folders must be absolute (importPath\n"
-        "may be empty: no default import folder). installPath is the installer's and is\n"
-        "refused, as are other names and relative folders (exit status 2); a failed\n"
-        "write is exit status 1.\n"
+        "settings set stores one of imailPath, dataPath, importPath, factoryUrl, or\n"
+        "exitSave, exitSort, restartQueue as 0 or 1. The folders must be absolute\n"
+        "(importPath may be empty: no default import folder); factoryUrl is the\n"
+        "absolute https, http or file URL that update fetches when given none (empty:\n"
+        "none). installPath is the installer's and is refused, as are other names,\n"
+        "relative folders and other URLs (exit status 2); a failed write is exit\n"
+        "status 1.\n"
         "Neither loads a list.");
 }
 

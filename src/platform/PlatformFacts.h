@@ -36,4 +36,8 @@ void openClosedStandardStreams();
 // text mode would also turn an entry's lone LF into CR LF.
 void useBinaryStandardStreams();
 
+// Whether standard error goes to a terminal (a console on Windows), where a progress line that
+// is rewritten in place can be read.
+bool standardErrorIsTerminal();
+
 } // namespace quillmere::platform

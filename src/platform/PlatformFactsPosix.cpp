@@ -31,4 +31,8 @@ void openClosedStandardStreams() {
 
 void useBinaryStandardStreams() {}
 
+bool standardErrorIsTerminal() {
+    return isatty(STDERR_FILENO) == 1;
+}
+
 } // namespace quillmere::platform

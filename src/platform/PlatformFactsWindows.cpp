@@ -22,4 +22,8 @@ void useBinaryStandardStreams() {
     _setmode(_fileno(stderr), _O_BINARY);
 }
 
+bool standardErrorIsTerminal() {
+    return _isatty(_fileno(stderr)) != 0;
+}
+
 } // namespace quillmere::platform

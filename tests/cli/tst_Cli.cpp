@@ -212,6 +212,13 @@ private Q_SLOTS:
                           "Starts rQueue.bat in the install folder (the stored installPath), "
                           "which\n")
             << QByteArray();
+        QTest::newRow("update --help")
+            << QStringList{QStringLiteral("update"), QStringLiteral("--help")} << 0
+            << QByteArray("Usage: quillmere-cli [options] update [URL] [--restart] [--dry-run] "
+                          "[--allow-shrink]\n\n"
+                          "Fetches the factory list from URL (https, http or file), or from the "
+                          "stored\n")
+            << QByteArray();
         QTest::newRow("settings --help")
             << QStringList{QStringLiteral("settings"), QStringLiteral("--help")} << 0
             << QByteArray("Usage: quillmere-cli [--registry FILE] settings\n") << QByteArray();
@@ -273,7 +280,7 @@ private Q_SLOTS:
             QVERIFY2(item.match(QString::fromLatin1(line)).hasMatch(), line.constData());
             ++items;
         }
-        QCOMPARE(items, 19);
+        QCOMPARE(items, 20);
         QVERIFY(tool.out.contains("\n  check [--list main|added|removed]  report entries a domain "
                                   "blacklist should not hold; changes nothing\n"));
     }

@@ -53,6 +53,11 @@ check "program help without a display" "$usage" "Usage: quillmere [options]"
 check "copyright and changelog" \
       "$(ls "$prefix/share/doc/quillmere")" "$(printf 'changelog.gz\ncopyright')"
 
-total=10
+check "update units, not enabled" \
+      "$(ls "$prefix/lib/systemd/system" | tr '\n' ' ')" 'quillmere-update.service quillmere-update.timer '
+check "update service command" "$(grep '^ExecStart=' "$prefix/lib/systemd/system/quillmere-update.service")" \
+      "ExecStart=/usr/bin/quillmere-cli update --restart"
+
+total=12
 echo "$((total - failed)) passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -63,6 +63,7 @@ bin/LGPL-3.txt
 bin/Qt-copyright.txt
 bin/Qt6Core.dll
 bin/Qt6Gui.dll
+bin/Qt6Network.dll
 bin/Qt6Widgets.dll
 bin/gcc-runtime-copyright.txt
 bin/libgcc_s_seh-1.dll
@@ -73,6 +74,7 @@ bin/platforms/qwindows.dll
 bin/quillmere-cli.exe
 bin/quillmere.exe
 bin/styles/qwindowsvistastyle.dll
+bin/tls/qschannelbackend.dll
 lib/quillmere/rQueue.bat"
 check "installed files" "$(files_under "$installed")" "$expected_files"
 check "the Windows rQueue.bat" "$(cmp -s "$installed/lib/quillmere/rQueue.bat" \
@@ -107,6 +109,29 @@ check "installed quillmere-cli on the stored settings" "$(wine "$cli" count | tr
     "5 listed
 1 added
 0 removed"
+
+# update of the installed tool over http from a server on 127.0.0.1, with a tracking data folder
+# of its own so that the uninstall below finds only the demo's.
+mkdir -p "$work/served" "$drive_c/demo/data"
+printf 'foxtrot.example\r\n' > "$work/served/url-domain-bl.txt"
+port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+python3 -m http.server --bind 127.0.0.1 --directory "$work/served" "$port" > /dev/null 2>&1 &
+server_process=$!
+for _ in $(seq 1 50); do
+    python3 -c "import socket; socket.create_connection(('127.0.0.1', $port))" 2> /dev/null && break
+    sleep 0.1
+done
+check "installed quillmere-cli update over http" \
+    "$(WINEDEBUG=+loaddll wine "$cli" --data 'C:\demo\data' update \
+        "http://127.0.0.1:$port/url-domain-bl.txt" 2> "$work/update.log" | tr -d '\r')" \
+    "1 gained
+0 lost
+6 listed"
+check "update loaded the installed Qt6Network.dll" \
+    "$(grep -qF 'Loaded L"C:\\Program Files\\Quillmere\\bin\\Qt6Network.dll"' "$work/update.log" \
+       && echo yes)" yes
+kill "$server_process" 2> /dev/null
+wait "$server_process" 2> /dev/null
 
 # The window, with every DLL it loads logged: Qt, its plugins and the runtime must come from the
 # install folder.

@@ -28,6 +28,8 @@ inline constexpr char installPath[] = "installPath";
 inline constexpr char exitSave[] = "exitSave";
 inline constexpr char exitSort[] = "exitSort";
 inline constexpr char restartQueue[] = "restartQueue";
+// Where "update" fetches the factory list from when it is given no URL.
+inline constexpr char factoryUrl[] = "factoryUrl";
 } // namespace valueName
 
 // Why the registry cannot be used as it is, naming the store or the first of the program's values

@@ -1,0 +1,134 @@
+#include "app/update/FactoryBodyCheck.h"
+
+#include "core/audit/ListCheck.h"
+
+#include <QStringList>
+#include <algorithm>
+
+namespace quillmere {
+
+namespace {
+
+constexpr std::string_view kLineEnd = "\r\n";
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+// A document rather than a list: what the answer says it is, or what it begins with.
+bool isMarkup(const FactoryBodyFacts& facts, QString& reason) {
+    const QString type = facts.contentType.section(QLatin1Char(';'), 0, 0).trimmed().toLower();
+    if (type == QLatin1String("text/html") || type == QLatin1String("application/xhtml+xml")) {
+        reason = QStringLiteral("it is an HTML page (Content-Type %1), not a list").arg(type);
+        return true;
+    }
+    std::string_view rest = facts.bytes;
+    if (rest.starts_with(kByteOrderMark))
+        rest.remove_prefix(kByteOrderMark.size());
+    const std::size_t first = rest.find_first_not_of(" \t\r\n");
+    if (first == std::string_view::npos || (rest[first] != '<' && rest[first] != '{'))
+        return false;
+    reason = QStringLiteral("it is an HTML, XML or JSON document (its first character is \"%1\"), "
+                            "not a list")
+                 .arg(QLatin1Char(rest[first]));
+    return true;
+}
+
+// The faults that no host name has: a byte it cannot hold, a URL's scheme or path, a blank.
+bool isHostFault(CheckReason reason) {
+    return reason == CheckReason::HostCharacter || reason == CheckReason::Scheme ||
+           reason == CheckReason::Path || reason == CheckReason::InnerBlank;
+}
+
+// Letters, digits, "-" and ".": an entry of these alone has none of those faults, and that is
+// nearly every entry, so the full check runs on the few others only.
+bool onlyHostBytes(std::string_view entry) {
+    for (const char c : entry) {
+        const bool host = (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '.' ||
+                          c == '-' || (c >= 'A' && c <= 'Z');
+        if (!host)
+            return false;
+    }
+    return true;
+}
+
+QString faultLine(std::size_t line, std::string_view entry, CheckReason reason,
+                  const std::string& detail) {
+    return QStringLiteral("  line %1: %2: %3%4")
+        .arg(line)
+        .arg(QString::fromLatin1(entry.data(), static_cast<qsizetype>(entry.size())),
+             QString::fromLatin1(reasonText(reason).data(),
+                                 static_cast<qsizetype>(reasonText(reason).size())),
+             QString::fromLatin1(detail.data(), static_cast<qsizetype>(detail.size())));
+}
+
+} // namespace
+
+FactoryBodyVerdict checkFactoryBody(const FactoryBodyFacts& facts) {
+    FactoryBodyVerdict verdict;
+    const std::string_view bytes = facts.bytes;
+    if (bytes.empty()) {
+        verdict.reason = QStringLiteral("it is empty");
+        return verdict;
+    }
+    if (isMarkup(facts, verdict.reason))
+        return verdict;
+    if (const std::size_t nul = bytes.find('\0'); nul != std::string_view::npos) {
+        verdict.reason =
+            QStringLiteral("it holds a NUL byte (at byte %1), so it is no text list").arg(nul + 1);
+        return verdict;
+    }
+    if (bytes.find('\n') != std::string_view::npos &&
+        bytes.find(kLineEnd) == std::string_view::npos) {
+        verdict.reason = QStringLiteral(
+            "its lines end in LF alone, not CR LF: the merge cuts at CR LF only, so the whole "
+            "file would become one entry");
+        return verdict;
+    }
+
+    std::size_t faulty = 0;
+    QStringList firstFaults;
+    std::size_t line = 0;
+    for (std::size_t start = 0; start <= bytes.size();) {
+        const std::size_t end = std::min(bytes.find(kLineEnd, start), bytes.size());
+        const std::string_view entry = bytes.substr(start, end - start);
+        ++line;
+        start = end + kLineEnd.size();
+        if (entry.empty())
+            continue;
+        ++verdict.entries;
+        if (onlyHostBytes(entry))
+            continue;
+        for (const auto& [reason, detail] : entryReasons(entry)) {
+            if (!isHostFault(reason))
+                continue;
+            ++faulty;
+            if (firstFaults.size() < static_cast<qsizetype>(kListedFaults))
+                firstFaults << faultLine(line, entry, reason, detail);
+            break;
+        }
+    }
+    if (verdict.entries == 0) {
+        verdict.reason = QStringLiteral("it holds no entry, only line ends");
+        return verdict;
+    }
+    if (faulty * kFaultyShareDivisor > verdict.entries) {
+        verdict.reason =
+            QStringLiteral("%1 of its %2 entries (more than 1%) are no host names; the "
+                           "first of them:\n%3")
+                .arg(faulty)
+                .arg(verdict.entries)
+                .arg(firstFaults.join(QLatin1Char('\n')));
+        return verdict;
+    }
+    if (facts.lastEntries && !facts.allowShrink && verdict.entries * 2 < *facts.lastEntries) {
+        verdict.reason =
+            QStringLiteral("it holds %1 entries, fewer than half of the %2 of the last "
+                           "factory list taken, so it is most likely cut off or the "
+                           "wrong file (--allow-shrink takes it)")
+                .arg(verdict.entries)
+                .arg(*facts.lastEntries);
+        return verdict;
+    }
+    verdict.accepted = true;
+    return verdict;
+}
+
+} // namespace quillmere
