@@ -203,10 +203,10 @@ int update(CliContext& context, const CommandOptions& options, const QStringList
     }
 
     const std::string_view bytes(*fetched.body);
-    const FactoryBodyVerdict verdict = checkFactoryBody(
-        {bytes, fetched.contentType,
-         last ? std::optional<std::size_t>(last->entries) : std::nullopt,
-         options.isSet(kAllowShrink)});
+    const FactoryBodyVerdict verdict =
+        checkFactoryBody({bytes, fetched.contentType,
+                          last ? std::optional<std::size_t>(last->entries) : std::nullopt,
+                          options.isSet(kAllowShrink)});
     if (!verdict.accepted) {
         const QString refusedPath =
             QDir(context.dataPath).filePath(QLatin1String(kRefusedFileName));
@@ -223,7 +223,8 @@ int update(CliContext& context, const CommandOptions& options, const QStringList
     context.saveAfterwards = true;
     MergeCounts counts;
     const bool dryRun = options.isSet(kDryRun);
-    const int status = mergeFactoryBytes(context, fetched.body, shown.toStdString(), dryRun, counts);
+    const int status =
+        mergeFactoryBytes(context, fetched.body, shown.toStdString(), dryRun, counts);
     if (status != Success || dryRun)
         return status;
 

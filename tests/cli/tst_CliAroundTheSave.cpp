@@ -582,8 +582,8 @@ private Q_SLOTS:
     }
 
     // A tool started with standard output and error closed writes its messages nowhere rather
-    // than into the first file it opens (the lock file, here kept by an append-only folder that lets nothing
-    // be removed from it).
+    // than into the first file it opens (the lock file, here kept by an append-only folder that
+    // lets nothing be removed from it).
     void closedStandardStreamsTakeNoFile() {
         Lists lists;
         const QString imail = lists.path(QStringLiteral("imail"));
@@ -591,7 +591,8 @@ private Q_SLOTS:
             QSKIP("the file system cannot make a folder append-only (chattr +a)");
         QProcess process;
         process.start(QStringLiteral("/bin/sh"),
-                      QStringList{QStringLiteral("-c"), QStringLiteral("exec \"$0\" \"$@\" 1>&- 2>&-"),
+                      QStringList{QStringLiteral("-c"),
+                                  QStringLiteral("exec \"$0\" \"$@\" 1>&- 2>&-"),
                                   QStringLiteral(QUILLMERE_CLI_PATH)} +
                           listFolders(lists.folder()) + words("sort main"));
         QVERIFY(process.waitForFinished(60000));
