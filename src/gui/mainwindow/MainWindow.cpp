@@ -13,6 +13,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
@@ -80,10 +81,11 @@ MainWindow::MainWindow(Module1& module, Prompter& prompter, QueueLauncher& launc
     buildMenus();
     buildPages(central);
     buildStatusBar();
-    fitEveryText(*this);
-    connectCommands();
     // The design size is the window's only size: nothing moves or resizes the controls.
     layout()->setSizeConstraint(QLayout::SetFixedSize);
+    fitStatusBarHeight();
+    fitEveryText(*this);
+    connectCommands();
 }
 
 MainWindow::~MainWindow() = default;
@@ -197,6 +199,19 @@ void MainWindow::buildStatusBar() {
     fitFontForTexts(*m_panel1, progress);
     fitFontForTexts(*m_panel3, {QStringLiteral("99999999 listed"), QStringLiteral("32767 added"),
                                 QStringLiteral("32767 removed")});
+}
+
+void MainWindow::fitStatusBarHeight() {
+    // The design's bar is lower than a line of the smallest readable font in a panel's frame: it
+    // is made as tall as such a line needs, and no taller.
+    layout()->activate();
+    statusBar()->layout()->activate();
+    const int aroundPanels = statusBar()->height() - m_panel1->height();
+    QFont smallest = m_panel1->font();
+    smallest.setPixelSize(smallestReadablePixels(*m_panel1));
+    const int needed = QFontMetrics(smallest).height() + 2 * m_panel1->frameWidth() + aroundPanels;
+    if (needed > statusBar()->height())
+        statusBar()->setFixedHeight(needed);
 }
 
 void MainWindow::connectCommands() {
