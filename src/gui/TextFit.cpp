@@ -160,6 +160,19 @@ void placeScaled(const DesignPlace& place, double factor) {
         place.widget->setGeometry(scaledRect(place.geometry, factor));
 }
 
+// Lets every layout of the window place its controls now, before the window is first shown: the
+// status bar's panels are placed by the bar's layout.
+void layOut(QWidget& window) {
+    QList<QWidget*> widgets = window.findChildren<QWidget*>();
+    widgets.prepend(&window);
+    for (QWidget* widget : std::as_const(widgets)) {
+        if (QLayout* layout = widget->layout()) {
+            layout->invalidate();
+            layout->activate();
+        }
+    }
+}
+
 } // namespace
 
 int smallestReadablePixels(const QWidget& control) {
@@ -199,6 +212,7 @@ void fitEveryText(QWidget& window) {
     QHash<QWidget*, QFont> designFonts;
     for (QWidget* control : std::as_const(controls))
         designFonts.insert(control, control->font());
+    layOut(window);
     const auto fitAll = [&controls, &designFonts] {
         bool all = true;
         for (QWidget* control : std::as_const(controls)) {
@@ -220,8 +234,7 @@ void fitEveryText(QWidget& window) {
             placeScaled(place, factor);
         if (!window.layout())
             window.resize(scaledRect(places.front().geometry, factor).size());
-        else
-            window.layout()->activate();
+        layOut(window);
         for (QWidget* control : std::as_const(controls))
             control->setFont(designFonts.value(control));
         if (fitAll())

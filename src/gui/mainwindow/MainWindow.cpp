@@ -13,6 +13,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
@@ -80,10 +81,11 @@ MainWindow::MainWindow(Module1& module, Prompter& prompter, QueueLauncher& launc
     buildMenus();
     buildPages(central);
     buildStatusBar();
-    fitEveryText(*this);
-    connectCommands();
     // The design size is the window's only size: nothing moves or resizes the controls.
     layout()->setSizeConstraint(QLayout::SetFixedSize);
+    fitStatusBarHeight();
+    fitEveryText(*this);
+    connectCommands();
 }
 
 MainWindow::~MainWindow() = default;
@@ -195,8 +197,30 @@ void MainWindow::buildStatusBar() {
         progress << entryToText(text);
     progress << QStringLiteral("modified: main, added, removed");
     fitFontForTexts(*m_panel1, progress);
-    fitFontForTexts(*m_panel3, {QStringLiteral("99999999 listed"), QStringLiteral("32767 added"),
+    fitFontForTexts(*m_panel3, {QStringLiteral("9999999 listed"), QStringLiteral("32767 added"),
                                 QStringLiteral("32767 removed")});
+}
+
+void MainWindow::fitStatusBarHeight() {
+    // The design's bar is lower than a line of the smallest readable font in a panel's frame: it
+    // grows a pixel at a time until the panels hold their texts in that font, and no further.
+    QStatusBar* bar = statusBar();
+    const int design = bar->height();
+    QFont smallest = bar->font();
+    smallest.setPixelSize(smallestReadablePixels(*bar));
+    for (QLabel* panel : {m_panel1, m_panel3})
+        panel->setFont(smallest);
+    for (int height = design; height <= design * 3 / 2; ++height) {
+        bar->setFixedHeight(height);
+        for (QLayout* placing : {layout(), bar->layout()}) {
+            placing->invalidate();
+            placing->activate();
+        }
+        if (textFits(*m_panel1) && textFits(*m_panel3))
+            break;
+    }
+    for (QLabel* panel : {m_panel1, m_panel3})
+        panel->setFont(bar->font());
 }
 
 void MainWindow::connectCommands() {

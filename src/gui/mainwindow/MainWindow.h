@@ -58,6 +58,7 @@ private:
     void buildMenus();
     void buildPages(QWidget* central);
     void buildStatusBar();
+    void fitStatusBarHeight();
     void connectCommands();
 
     bool dataInit();

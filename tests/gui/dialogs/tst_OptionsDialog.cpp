@@ -19,6 +19,7 @@
 
 using namespace quillmere;
 using quillmere::test::control;
+using quillmere::test::DesignScale;
 using quillmere::test::FakeDrives;
 using quillmere::test::FakePrompter;
 using quillmere::test::FakeRegistry;
@@ -68,18 +69,26 @@ private Q_SLOTS:
         Fixture fixture;
         OptionsDialog dialog(fixture.module, fixture.registry, fixture.prompter, fixture.drives);
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Options"));
-        QCOMPARE(dialog.size(), QSize(312, 312));
+        // The design, or a larger copy of it where the texts would not fit.
+        const DesignScale design(dialog, QSize(312, 312));
+        QVERIFY2(design.isDesign(),
+                 qPrintable(QStringLiteral("%1 x %2").arg(dialog.width()).arg(dialog.height())));
         QCOMPARE(control<QGroupBox>(dialog, "Frame1")->title(), QStringLiteral("Paths"));
         QCOMPARE(control<QGroupBox>(dialog, "Frame2")->title(), QStringLiteral("Switches"));
-        QCOMPARE(control<QGroupBox>(dialog, "Frame2")->geometry(), QRect(8, 112, 297, 89));
-        QCOMPARE(control<QLineEdit>(dialog, "txtImailPath")->geometry(), QRect(112, 16, 161, 19));
-        QCOMPARE(control<QLineEdit>(dialog, "txtDataPath")->geometry(), QRect(112, 40, 161, 19));
+        QCOMPARE(control<QGroupBox>(dialog, "Frame2")->geometry(), design(QRect(8, 112, 297, 89)));
+        QCOMPARE(control<QLineEdit>(dialog, "txtImailPath")->geometry(),
+                 design(QRect(112, 16, 161, 19)));
+        QCOMPARE(control<QLineEdit>(dialog, "txtDataPath")->geometry(),
+                 design(QRect(112, 40, 161, 19)));
         QCOMPARE(control<QPushButton>(dialog, "cmdImportChoose")->geometry(),
-                 QRect(272, 64, 17, 19));
-        QCOMPARE(control<QCheckBox>(dialog, "CheckQueue")->geometry(), QRect(8, 64, 17, 21));
-        QCOMPARE(control<QLabel>(dialog, "Label6")->geometry(), QRect(8, 208, 297, 73));
-        QCOMPARE(control<QPushButton>(dialog, "cmdOK")->geometry(), QRect(168, 280, 65, 25));
-        QCOMPARE(control<QPushButton>(dialog, "cmdCancel")->geometry(), QRect(240, 280, 65, 25));
+                 design(QRect(272, 64, 17, 19)));
+        QCOMPARE(control<QCheckBox>(dialog, "CheckQueue")->geometry(),
+                 design(QRect(8, 64, 17, 21)));
+        QCOMPARE(control<QLabel>(dialog, "Label6")->geometry(), design(QRect(8, 208, 297, 73)));
+        QCOMPARE(control<QPushButton>(dialog, "cmdOK")->geometry(),
+                 design(QRect(168, 280, 65, 25)));
+        QCOMPARE(control<QPushButton>(dialog, "cmdCancel")->geometry(),
+                 design(QRect(240, 280, 65, 25)));
 
         const QList<std::pair<const char*, QString>> labels{
             {"Label1", QStringLiteral("Imail root folder")},
