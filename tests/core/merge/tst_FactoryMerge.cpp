@@ -235,7 +235,7 @@ private Q_SLOTS:
                                             longEntry('c', '2'), "b.ex"};
         std::string factory = longEntry('f', '3') + "\r\n" + longEntry('m', '4') + "\r\n";
         for (int k = 0; k < 100; ++k)
-            factory += "f" + std::to_string(k) + ".ex\r\n";
+            factory.append("f").append(std::to_string(k)).append(".ex\r\n");
         factory +=
             longEntry('y', '5') + "\r\n" + longEntry('c', '2') + "\r\n" + longEntry('m', '6');
         const std::vector<std::string> added{longEntry('d', '7'), longEntry('m', '4')};
