@@ -77,6 +77,12 @@ for ((round = 1; round <= rounds; round++)); do
     sleep "$(printf '0.%03d' "$delay")" 2> /dev/null || sleep 0
     kill -9 "$pid" 2> /dev/null || true
     wait "$pid" 2> /dev/null || true
+    # Under Wine the program can outlive its runner's kill for a moment, and go on writing: the
+    # files are looked at once no run of the tool is left.
+    for _ in $(seq 100); do
+        pgrep -f "$(basename "$cli") --imail-root" > /dev/null || break
+        sleep 0.1
+    done
 
     now=$(digest "$work/run")
     read -r -a b <<< "$before"
