@@ -1,7 +1,4 @@
-#include "fakes/FakePrompter.h"
-#include "fakes/FakeQueueLauncher.h"
-#include "fakes/TempFolder.h"
-#include "gui/mainwindow/MainWindow.h"
+#include "gui/mainwindow/MainWindowFixture.h"
 
 #include <QAction>
 #include <QApplication>
@@ -12,50 +9,11 @@
 #include <QStyleFactory>
 #include <QTest>
 #include <cstdlib>
-#include <memory>
 
 using namespace quillmere;
 using namespace quillmere::test;
 
 namespace {
-
-// The window on a Main list of its own in a temporary folder, shown and active as at start-up.
-class Harness {
-public:
-    explicit Harness(const QStringList& main) {
-        QByteArray bytes;
-        for (const QString& entry : main)
-            bytes += entry.toLatin1() + "\r\n";
-        m_folder.write(QStringLiteral("imail/url-domain-bl.txt"), bytes);
-        module.settings.imailPath = m_folder.filePath(QStringLiteral("imail"));
-        module.settings.dataPath = m_folder.subfolder(QStringLiteral("data"));
-        module.settings.installPath = QStringLiteral("/opt/quillmere");
-        module.settings.imailInstalled = true;
-    }
-
-    bool open() {
-        window = std::make_unique<MainWindow>(module, prompter, launcher);
-        if (!window->formLoad())
-            return false;
-        window->show();
-        return QTest::qWaitForWindowActive(window.get());
-    }
-
-    template <typename T> T* find(const char* name) const {
-        T* child = window->findChild<T*>(QLatin1String(name));
-        if (!child)
-            qFatal("no control %s", name);
-        return child;
-    }
-
-    Module1 module;
-    FakePrompter prompter;
-    FakeQueueLauncher launcher;
-    std::unique_ptr<MainWindow> window;
-
-private:
-    TempFolder m_folder;
-};
 
 // The colour of the selected row of the list, at its right end, away from the text.
 QColor selectedRowColour(QListView* list) {
@@ -104,10 +62,11 @@ private Q_SLOTS:
             palette.setColor(QPalette::Inactive, QPalette::HighlightedText, Qt::black);
             QApplication::setPalette(palette);
         }
-        Harness h({QStringLiteral("aa.ex"), QStringLiteral("ab.ex"), QStringLiteral("b.ex")});
+        Harness h({QStringLiteral("aa.ex"), QStringLiteral("ab.ex"), QStringLiteral("b.ex")}, {},
+                  {});
         QVERIFY(h.open());
-        auto* findBox = h.find<QLineEdit>("Text1");
-        auto* list = h.find<QListView>("List1");
+        auto* findBox = h.find<QLineEdit>(QStringLiteral("Text1"));
+        auto* list = h.list("List1");
         QTest::keyClicks(findBox, QStringLiteral("ab"));
         QVERIFY(findBox->hasFocus());
         QCOMPARE(list->selectionModel()->selectedRows().size(), 1);
@@ -128,7 +87,7 @@ private Q_SLOTS:
     }
 
     void theWindowIsActiveAgainAfterTheQueueRestart() {
-        Harness h({QStringLiteral("a.ex")});
+        Harness h({QStringLiteral("a.ex")}, {}, {});
         QVERIFY(h.open());
         // The batch file's window takes the activation while it starts.
         QWidget batchWindow;
@@ -137,8 +96,8 @@ private Q_SLOTS:
             batchWindow.activateWindow();
             QVERIFY(QTest::qWaitForWindowActive(&batchWindow));
         });
-        h.find<QAction>("mnuQueueRestart")->trigger();
-        QCOMPARE(h.launcher.starts(), QStringList{QStringLiteral("/opt/quillmere")});
+        h.item("mnuQueueRestart")->trigger();
+        QCOMPARE(h.launcher.starts(), QStringList{kInstall});
         QTRY_COMPARE(QApplication::activeWindow(), h.window.get());
     }
 
