@@ -2,7 +2,6 @@
 
 #include <QFile>
 #include <QMutexLocker>
-#include <QProcess>
 #include <QSslServer>
 #include <QSslSocket>
 #include <QTcpServer>
@@ -32,26 +31,30 @@ ReceivedRequest parseRequest(const QByteArray& head) {
 
 } // namespace
 
-bool makeSelfSigned(const QString& folder, SelfSigned& made) {
-    const QString key = folder + QStringLiteral("/key.pem");
-    const QString certificate = folder + QStringLiteral("/certificate.pem");
-    QProcess openssl;
-    openssl.start(QStringLiteral("openssl"),
-                  {QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"),
-                   QStringLiteral("rsa:2048"), QStringLiteral("-nodes"), QStringLiteral("-keyout"),
-                   key, QStringLiteral("-out"), certificate, QStringLiteral("-days"),
-                   QStringLiteral("2"), QStringLiteral("-subj"), QStringLiteral("/CN=127.0.0.1"),
-                   QStringLiteral("-addext"), QStringLiteral("subjectAltName=IP:127.0.0.1")});
-    if (!openssl.waitForFinished(60000) || openssl.exitStatus() != QProcess::NormalExit ||
-        openssl.exitCode() != 0)
-        return false;
-    QFile keyFile(key);
-    QFile certificateFile(certificate);
+bool loadSelfSigned(SelfSigned& made) {
+    QFile keyFile(QStringLiteral(QUILLMERE_SELF_SIGNED_DIR "/key.pem"));
+    QFile certificateFile(QStringLiteral(QUILLMERE_SELF_SIGNED_DIR "/certificate.pem"));
     if (!keyFile.open(QIODevice::ReadOnly) || !certificateFile.open(QIODevice::ReadOnly))
         return false;
     made.key = QSslKey(keyFile.readAll(), QSsl::Rsa);
     made.certificate = QSslCertificate(certificateFile.readAll());
     return !made.key.isNull() && !made.certificate.isNull();
+}
+
+QString selfSignedRefusal() {
+#ifdef Q_OS_WIN
+    return QStringLiteral("SSL handshake failed: The root CA certificate is not trusted for this "
+                          "purpose");
+#else
+    return QStringLiteral("SSL handshake failed: The certificate is self-signed, and untrusted");
+#endif
+}
+
+quint16 outsideHttpsPort() {
+    QFile portFile(QStringLiteral(QUILLMERE_SELF_SIGNED_DIR "/https-port"));
+    if (!portFile.open(QIODevice::ReadOnly))
+        return 0;
+    return portFile.readAll().trimmed().toUShort();
 }
 
 ServedAnswer ServedAnswer::http(const QByteArray& status, const QByteArray& body,
@@ -94,7 +97,7 @@ void FactoryServer::serve(const QByteArray& path, const QList<ServedAnswer>& ans
 QString FactoryServer::url(const QByteArray& path) const {
     return QStringLiteral("%1://127.0.0.1:%2%3")
         .arg(m_tls ? QStringLiteral("https") : QStringLiteral("http"))
-        .arg(m_port)
+        .arg(m_tls && outsideHttpsPort() ? outsideHttpsPort() : m_port)
         .arg(QString::fromLatin1(path));
 }
 

@@ -24,13 +24,22 @@ struct ServedAnswer {
                              const QList<QByteArray>& headers = {});
 };
 
-// A certificate for 127.0.0.1 signed by itself, made with openssl in the folder; false when
-// openssl cannot be run.
+// The certificate for 127.0.0.1 signed by itself that the build made with openssl; false when
+// the build machine had no openssl.
 struct SelfSigned {
     QSslCertificate certificate;
     QSslKey key;
 };
-bool makeSelfSigned(const QString& folder, SelfSigned& made);
+bool loadSelfSigned(SelfSigned& made);
+
+// Qt's reason for refusing the self-signed certificate, in the words of the system's TLS:
+// OpenSSL's, or Schannel's on Windows.
+QString selfSignedRefusal();
+
+// Where this process cannot serve TLS itself (Schannel under Wine), the port of the build
+// machine's https server with the same certificate, which answers every request with a page of
+// its own; 0 where the process serves TLS itself.
+quint16 outsideHttpsPort();
 
 // A request as the server received it: its path and its header lines, names in lower case.
 struct ReceivedRequest {
@@ -44,7 +53,8 @@ struct ReceivedRequest {
 class FactoryServer final : public QThread {
 public:
     FactoryServer();
-    // TLS with this certificate and key.
+    // TLS with this certificate and key; where the process cannot serve TLS, the URLs are the
+    // outside server's (see outsideHttpsPort) and no request reaches this one.
     FactoryServer(const QSslCertificate& certificate, const QSslKey& key);
     ~FactoryServer() override;
 
