@@ -7,6 +7,7 @@
 #include <QUrl>
 #include <chrono>
 #include <functional>
+#include <string_view>
 #include <vector>
 
 namespace quillmere {
@@ -48,6 +49,16 @@ struct FetchResult {
 // Called a few times a second while a body arrives: bytes so far, and the total (-1 when the
 // answer does not say).
 using FetchProgress = std::function<void(qint64 received, qint64 total)>;
+// Given the bytes of a body as they arrive, in order, while the fetch would otherwise wait for
+// them: only of answers that are a success (2xx) or of a file. Each request (a redirect, a try
+// again) begins again from nothing.
+class ArrivingBytes {
+public:
+    virtual ~ArrivingBytes() = default;
+    virtual void beginAgain() = 0;
+    virtual void take(std::string_view piece) = 0;
+};
+
 // Called before a try again: why the last try failed, and the wait.
 using FetchRetryNote = std::function<void(const QString& reason, std::chrono::milliseconds wait)>;
 
@@ -59,7 +70,8 @@ class FactoryFetcher final {
 public:
     explicit FactoryFetcher(FetchLimits limits = {});
     FetchResult fetch(const QUrl& url, const FetchCondition& condition,
-                      const FetchProgress& progress = {}, const FetchRetryNote& retryNote = {});
+                      const FetchProgress& progress = {}, const FetchRetryNote& retryNote = {},
+                      ArrivingBytes* arriving = nullptr);
 
 private:
     FetchLimits m_limits;
