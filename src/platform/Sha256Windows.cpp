@@ -1,9 +1,12 @@
 #include "platform/Sha256.h"
 
 #include <algorithm>
-#include <bcrypt.h>
 #include <stdexcept>
+// bcrypt.h takes its types from windows.h, which must come first.
+// clang-format off
 #include <windows.h>
+#include <bcrypt.h>
+// clang-format on
 
 namespace quillmere {
 

@@ -70,7 +70,7 @@ struct CliConditions {
     qint64 fileSizeLimit = -1;
     QStringList environment;
     QString standardOutputFile;
-    QString standardErrorFile;
+    QString standardErrorFile = QString();
 };
 
 // Starts the built quillmere-cli with the given arguments in a UTF-8 locale, without waiting.

@@ -19,7 +19,7 @@ struct ServedAnswer {
     bool stall = false;
     // Then these, one every pieceWait milliseconds, before the connection is closed: a body that
     // arrives slowly.
-    QList<QByteArray> slowPieces;
+    QList<QByteArray> slowPieces = {};
     int pieceWait = 0;
 
     // "HTTP/1.1 STATUS\r\n" with the headers, Content-Length of the body unless one is given,

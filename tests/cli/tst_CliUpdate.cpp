@@ -169,12 +169,11 @@ private Q_SLOTS:
                   "The factory list could not be fetched from %URL%: the answer is larger than 10 "
                   "bytes.\n");
         // Without a Content-Length the body is counted as it arrives.
-        failedRow(
-            "larger than the limit, no length given",
-            {ServedAnswer{"HTTP/1.1 200 OK\r\nConnection: close\r\n\r\n" + kFactory, false, {}, 0}},
-            QStringLiteral("QUILLMERE_FETCH_LIMITS=3000 1000 50,50 10"),
-            "The factory list could not be fetched from %URL%: the answer is larger than "
-            "10 bytes.\n");
+        failedRow("larger than the limit, no length given",
+                  {ServedAnswer{"HTTP/1.1 200 OK\r\nConnection: close\r\n\r\n" + kFactory, false}},
+                  QStringLiteral("QUILLMERE_FETCH_LIMITS=3000 1000 50,50 10"),
+                  "The factory list could not be fetched from %URL%: the answer is larger than "
+                  "10 bytes.\n");
         failedRow("redirect to itself", {redirect("302 Found", QStringLiteral("/list.txt"))},
                   kQuickLimits,
                   "The factory list could not be fetched from %URL%: more than 5 redirects.\n");

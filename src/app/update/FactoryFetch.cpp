@@ -10,7 +10,6 @@
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QTimer>
-#include <algorithm>
 #include <memory>
 #include <string>
 #include <thread>
@@ -145,21 +144,17 @@ private:
     void read() {
         if (!m_refusal.isEmpty() || !m_stall.isEmpty())
             return;
-        const qint64 available = m_reply->bytesAvailable();
-        if (available <= 0)
+        const QByteArray bytes = m_reply->readAll();
+        if (bytes.isEmpty())
             return;
         m_timer.start(m_limits.idle);
-        const std::size_t had = m_body.size();
-        if (static_cast<qint64>(had) + available > m_limits.maxBytes) {
+        if (static_cast<qint64>(m_body.size()) + bytes.size() > m_limits.maxBytes) {
             giveUp(tooLarge(m_limits.maxBytes));
             return;
         }
-        // Straight into the body, reserved from Content-Length: no copy of the piece between.
-        m_body.resize(had + static_cast<std::size_t>(available));
-        const qint64 got = m_reply->read(m_body.data() + had, available);
-        m_body.resize(had + static_cast<std::size_t>(std::max<qint64>(got, 0)));
-        if (m_arriving && m_body.size() > had && isSuccess())
-            m_arriving->take(std::string_view(m_body).substr(had));
+        m_body.append(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+        if (m_arriving && isSuccess())
+            m_arriving->take(bytes);
         if (m_progress && m_clock.elapsed() >= m_lastProgress + kProgressInterval.count()) {
             m_lastProgress = m_clock.elapsed();
             m_progress(static_cast<qint64>(m_body.size()), m_total);
@@ -251,7 +246,7 @@ TryOutcome fetchOnce(QNetworkAccessManager& manager, const QUrl& first,
     }
 }
 
-FetchResult readFileUrl(const QUrl& url, const FetchLimits& limits, ArrivingBytes* arriving) {
+FetchResult readFileUrl(const QUrl& url, const FetchLimits& limits) {
     FetchResult result;
     const QString path = url.toLocalFile();
     if (QFileInfo(path).size() > limits.maxBytes) {
@@ -265,10 +260,6 @@ FetchResult readFileUrl(const QUrl& url, const FetchLimits& limits, ArrivingByte
     }
     result.kind = FetchResult::Kind::Fetched;
     result.body = std::move(*read.bytes);
-    if (arriving) {
-        arriving->beginAgain();
-        arriving->take(*result.body);
-    }
     return result;
 }
 
@@ -306,7 +297,7 @@ FetchResult FactoryFetcher::fetch(const QUrl& url, const FetchCondition& conditi
                                   const FetchProgress& progress, const FetchRetryNote& retryNote,
                                   ArrivingBytes* arriving) {
     if (url.isLocalFile())
-        return readFileUrl(url, m_limits, arriving);
+        return readFileUrl(url, m_limits);
     QNetworkAccessManager manager;
     for (std::size_t tries = 1;; ++tries) {
         TryOutcome outcome = fetchOnce(manager, url, condition, m_limits, progress, arriving);

@@ -55,7 +55,7 @@ private Q_SLOTS:
             if (piece.isNull())
                 copy.beginAgain();
             else
-                copy.take(viewOf(piece));
+                copy.take(piece);
         }
         QCOMPARE(folder.read(QStringLiteral("url-domain-bl.txt")), kOld);
         QCOMPARE(QByteArray::fromStdString(copy.sha256(viewOf(kBody))), sha256Of(kBody));
@@ -71,7 +71,7 @@ private Q_SLOTS:
         {
             ArrivingBodyCopy copy(folder.filePath(QStringLiteral("url-domain-bl.txt")));
             copy.beginAgain();
-            copy.take(viewOf(kBody));
+            copy.take(kBody);
         }
         QCOMPARE(folder.read(QStringLiteral("url-domain-bl.txt")), kOld);
         QCOMPARE(namesIn(folder.path()), QStringList{QStringLiteral("url-domain-bl.txt")});
@@ -83,7 +83,7 @@ private Q_SLOTS:
         const QString path = folder.filePath(QStringLiteral("import/lists/url-domain-bl.txt"));
         ArrivingBodyCopy copy(path);
         copy.beginAgain();
-        copy.take(viewOf(kBody));
+        copy.take(kBody);
         QCOMPARE(namesIn(folder.path()), QStringList());
         QCOMPARE(copy.keep(viewOf(kBody)), QString());
         QCOMPARE(folder.read(QStringLiteral("import/lists/url-domain-bl.txt")), kBody);
@@ -97,7 +97,7 @@ private Q_SLOTS:
         const QString path = folder.filePath(QStringLiteral("url-domain-bl.txt"));
         ArrivingBodyCopy copy(path);
         copy.beginAgain();
-        copy.take(viewOf(kBody));
+        copy.take(kBody);
         const QString error = copy.keep(viewOf(kBody));
         QVERIFY2(error.startsWith(
                      QStringLiteral("Cannot write %1: ").arg(QDir::toNativeSeparators(path))),
