@@ -205,6 +205,7 @@ int update(CliContext& context, const CommandOptions& options, const QStringList
         return Success;
     }
 
+    copy->flushAhead();
     const std::string_view bytes(*fetched.body);
     // The two look at the body at the same time, one on each core; what the evaluation finds is
     // used only when the body is accepted.

@@ -2,6 +2,7 @@
 
 #include "app/files/ListFiles.h"
 #include "app/update/UpdateState.h"
+#include "platform/NativeFile.h"
 
 #include <QFileInfo>
 
@@ -31,9 +32,20 @@ ArrivingBodyCopy::~ArrivingBodyCopy() {
 void ArrivingBodyCopy::work() {
     std::unique_lock lock(m_mutex);
     for (;;) {
-        m_changed.wait(lock, [this] { return m_stop || !m_pieces.empty(); });
+        m_changed.wait(lock, [this] { return m_stop || !m_pieces.empty() || m_flushWanted; });
         if (m_stop)
             return;
+        if (m_pieces.empty()) {
+            m_busy = true;
+            lock.unlock();
+            if (m_file && !m_fileFailed)
+                syncToDisk(*m_file);
+            lock.lock();
+            m_busy = false;
+            m_flushWanted = false;
+            m_changed.notify_all();
+            continue;
+        }
         const QByteArray piece = std::move(m_pieces.front());
         m_pieces.pop_front();
         m_busy = true;
@@ -50,7 +62,7 @@ void ArrivingBodyCopy::work() {
 
 void ArrivingBodyCopy::waitUntilWritten() {
     std::unique_lock lock(m_mutex);
-    m_changed.wait(lock, [this] { return m_pieces.empty() && !m_busy; });
+    m_changed.wait(lock, [this] { return m_pieces.empty() && !m_busy && !m_flushWanted; });
 }
 
 void ArrivingBodyCopy::beginAgain() {
@@ -70,6 +82,14 @@ void ArrivingBodyCopy::take(const QByteArray& piece) {
     m_changed.wait(lock, [this] { return m_queuedBytes < kMostQueuedBytes; });
     m_pieces.push_back(piece);
     m_queuedBytes += static_cast<std::size_t>(piece.size());
+    m_changed.notify_all();
+}
+
+void ArrivingBodyCopy::flushAhead() {
+    {
+        const std::lock_guard lock(m_mutex);
+        m_flushWanted = true;
+    }
     m_changed.notify_all();
 }
 

@@ -34,6 +34,10 @@ public:
     void beginAgain() override;
     void take(const QByteArray& piece) override;
 
+    // No more pieces come: the thread flushes the copy to the disk now, while the body is checked
+    // and merged, so that keeping it later is little more than the rename.
+    void flushAhead();
+
     // What arrived are the body's own bytes: when as many arrived as the body holds, they are the
     // body, and when fewer did (a file URL gives none), it is hashed and written whole instead.
     // The SHA-256 of the body, in hex. Once.
@@ -43,7 +47,7 @@ public:
 
 private:
     void work();
-    // Until the thread has hashed and written every piece taken.
+    // Until the thread has hashed and written every piece taken, and flushed when asked.
     void waitUntilWritten();
 
     QString m_copyPath;
@@ -53,6 +57,7 @@ private:
     std::deque<QByteArray> m_pieces;
     std::size_t m_queuedBytes = 0;
     bool m_busy = false;
+    bool m_flushWanted = false;
     bool m_stop = false;
     // The thread's own while it is busy.
     Sha256 m_hash;

@@ -38,15 +38,20 @@ private Q_SLOTS:
     // exactly, however it arrived; the hash is of the body.
     void keptWhenKept_data() {
         QTest::addColumn<QList<QByteArray>>("arriving");
-        QTest::newRow("whole") << QList<QByteArray>{kBody};
-        QTest::newRow("in pieces") << QList<QByteArray>{"a.ex\r", "\nb.ex\r\n", "c.ex\r\n"};
+        QTest::addColumn<bool>("flushedAhead");
+        QTest::newRow("whole") << QList<QByteArray>{kBody} << false;
+        QTest::newRow("in pieces")
+            << QList<QByteArray>{"a.ex\r", "\nb.ex\r\n", "c.ex\r\n"} << false;
+        QTest::newRow("in pieces, flushed ahead")
+            << QList<QByteArray>{"a.ex\r", "\nb.ex\r\n", "c.ex\r\n"} << true;
         QTest::newRow("a try cut short, then again")
-            << QList<QByteArray>{"x.ex\r\ny", QByteArray(), "a.ex\r\nb.ex\r\n", "c.ex\r\n"};
-        QTest::newRow("less than the body arrived") << QList<QByteArray>{"a.ex\r\n"};
-        QTest::newRow("nothing arrived") << QList<QByteArray>{};
+            << QList<QByteArray>{"x.ex\r\ny", QByteArray(), "a.ex\r\nb.ex\r\n", "c.ex\r\n"} << true;
+        QTest::newRow("less than the body arrived") << QList<QByteArray>{"a.ex\r\n"} << true;
+        QTest::newRow("nothing arrived") << QList<QByteArray>{} << false;
     }
     void keptWhenKept() {
         QFETCH(QList<QByteArray>, arriving);
+        QFETCH(bool, flushedAhead);
         TempFolder folder;
         folder.write(QStringLiteral("url-domain-bl.txt"), kOld);
         ArrivingBodyCopy copy(folder.filePath(QStringLiteral("url-domain-bl.txt")));
@@ -57,6 +62,8 @@ private Q_SLOTS:
             else
                 copy.take(piece);
         }
+        if (flushedAhead)
+            copy.flushAhead();
         QCOMPARE(folder.read(QStringLiteral("url-domain-bl.txt")), kOld);
         QCOMPARE(QByteArray::fromStdString(copy.sha256(viewOf(kBody))), sha256Of(kBody));
         QCOMPARE(copy.keep(viewOf(kBody)), QString());
