@@ -2,6 +2,7 @@
 # Installs the Debian 12 packages the build and the tests need, only when one is missing, and
 # the packages named as arguments (a check that only some runs need, such as lintian).
 # libqt6network6 carries update's TLS plugin and openssl makes the tests' own certificate;
+# libssl-dev gives update its SHA-256 (libcrypto);
 # help2man makes the manual pages; desktop-file-utils checks the desktop entry; the MinGW-w64
 # compiler builds for Windows, Wine runs what it builds and NSIS makes the Windows installer;
 # the installer's test finds the installed window with xwininfo (x11-utils) and takes its picture
@@ -9,7 +10,7 @@
 # ImageMagick, tesseract-ocr and Wine recommend are installed too, so that the windows' texts are
 # checked to fit with the fonts such a machine has (they change the fonts Qt and Wine pick).
 set -euo pipefail
-packages=(cmake ninja-build g++ make qt6-base-dev qt6-base-dev-tools libqt6test6 libqt6network6 openssl libgl-dev
+packages=(cmake ninja-build g++ make qt6-base-dev qt6-base-dev-tools libqt6test6 libqt6network6 openssl libssl-dev libgl-dev
           xvfb xauth help2man desktop-file-utils g++-mingw-w64-x86-64-posix wine wine64 nsis
           x11-utils imagemagick acl fonts-urw-base35 fonts-droid-fallback fonts-noto-mono
           fonts-dejavu-extra fonts-wine "$@")

@@ -1,5 +1,6 @@
 #include "app/files/ListFiles.h"
 #include "app/settings/StoredSettings.h"
+#include "app/update/ArrivingBodyCopy.h"
 #include "app/update/FactoryBodyCheck.h"
 #include "app/update/FactoryFetch.h"
 #include "app/update/FactoryUrl.h"
@@ -13,11 +14,11 @@
 #include "platform/SystemRegistry.h"
 
 #include <QCommandLineParser>
-#include <QCryptographicHash>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <cstdio>
+#include <future>
 #include <memory>
 
 namespace quillmere::cli {
@@ -144,18 +145,15 @@ QString refusal(const QString& shown, const QString& reason, const QString& refu
     return text + keepError + QStringLiteral("; nothing else was changed.");
 }
 
-UpdateState acceptedState(const QString& shown, const FetchResult& fetched, std::size_t entries) {
+UpdateState acceptedState(const QString& shown, const FetchResult& fetched, std::size_t entries,
+                          ArrivingBodyCopy& copy) {
     UpdateState state;
     state.url = shown;
     state.etag = fetched.etag;
     state.lastModified = fetched.lastModified;
     state.bytes = static_cast<qint64>(fetched.body->size());
     state.entries = entries;
-    state.sha256 =
-        QCryptographicHash::hash(
-            QByteArrayView(fetched.body->data(), static_cast<qsizetype>(fetched.body->size())),
-            QCryptographicHash::Sha256)
-            .toHex();
+    state.sha256 = QByteArray::fromStdString(copy.sha256(*fetched.body));
     state.time = QDateTime::currentDateTimeUtc();
     return state;
 }
@@ -178,6 +176,10 @@ int update(CliContext& context, const CommandOptions& options, const QStringList
     if (last && last->url == shown)
         condition = {last->etag, last->lastModified};
 
+    // The kept copy and the hash are made while the body arrives; a dry run keeps neither.
+    const bool dryRun = options.isSet(kDryRun);
+    const QString keptPath = keptCopyPath(*registry, context);
+    const auto copy = std::make_shared<ArrivingBodyCopy>(keptPath);
     FactoryFetcher fetcher(FetchLimits::fromText(qEnvironmentVariable(fetchLimitsVariable)));
     ProgressLine progress;
     const FetchResult fetched = fetcher.fetch(
@@ -187,7 +189,8 @@ int update(CliContext& context, const CommandOptions& options, const QStringList
             progress.finish();
             context.printError(QStringLiteral("%1: %2; trying again in %3")
                                    .arg(shown, reason, durationText(wait)));
-        });
+        },
+        dryRun ? nullptr : copy.get());
     progress.finish();
     if (fetched.kind == FetchResult::Kind::Failed) {
         context.printError(QStringLiteral("The factory list could not be fetched from %1: %2.")
@@ -202,11 +205,18 @@ int update(CliContext& context, const CommandOptions& options, const QStringList
         return Success;
     }
 
+    copy->flushAhead();
     const std::string_view bytes(*fetched.body);
+    // The two look at the body at the same time, one on each core; what the evaluation finds is
+    // used only when the body is accepted.
+    std::future<std::size_t> listedFuture = std::async(std::launch::async, [&context, bytes] {
+        return evaluateAdded(context.lists.added(), bytes).listed.size();
+    });
     const FactoryBodyVerdict verdict =
         checkFactoryBody({bytes, fetched.contentType,
                           last ? std::optional<std::size_t>(last->entries) : std::nullopt,
                           options.isSet(kAllowShrink)});
+    const std::size_t listed = listedFuture.get();
     if (!verdict.accepted) {
         const QString refusedPath =
             QDir(context.dataPath).filePath(QLatin1String(kRefusedFileName));
@@ -217,26 +227,23 @@ int update(CliContext& context, const CommandOptions& options, const QStringList
         return Failure;
     }
 
-    if (const std::size_t listed = evaluateAdded(context.lists.added(), bytes).listed.size())
+    if (listed)
         context.printLine(
             QStringLiteral("%1 hand additions are now in the factory list").arg(listed));
     context.saveAfterwards = true;
     MergeCounts counts;
-    const bool dryRun = options.isSet(kDryRun);
     const int status =
         mergeFactoryBytes(context, fetched.body, shown.toStdString(), dryRun, counts);
     if (status != Success || dryRun)
         return status;
 
     const bool changed = counts.gained > 0 || counts.lost > 0;
-    const QString keptPath = keptCopyPath(*registry, context);
-    const UpdateState state = acceptedState(shown, fetched, verdict.entries);
+    const UpdateState state = acceptedState(shown, fetched, verdict.entries, *copy);
     const EntryList::Block body = fetched.body;
     const bool restart = options.isSet(kRestart);
     context.afterSave = [=](CliContext& saved) {
         int afterStatus = Success;
-        const QString keepError = replaceFileWith(
-            keptPath, QByteArray::fromRawData(body->data(), static_cast<qsizetype>(body->size())));
+        const QString keepError = copy->keep(*body);
         const QString stateError =
             keepError.isEmpty() ? writeUpdateState(statePath, state) : QString();
         for (const QString& error : {keepError, stateError}) {

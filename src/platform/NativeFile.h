@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFileDevice>
 #include <QString>
 #include <optional>
 #include <string_view>
@@ -79,6 +80,11 @@ QString refusedLink(const QString& path);
 // Flushes a folder's entries to the disk, so that renames done in it survive a power cut in the
 // order they were made. Windows writes renames through itself (MOVEFILE_WRITE_THROUGH).
 void syncFolder(const QString& folder);
+
+// Flushes what a Qt file wrote to the disk itself, ahead of a QSaveFile's commit, which then
+// finds little left to flush. False where Qt gives no system handle for it: the commit then
+// flushes it all.
+bool syncToDisk(QFileDevice& file);
 
 // The system's text for an error number (errno, or GetLastError() on Windows).
 QString systemErrorText(int code);

@@ -270,6 +270,10 @@ void syncFolder(const QString& folder) {
     }
 }
 
+bool syncToDisk(QFileDevice& file) {
+    return file.flush() && file.handle() >= 0 && ::fsync(file.handle()) == 0;
+}
+
 QString systemErrorText(int code) {
     return QString::fromLocal8Bit(std::strerror(code));
 }

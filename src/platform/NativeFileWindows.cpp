@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <aclapi.h>
 #include <chrono>
+#include <io.h>
 #include <thread>
 #include <utility>
 #include <windows.h>
@@ -245,6 +246,13 @@ QString refusedLink(const QString&) {
 }
 
 void syncFolder(const QString&) {}
+
+bool syncToDisk(QFileDevice& file) {
+    if (!file.flush() || file.handle() < 0)
+        return false;
+    const intptr_t handle = _get_osfhandle(file.handle());
+    return handle != -1 && FlushFileBuffers(reinterpret_cast<HANDLE>(handle));
+}
 
 QString systemErrorText(int code) {
     wchar_t* text = nullptr;

@@ -35,6 +35,8 @@ void startCli(QProcess& process, const QStringList& arguments, const CliConditio
 #endif
     if (!conditions.standardOutputFile.isEmpty())
         process.setStandardOutputFile(conditions.standardOutputFile);
+    if (!conditions.standardErrorFile.isEmpty())
+        process.setStandardErrorFile(conditions.standardErrorFile);
     process.start(QStringLiteral(QUILLMERE_CLI_PATH), arguments);
 }
 

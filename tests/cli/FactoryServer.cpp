@@ -6,6 +6,7 @@
 #include <QSslSocket>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTimer>
 #include <memory>
 
 namespace quillmere::test {
@@ -68,7 +69,9 @@ ServedAnswer ServedAnswer::http(const QByteArray& status, const QByteArray& body
     if (!hasLength)
         bytes += "Content-Length: " + QByteArray::number(body.size()) + "\r\n";
     bytes += "Connection: close\r\n\r\n" + body;
-    return {bytes, false};
+    ServedAnswer answer;
+    answer.bytes = bytes;
+    return answer;
 }
 
 FactoryServer::FactoryServer() {
@@ -143,7 +146,17 @@ void FactoryServer::run() {
                     socket->setProperty("answered", true);
                     const ServedAnswer answer = answerFor(parseRequest(*head));
                     socket->write(answer.bytes);
-                    if (!answer.stall)
+                    for (qsizetype i = 0; i < answer.slowPieces.size(); ++i) {
+                        const bool last = i + 1 == answer.slowPieces.size();
+                        QTimer::singleShot(
+                            (i + 1) * answer.pieceWait, socket,
+                            [socket, piece = answer.slowPieces.at(i), last, stall = answer.stall] {
+                                socket->write(piece);
+                                if (last && !stall)
+                                    socket->disconnectFromHost();
+                            });
+                    }
+                    if (!answer.stall && answer.slowPieces.isEmpty())
                         socket->disconnectFromHost();
                 });
             }

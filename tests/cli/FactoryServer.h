@@ -17,6 +17,10 @@ struct ServedAnswer {
     QByteArray bytes;
     // Keep the connection open and send nothing more, as a stalled server does.
     bool stall = false;
+    // Then these, one every pieceWait milliseconds, before the connection is closed: a body that
+    // arrives slowly.
+    QList<QByteArray> slowPieces = {};
+    int pieceWait = 0;
 
     // "HTTP/1.1 STATUS\r\n" with the headers, Content-Length of the body unless one is given,
     // and the body.

@@ -1,9 +1,11 @@
 #include "cli/CliRunner.h"
 #include "cli/FactoryServer.h"
+#include "fakes/PseudoTerminal.h"
 #include "fakes/TempFolder.h"
 
 #include <QCryptographicHash>
 #include <QDirIterator>
+#include <QRegularExpression>
 #include <QTest>
 
 using quillmere::test::CliConditions;
@@ -266,6 +268,15 @@ private Q_SLOTS:
             << QString()
             << QByteArray("%URL%: HTTP status 503 Service Unavailable; trying again in 50 ms\n")
             << 2;
+        // The bytes of the try cut short are in no kept copy.
+        QTest::newRow("cut short, then whole")
+            << Routes{{"/list.txt",
+                       {ServedAnswer::http("200 OK", "x.ex\r\nc.e", {"Content-Length: 100"}),
+                        listAnswer(kFactory)}}}
+            << QString()
+            << QByteArray("%URL%: the answer ended after 9 of its 100 bytes; trying again in 50 "
+                          "ms\n")
+            << 2;
         // Five redirects, the most that is followed.
         QTest::newRow("redirect chain")
             << Routes{{"/list.txt", {redirect("301 Moved Permanently", QStringLiteral("/2"))}},
@@ -306,11 +317,81 @@ private Q_SLOTS:
                                : QString(server.url("/list.txt"))
                                      .replace(QStringLiteral("://"), QStringLiteral("://***@"));
         QVERIFY(journalOf(machine).endsWith(shownUrl.toLatin1() + "\r\n"));
+        QCOMPARE(machine.read(QStringLiteral("data/url-domain-bl.txt")), kFactory);
         QVERIFY(machine.read(QStringLiteral("data/url-domain-bl.update"))
                     .startsWith("url=" + shownUrl.toLatin1() + "\n"));
         QVERIFY(!run.err.contains("s3cret") && !run.out.contains("s3cret"));
         for (const QByteArray& file : machine.files())
             QVERIFY(!file.contains("s3cret"));
+    }
+
+    // While a body arrives, a terminal on standard error shows "N of M bytes, X MB/s", rewritten
+    // in place at least every quarter second, each line as wide as the widest before it, and
+    // cleared at the end; standard error that is no terminal (a scheduled task's log) gets none
+    // of it.
+    void progressLineOnATerminalOnly_data() {
+        QTest::addColumn<bool>("terminal");
+        QTest::newRow("terminal") << true;
+        QTest::newRow("pipe") << false;
+    }
+    void progressLineOnATerminalOnly() {
+        QFETCH(bool, terminal);
+        quillmere::test::PseudoTerminal pty;
+        if (terminal && !pty.unavailable().isEmpty())
+            QSKIP(qPrintable(pty.unavailable()));
+        QByteArray body = "a.ex\r\n";
+        ServedAnswer slow = ServedAnswer::http(
+            "200 OK", QByteArray(),
+            {"Content-Length: " + QByteArray::number(body.size() + 4 * 1000 * 9)});
+        slow.bytes += body;
+        for (int piece = 0; piece < 4; ++piece) {
+            QByteArray lines;
+            for (int line = 0; line < 1000; ++line)
+                lines += QByteArray::number(piece * 1000 + line).rightJustified(4, '0') + ".ex\r\n";
+            slow.slowPieces << lines;
+            body += lines;
+        }
+        slow.pieceWait = 400;
+        Machine machine;
+        FactoryServer server;
+        server.serve("/list.txt", {slow});
+        CliConditions conditions;
+        conditions.environment = {kQuickLimits, QStringLiteral("no_proxy=*")};
+        if (terminal)
+            conditions.standardErrorFile = pty.path();
+        const CliRun run =
+            runCli(QStringList{QStringLiteral("--registry"),
+                               machine.path(QStringLiteral("registry.ini"))} +
+                       quillmere::test::listFolders(machine.folder()) +
+                       QStringList{QStringLiteral("update"), server.url("/list.txt")},
+                   conditions);
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(machine.read(QStringLiteral("data/url-domain-bl.txt")), body);
+        if (!terminal) {
+            QCOMPARE(run.err, QByteArray());
+            return;
+        }
+        const QByteArray shownLines = pty.takeWritten();
+        const QList<QByteArray> parts = shownLines.split('\r');
+        // "", the lines, the blanks that clear them, "".
+        QVERIFY2(parts.size() >= 5 && parts.first().isEmpty() && parts.last().isEmpty(),
+                 shownLines.constData());
+        const QRegularExpression shape(
+            QStringLiteral("^(\\d+) of %1 bytes, \\d+\\.\\d MB/s( *)$").arg(body.size()));
+        qsizetype widest = 0;
+        qint64 received = 0;
+        for (qsizetype i = 1; i + 2 < parts.size(); ++i) {
+            const QString line = QString::fromLatin1(parts.at(i));
+            const QRegularExpressionMatch match = shape.match(line);
+            QVERIFY2(match.hasMatch(), parts.at(i).constData());
+            QVERIFY(match.captured(1).toLongLong() >= received);
+            received = match.captured(1).toLongLong();
+            QVERIFY(received <= body.size());
+            const qsizetype width = line.size() - match.capturedLength(2);
+            QCOMPARE(line.size(), std::max(width, widest));
+            widest = std::max(width, widest);
+        }
+        QCOMPARE(parts.at(parts.size() - 2), QByteArray(widest, ' '));
     }
 
     void passwordNeverPrinted() {

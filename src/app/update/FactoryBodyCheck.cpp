@@ -3,7 +3,8 @@
 #include "core/audit/ListCheck.h"
 
 #include <QStringList>
-#include <algorithm>
+#include <array>
+#include <cstring>
 
 namespace quillmere {
 
@@ -38,15 +39,30 @@ bool isHostFault(CheckReason reason) {
 }
 
 // Letters, digits, "-" and ".": an entry of these alone has none of those faults, and that is
-// nearly every entry, so the full check runs on the few others only.
-bool onlyHostBytes(std::string_view entry) {
-    for (const char c : entry) {
-        const bool host = (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '.' ||
-                          c == '-' || (c >= 'A' && c <= 'Z');
-        if (!host)
-            return false;
+// nearly every entry, so the full check runs on the few others only. A line of them alone is
+// cut in the same pass that looks at its bytes.
+constexpr std::array<bool, 256> kHostBytes = [] {
+    std::array<bool, 256> host{};
+    for (int c = 0; c < 256; ++c)
+        host[static_cast<std::size_t>(c)] = (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
+                                            c == '.' || c == '-' || (c >= 'A' && c <= 'Z');
+    return host;
+}();
+
+// Where the line that starts at start ends: at its CR LF, or at the end of the bytes. A lone CR
+// or LF stays inside the line.
+std::size_t lineEnd(std::string_view bytes, std::size_t start) {
+    for (std::size_t scan = start; scan < bytes.size();) {
+        const void* found = std::memchr(bytes.data() + scan, '\n', bytes.size() - scan);
+        if (!found)
+            break;
+        const auto lineFeed =
+            static_cast<std::size_t>(static_cast<const char*>(found) - bytes.data());
+        if (lineFeed > start && bytes[lineFeed - 1] == '\r')
+            return lineFeed - 1;
+        scan = lineFeed + 1;
     }
-    return true;
+    return bytes.size();
 }
 
 QString faultLine(std::size_t line, std::string_view entry, CheckReason reason,
@@ -87,14 +103,19 @@ FactoryBodyVerdict checkFactoryBody(const FactoryBodyFacts& facts) {
     QStringList firstFaults;
     std::size_t line = 0;
     for (std::size_t start = 0; start <= bytes.size();) {
-        const std::size_t end = std::min(bytes.find(kLineEnd, start), bytes.size());
+        std::size_t end = start;
+        while (end < bytes.size() && kHostBytes[static_cast<unsigned char>(bytes[end])])
+            ++end;
+        const bool hostBytesOnly = end == bytes.size() || bytes.substr(end, 2) == kLineEnd;
+        if (!hostBytesOnly)
+            end = lineEnd(bytes, start);
         const std::string_view entry = bytes.substr(start, end - start);
         ++line;
         start = end + kLineEnd.size();
         if (entry.empty())
             continue;
         ++verdict.entries;
-        if (onlyHostBytes(entry))
+        if (hostBytesOnly)
             continue;
         for (const auto& [reason, detail] : entryReasons(entry)) {
             if (!isHostFault(reason))

@@ -91,10 +91,13 @@ QNetworkRequest requestFor(const QUrl& url, const QUrl& first, const FetchCondit
 class Exchange final {
 public:
     Exchange(QNetworkAccessManager& manager, const QNetworkRequest& request,
-             const FetchLimits& limits, const FetchProgress& progress)
+             const FetchLimits& limits, const FetchProgress& progress, ArrivingBytes* arriving)
         : m_reply(manager.get(request))
         , m_limits(limits)
-        , m_progress(progress) {
+        , m_progress(progress)
+        , m_arriving(arriving) {
+        if (m_arriving)
+            m_arriving->beginAgain();
         m_timer.setSingleShot(true);
         QObject::connect(&m_timer, &QTimer::timeout, &m_loop, [this] {
             m_stall =
@@ -125,6 +128,7 @@ public:
     int status() const {
         return m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     }
+    bool isSuccess() const { return status() >= 200 && status() < 300; }
     // Why the exchange was given up on here (a stall, a size), or empty.
     const QString& stall() const { return m_stall; }
     const QString& refusal() const { return m_refusal; }
@@ -149,6 +153,8 @@ private:
             return;
         }
         m_body.append(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+        if (m_arriving && isSuccess())
+            m_arriving->take(bytes);
         if (m_progress && m_clock.elapsed() >= m_lastProgress + kProgressInterval.count()) {
             m_lastProgress = m_clock.elapsed();
             m_progress(static_cast<qint64>(m_body.size()), m_total);
@@ -163,6 +169,7 @@ private:
     std::unique_ptr<QNetworkReply, Later> m_reply;
     const FetchLimits& m_limits;
     const FetchProgress& m_progress;
+    ArrivingBytes* m_arriving;
     QElapsedTimer m_clock;
     qint64 m_lastProgress = 0;
     bool m_begun = false;
@@ -182,10 +189,10 @@ QString statusText(QNetworkReply& reply, int status) {
 
 TryOutcome fetchOnce(QNetworkAccessManager& manager, const QUrl& first,
                      const FetchCondition& condition, const FetchLimits& limits,
-                     const FetchProgress& progress) {
+                     const FetchProgress& progress, ArrivingBytes* arriving) {
     QUrl url = first;
     for (int redirects = 0;; ++redirects) {
-        Exchange exchange(manager, requestFor(url, first, condition), limits, progress);
+        Exchange exchange(manager, requestFor(url, first, condition), limits, progress, arriving);
         QNetworkReply& reply = exchange.reply();
         if (!exchange.refusal().isEmpty())
             return failed(exchange.refusal());
@@ -287,12 +294,13 @@ FactoryFetcher::FactoryFetcher(FetchLimits limits)
 }
 
 FetchResult FactoryFetcher::fetch(const QUrl& url, const FetchCondition& condition,
-                                  const FetchProgress& progress, const FetchRetryNote& retryNote) {
+                                  const FetchProgress& progress, const FetchRetryNote& retryNote,
+                                  ArrivingBytes* arriving) {
     if (url.isLocalFile())
         return readFileUrl(url, m_limits);
     QNetworkAccessManager manager;
     for (std::size_t tries = 1;; ++tries) {
-        TryOutcome outcome = fetchOnce(manager, url, condition, m_limits, progress);
+        TryOutcome outcome = fetchOnce(manager, url, condition, m_limits, progress, arriving);
         if (!outcome.tryAgain || tries > m_limits.retryWaits.size()) {
             if (outcome.result.kind == FetchResult::Kind::Failed && tries > 1)
                 outcome.result.error += QStringLiteral(" (%1 tries)").arg(tries);

@@ -48,6 +48,17 @@ struct FetchResult {
 // Called a few times a second while a body arrives: bytes so far, and the total (-1 when the
 // answer does not say).
 using FetchProgress = std::function<void(qint64 received, qint64 total)>;
+// Given the bytes of a body as they arrive over the network, in order, while the fetch would
+// otherwise wait for them: only of answers that are a success (2xx). Each request (a redirect, a
+// try again) begins again from nothing. A piece is Qt's own buffer, shared, not copied: it may be
+// kept and used in another thread.
+class ArrivingBytes {
+public:
+    virtual ~ArrivingBytes() = default;
+    virtual void beginAgain() = 0;
+    virtual void take(const QByteArray& piece) = 0;
+};
+
 // Called before a try again: why the last try failed, and the wait.
 using FetchRetryNote = std::function<void(const QString& reason, std::chrono::milliseconds wait)>;
 
@@ -59,7 +70,8 @@ class FactoryFetcher final {
 public:
     explicit FactoryFetcher(FetchLimits limits = {});
     FetchResult fetch(const QUrl& url, const FetchCondition& condition,
-                      const FetchProgress& progress = {}, const FetchRetryNote& retryNote = {});
+                      const FetchProgress& progress = {}, const FetchRetryNote& retryNote = {},
+                      ArrivingBytes* arriving = nullptr);
 
 private:
     FetchLimits m_limits;

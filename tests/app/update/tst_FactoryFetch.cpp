@@ -1,6 +1,7 @@
 #include "app/update/FactoryFetch.h"
 #include "cli/FactoryServer.h"
 
+#include <QFile>
 #include <QSslConfiguration>
 #include <QSslSocket>
 #include <QTest>
@@ -10,12 +11,21 @@ using quillmere::FetchLimits;
 using quillmere::FetchResult;
 using quillmere::test::FactoryServer;
 using quillmere::test::ServedAnswer;
+using Answers = QList<ServedAnswer>;
 
 namespace {
 
 FetchLimits quickLimits() {
     return FetchLimits::fromText(QStringLiteral("3000 1000 50,50 1073741824"));
 }
+
+// What a fetch gives as it arrives, written down: "|" for each beginning again, then the bytes.
+class ArrivingRecord final : public quillmere::ArrivingBytes {
+public:
+    void beginAgain() override { record += '|'; }
+    void take(const QByteArray& piece) override { record += piece; }
+    QByteArray record;
+};
 
 } // namespace
 
@@ -75,6 +85,52 @@ private Q_SLOTS:
                      .arg(plain.port()));
         QVERIFY(plain.requests().isEmpty());
         QSslConfiguration::setDefaultConfiguration(before);
+    }
+
+    // Only a success's bytes arrive, each request beginning again: a redirect's body, a 503 and a
+    // try cut short never end up in what arrived. A file is read at once: nothing arrives.
+    void arrivingBytes_data() {
+        QTest::addColumn<Answers>("answers");
+        QTest::addColumn<QByteArray>("arrived");
+        const QByteArray body = "a.ex\r\nb.ex\r\n";
+        QTest::newRow("one answer")
+            << Answers{ServedAnswer::http("200 OK", body)} << QByteArray("||" + body);
+        QTest::newRow("a 503, then the list")
+            << Answers{ServedAnswer::http("503 Service Unavailable", "busy\r\n"),
+                       ServedAnswer::http("200 OK", body)}
+            << QByteArray("||||" + body);
+        QTest::newRow("cut short, then the list")
+            << Answers{ServedAnswer::http("200 OK", "x.ex\r\n", {"Content-Length: 100"}),
+                       ServedAnswer::http("200 OK", body)}
+            << QByteArray("||x.ex\r\n||" + body);
+    }
+    void arrivingBytes() {
+        QFETCH(Answers, answers);
+        QFETCH(QByteArray, arrived);
+        FactoryServer server;
+        server.serve("/moved", {ServedAnswer::http("302 Found", "moved to /list.txt\r\n",
+                                                   {"Location: /list.txt"})});
+        server.serve("/list.txt", answers);
+        ArrivingRecord record;
+        const FetchResult fetched =
+            FactoryFetcher(quickLimits()).fetch(QUrl(server.url("/moved")), {}, {}, {}, &record);
+        QCOMPARE(fetched.error, QString());
+        QCOMPARE(record.record, arrived);
+        QCOMPARE(QByteArray::fromStdString(*fetched.body),
+                 arrived.mid(arrived.lastIndexOf('|') + 1));
+    }
+    void arrivingFromAFile() {
+        QFile file(m_folder.filePath(QStringLiteral("list.txt")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("a.ex\r\n");
+        file.close();
+        ArrivingRecord record;
+        const FetchResult fetched =
+            FactoryFetcher(quickLimits())
+                .fetch(QUrl::fromLocalFile(file.fileName()), {}, {}, {}, &record);
+        QCOMPARE(fetched.kind, FetchResult::Kind::Fetched);
+        QCOMPARE(*fetched.body, std::string("a.ex\r\n"));
+        QCOMPARE(record.record, QByteArray());
     }
 
     void limitsFromText_data() {
