@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QSslConfiguration>
 #include <QSslSocket>
+#include <QTemporaryDir>
 #include <QTest>
 
 using quillmere::FactoryFetcher;
@@ -120,7 +121,8 @@ private Q_SLOTS:
                  arrived.mid(arrived.lastIndexOf('|') + 1));
     }
     void arrivingFromAFile() {
-        QFile file(m_folder.filePath(QStringLiteral("list.txt")));
+        QTemporaryDir folder;
+        QFile file(folder.filePath(QStringLiteral("list.txt")));
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write("a.ex\r\n");
         file.close();
