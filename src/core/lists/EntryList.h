@@ -47,6 +47,9 @@ public:
     std::optional<std::size_t> find(std::string_view text) const;
 
     void append(std::string_view entry);
+    // Room for that many more entries of that many bytes in all, so that many appends allocate
+    // once.
+    void reserveAppends(std::size_t entries, std::size_t bytes);
     void removeAt(std::size_t index);
     // Removes the entries at the rows, given in ascending order, in one pass.
     void removeRows(const std::vector<std::size_t>& rows);
@@ -58,7 +61,8 @@ public:
     bool operator==(const EntryList& other) const { return m_entries == other.m_entries; }
 
 private:
-    char* reserveTail(std::size_t length);
+    // A new block for appended entries, with room for at least that many bytes.
+    void startTail(std::size_t bytes);
 
     std::vector<std::string_view> m_entries;
     std::vector<Block> m_blocks;

@@ -115,31 +115,73 @@ bool TrackedLists::reactivate(std::optional<std::size_t> selected) {
     return true;
 }
 
-std::vector<AddOutcome> TrackedLists::addEach(const std::vector<std::string>& domains) {
-    WantedCopies listed(domains.size());
+namespace {
+
+std::size_t bytesOf(std::span<const std::string_view> texts) {
+    std::size_t bytes = 0;
+    for (std::string_view text : texts)
+        bytes += text.size();
+    return bytes;
+}
+
+// The texts, each wanted once more, and their numbers.
+std::vector<std::size_t> wantEach(WantedCopies& wanted, std::span<const std::string_view> texts) {
     std::vector<std::size_t> numbers;
-    numbers.reserve(domains.size());
-    for (const std::string& domain : domains)
-        numbers.push_back(listed.want(domain));
-    listed.findIn(main());
+    numbers.reserve(texts.size());
+    for (std::string_view text : texts)
+        numbers.push_back(wanted.want(text));
+    return numbers;
+}
+
+// The domains that are handed one of the copies found of them, in order, and their numbers; done
+// says which were.
+std::vector<std::string_view> takeInOrder(std::span<const std::string_view> domains,
+                                          const std::vector<std::size_t>& numbers,
+                                          WantedCopies& found, std::vector<bool>& done,
+                                          std::vector<std::size_t>& takenNumbers) {
+    std::vector<std::string_view> taken;
+    done.assign(domains.size(), false);
+    for (std::size_t i = 0; i < domains.size(); ++i) {
+        done[i] = found.takeOne(numbers[i]);
+        if (done[i]) {
+            taken.push_back(domains[i]);
+            takenNumbers.push_back(numbers[i]);
+        }
+    }
+    return taken;
+}
+
+} // namespace
+
+std::vector<AddOutcome> TrackedLists::addEach(std::span<const std::string_view> domains) {
+    WantedCopies wanted(domains.size());
+    const std::vector<std::size_t> numbers = wantEach(wanted, domains);
+    wanted.findIn(main());
     // A domain is added at most once (it is listed from then on), so it takes at most the first
     // copy out of the Removed list.
     std::vector<AddOutcome> outcomes;
     outcomes.reserve(domains.size());
     std::vector<bool> addedNow(domains.size());
     std::vector<std::string_view> added;
-    WantedCopies inRemoved(domains.size());
+    std::vector<std::size_t> addedNumbers;
     for (std::size_t i = 0; i < domains.size(); ++i) {
-        if (listed.found(numbers[i]) > 0 || addedNow[numbers[i]]) {
+        if (wanted.found(numbers[i]) > 0 || addedNow[numbers[i]]) {
             outcomes.push_back(AddOutcome::AlreadyListed);
             continue;
         }
         addedNow[numbers[i]] = true;
         outcomes.push_back(AddOutcome::Added);
         added.push_back(domains[i]);
-        inRemoved.want(domains[i]);
+        addedNumbers.push_back(numbers[i]);
     }
-    removeRows(ListId::Removed, inRemoved.findIn(removed()));
+    wanted.restart();
+    for (std::size_t number : addedNumbers)
+        wanted.wantAgain(number);
+    removeRows(ListId::Removed, wanted.findIn(removed()));
+    const std::size_t bytes = bytesOf(added);
+    mutableList(ListId::Main).reserveAppends(added.size(), bytes);
+    mutableList(ListId::Added).reserveAppends(added.size(), bytes);
+    m_edits.reserve(added.size(), bytes);
     for (std::string_view domain : added) {
         appendTo(ListId::Main, domain);
         appendTo(ListId::Added, domain);
@@ -152,52 +194,27 @@ std::vector<AddOutcome> TrackedLists::addEach(const std::vector<std::string>& do
     return outcomes;
 }
 
-namespace {
-
-// The texts, each wanted once more, and their numbers.
-std::vector<std::size_t> wantEach(WantedCopies& wanted,
-                                  const std::vector<std::string_view>& texts) {
-    std::vector<std::size_t> numbers;
-    numbers.reserve(texts.size());
-    for (std::string_view text : texts)
-        numbers.push_back(wanted.want(text));
-    return numbers;
-}
-
-std::vector<std::string_view> viewsOf(const std::vector<std::string>& domains) {
-    return std::vector<std::string_view>(domains.begin(), domains.end());
-}
-
-// The domains that are handed one of the copies found of them, in order; done says which were.
-std::vector<std::string_view> takeInOrder(const std::vector<std::string>& domains,
-                                          const std::vector<std::size_t>& numbers,
-                                          WantedCopies& found, std::vector<bool>& done) {
-    std::vector<std::string_view> taken;
-    done.assign(domains.size(), false);
-    for (std::size_t i = 0; i < domains.size(); ++i) {
-        done[i] = found.takeOne(numbers[i]);
-        if (done[i])
-            taken.push_back(domains[i]);
-    }
-    return taken;
-}
-
-} // namespace
-
-std::vector<bool> TrackedLists::removeEachFromMain(const std::vector<std::string>& domains) {
-    WantedCopies inMain(domains.size());
-    const std::vector<std::size_t> numbers = wantEach(inMain, viewsOf(domains));
-    const std::vector<std::size_t> mainRows = inMain.findIn(main());
+std::vector<bool> TrackedLists::removeEachFromMain(std::span<const std::string_view> domains) {
+    WantedCopies wanted(domains.size());
+    const std::vector<std::size_t> numbers = wantEach(wanted, domains);
+    const std::vector<std::size_t> mainRows = wanted.findIn(main());
     std::vector<bool> done;
-    const std::vector<std::string_view> removedNow = takeInOrder(domains, numbers, inMain, done);
+    std::vector<std::size_t> removedNumbers;
+    const std::vector<std::string_view> removedNow =
+        takeInOrder(domains, numbers, wanted, done, removedNumbers);
     // Each removal withdraws the first copy of a hand addition left, or else is recorded.
-    WantedCopies inAdded(removedNow.size());
-    const std::vector<std::size_t> addedNumbers = wantEach(inAdded, removedNow);
-    const std::vector<std::size_t> addedRows = inAdded.findIn(added());
+    wanted.restart();
+    for (std::size_t number : removedNumbers)
+        wanted.wantAgain(number);
+    const std::vector<std::size_t> addedRows = wanted.findIn(added());
     removeRows(ListId::Main, mainRows);
     removeRows(ListId::Added, addedRows);
+    // At most every removal is recorded in the Removed list.
+    const std::size_t bytes = bytesOf(removedNow);
+    mutableList(ListId::Removed).reserveAppends(removedNow.size(), bytes);
+    m_edits.reserve(removedNow.size(), bytes);
     for (std::size_t i = 0; i < removedNow.size(); ++i) {
-        if (!inAdded.takeOne(addedNumbers[i])) {
+        if (!wanted.takeOne(removedNumbers[i])) {
             appendTo(ListId::Removed, removedNow[i]);
             setModified(ListId::Removed, true);
         }
@@ -206,28 +223,37 @@ std::vector<bool> TrackedLists::removeEachFromMain(const std::vector<std::string
     return done;
 }
 
-std::vector<bool> TrackedLists::removeEachFromAdded(const std::vector<std::string>& domains) {
-    WantedCopies inAdded(domains.size());
-    const std::vector<std::size_t> numbers = wantEach(inAdded, viewsOf(domains));
-    const std::vector<std::size_t> addedRows = inAdded.findIn(added());
+std::vector<bool> TrackedLists::removeEachFromAdded(std::span<const std::string_view> domains) {
+    WantedCopies wanted(domains.size());
+    const std::vector<std::size_t> numbers = wantEach(wanted, domains);
+    const std::vector<std::size_t> addedRows = wanted.findIn(added());
     std::vector<bool> done;
-    const std::vector<std::string_view> withdrawn = takeInOrder(domains, numbers, inAdded, done);
-    WantedCopies inMain(withdrawn.size());
-    wantEach(inMain, withdrawn);
+    std::vector<std::size_t> withdrawnNumbers;
+    const std::vector<std::string_view> withdrawn =
+        takeInOrder(domains, numbers, wanted, done, withdrawnNumbers);
+    wanted.restart();
+    for (std::size_t number : withdrawnNumbers)
+        wanted.wantAgain(number);
     removeRows(ListId::Added, addedRows);
-    removeRows(ListId::Main, inMain.findIn(main()));
+    removeRows(ListId::Main, wanted.findIn(main()));
+    m_edits.reserve(withdrawn.size(), bytesOf(withdrawn));
     for (std::string_view domain : withdrawn)
         m_edits.recordDomain(EditAction::Unadd, domain);
     return done;
 }
 
-std::vector<bool> TrackedLists::reactivateEach(const std::vector<std::string>& domains) {
+std::vector<bool> TrackedLists::reactivateEach(std::span<const std::string_view> domains) {
     WantedCopies inRemoved(domains.size());
-    const std::vector<std::size_t> numbers = wantEach(inRemoved, viewsOf(domains));
+    const std::vector<std::size_t> numbers = wantEach(inRemoved, domains);
     const std::vector<std::size_t> removedRows = inRemoved.findIn(removed());
     std::vector<bool> done;
-    const std::vector<std::string_view> back = takeInOrder(domains, numbers, inRemoved, done);
+    std::vector<std::size_t> backNumbers;
+    const std::vector<std::string_view> back =
+        takeInOrder(domains, numbers, inRemoved, done, backNumbers);
     removeRows(ListId::Removed, removedRows);
+    const std::size_t bytes = bytesOf(back);
+    mutableList(ListId::Main).reserveAppends(back.size(), bytes);
+    m_edits.reserve(back.size(), bytes);
     for (std::string_view domain : back) {
         appendTo(ListId::Main, domain);
         setModified(ListId::Main, true);

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstddef>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -85,10 +86,11 @@ public:
     // the ones before it, and so are the lists, flags and edits afterwards; but each list is
     // passed over once, not once per domain. remove, unadd and reactivate act on the first equal
     // entry of their list and give false for a domain that has none left.
-    std::vector<AddOutcome> addEach(const std::vector<std::string>& domains);
-    std::vector<bool> removeEachFromMain(const std::vector<std::string>& domains);
-    std::vector<bool> removeEachFromAdded(const std::vector<std::string>& domains);
-    std::vector<bool> reactivateEach(const std::vector<std::string>& domains);
+    // The domains' bytes need to live only for the call.
+    std::vector<AddOutcome> addEach(std::span<const std::string_view> domains);
+    std::vector<bool> removeEachFromMain(std::span<const std::string_view> domains);
+    std::vector<bool> removeEachFromAdded(std::span<const std::string_view> domains);
+    std::vector<bool> reactivateEach(std::span<const std::string_view> domains);
     // "clear" on the Added tab, answered Yes.
     void clearAdded();
     // "sort" on a tab: marks the list modified even when nothing moved.

@@ -42,7 +42,8 @@ void load(TrackedLists& lists, const QString& main, const QString& added, const 
 // would (each on the first equal entry of its list at that moment), to two copies of the lists.
 // Each returns the outcome per domain as a text: "+" done, "-" not found or already listed.
 QString applyAtOnce(TrackedLists& lists, const QString& command,
-                    const std::vector<std::string>& domains) {
+                    const std::vector<std::string>& texts) {
+    const std::vector<std::string_view> domains(texts.begin(), texts.end());
     QString out;
     if (command == QLatin1String("add")) {
         for (AddOutcome outcome : lists.addEach(domains))
