@@ -35,7 +35,12 @@ void startCli(QProcess& process, const QStringList& arguments, const CliConditio
 #endif
     if (!conditions.standardOutputFile.isEmpty())
         process.setStandardOutputFile(conditions.standardOutputFile);
-    process.start(QStringLiteral(QUILLMERE_CLI_PATH), arguments);
+    if (conditions.startedBy.isEmpty())
+        process.start(QStringLiteral(QUILLMERE_CLI_PATH), arguments);
+    else
+        process.start(conditions.startedBy.constFirst(),
+                      conditions.startedBy.mid(1) +
+                          QStringList{QStringLiteral(QUILLMERE_CLI_PATH)} + arguments);
 }
 
 CliRun finishCli(QProcess& process) {

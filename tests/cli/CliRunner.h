@@ -65,11 +65,13 @@ struct CliRun {
 // How a started quillmere-cli runs: under a file-size limit, which stands in for a full disk (the
 // signal it raises is ignored, so the write fails with an error instead of killing the process),
 // with extra NAME=value environment variables, and with its standard output going to a file
-// (such as /dev/full) instead of a pipe.
+// (such as /dev/full) instead of a pipe, and started by another program that ends by running the
+// tool (unshare, setpriv), whose command line comes before the tool's.
 struct CliConditions {
     qint64 fileSizeLimit = -1;
     QStringList environment;
     QString standardOutputFile;
+    QStringList startedBy;
 };
 
 // Starts the built quillmere-cli with the given arguments in a UTF-8 locale, without waiting.

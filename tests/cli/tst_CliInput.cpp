@@ -66,7 +66,7 @@ public:
 
     CliRun run(QStringList arguments, const QStringList& environment = {}) const {
         arguments.replaceInStrings(QStringLiteral("{root}"), m_folder.path());
-        return runCli(listFolders(m_folder) + arguments, {-1, environment, {}});
+        return runCli(listFolders(m_folder) + arguments, {-1, environment, {}, {}});
     }
 
     // The text with each "{root}/..." path as the tool shows it: the folder's path, with the
