@@ -254,6 +254,21 @@ private Q_SLOTS:
         QTest::newRow("reactivate empty")
             << QString() << QStringList{QStringLiteral("reactivate"), QString()} << 2
             << QByteArray("\"\" cannot be stored: a domain is never empty\n");
+        // A character outside ISO-8859-1, after domains that could be stored; an empty argument
+        // anywhere is reported before it.
+        QTest::newRow("add, a later domain outside the code page")
+            << QString()
+            << QStringList{QStringLiteral("add"), QString::fromUtf8("caf\xc3\xa9.ex"),
+                           QString::fromUtf8("\xd0\xbf\xd1\x80.ex")}
+            << 1
+            << quillmere::test::streamed(QString::fromUtf8(
+                   "\"\xd0\xbf\xd1\x80.ex\" cannot be stored: the character \xd0\xbf (U+043F) is "
+                   "not "
+                   "in the single-byte code page of the list files (ISO-8859-1)\n"));
+        QTest::newRow("remove, outside the code page and then empty")
+            << QString()
+            << QStringList{QStringLiteral("remove"), QString::fromUtf8("\xd0\xbf.ex"), QString()}
+            << 2 << QByteArray("\"\" cannot be stored: a domain is never empty\n");
     }
     void refusedInputChangesNothing() {
         QFETCH(QString, plant);
