@@ -140,6 +140,8 @@ std::vector<std::string_view> takeInOrder(std::span<const std::string_view> doma
                                           WantedCopies& found, std::vector<bool>& done,
                                           std::vector<std::size_t>& takenNumbers) {
     std::vector<std::string_view> taken;
+    taken.reserve(domains.size());
+    takenNumbers.reserve(domains.size());
     done.assign(domains.size(), false);
     for (std::size_t i = 0; i < domains.size(); ++i) {
         done[i] = found.takeOne(numbers[i]);
@@ -163,7 +165,9 @@ std::vector<AddOutcome> TrackedLists::addEach(std::span<const std::string_view> 
     outcomes.reserve(domains.size());
     std::vector<bool> addedNow(domains.size());
     std::vector<std::string_view> added;
+    added.reserve(domains.size());
     std::vector<std::size_t> addedNumbers;
+    addedNumbers.reserve(domains.size());
     for (std::size_t i = 0; i < domains.size(); ++i) {
         if (wanted.found(numbers[i]) > 0 || addedNow[numbers[i]]) {
             outcomes.push_back(AddOutcome::AlreadyListed);

@@ -2,6 +2,8 @@
 
 #include "core/lists/EntryHash.h"
 
+#include <algorithm>
+
 namespace quillmere {
 
 namespace {
@@ -82,6 +84,7 @@ void WantedCopies::wantAgain(std::size_t number) {
 
 std::vector<std::size_t> WantedCopies::findIn(const EntryList& list) {
     std::vector<std::size_t> rows;
+    rows.reserve(std::min(m_wanted, list.size()));
     std::size_t missing = m_wanted;
     for (std::size_t row = 0; row < list.size() && missing > 0; ++row) {
         const std::string_view entry = list[row];
