@@ -263,8 +263,7 @@ private Q_SLOTS:
             << 1
             << quillmere::test::streamed(QString::fromUtf8(
                    "\"\xd0\xbf\xd1\x80.ex\" cannot be stored: the character \xd0\xbf (U+043F) is "
-                   "not "
-                   "in the single-byte code page of the list files (ISO-8859-1)\n"));
+                   "not in the single-byte code page of the list files (ISO-8859-1)\n"));
         QTest::newRow("remove, outside the code page and then empty")
             << QString()
             << QStringList{QStringLiteral("remove"), QString::fromUtf8("\xd0\xbf.ex"), QString()}
@@ -287,6 +286,28 @@ private Q_SLOTS:
         QCOMPARE(run.out, QByteArray());
         lists.verifyUnchanged();
     }
+
+#ifdef Q_OS_UNIX
+    // Arguments are bytes on Linux, converted from UTF-8 each on its own: a character cut short
+    // at the end of one argument is U+FFFD there, never completed by the bytes of the next.
+    void aCharacterCutShortStaysInItsArgument() {
+        const Lists lists;
+        const CliConditions bytes{-1,
+                                  {},
+                                  {},
+                                  {QStringLiteral("sh"), QStringLiteral("-c"),
+                                   QStringLiteral("exec \"$0\" \"$@\" \"$(printf 'a\\303')\" "
+                                                  "\"$(printf '\\251b.ex')\"")}};
+        const CliRun run =
+            runCli(listFolders(lists.m_folder) + QStringList{QStringLiteral("add")}, bytes);
+        QCOMPARE(run.err,
+                 QByteArray("\"a\xef\xbf\xbd\" cannot be stored: the character \xef\xbf\xbd "
+                            "(U+FFFD) is not in the single-byte code page of the list "
+                            "files (ISO-8859-1)\n"));
+        QCOMPARE(run.exitCode, 1);
+        lists.verifyUnchanged();
+    }
+#endif
 
     void missingDataFolderIsReported_data() {
         QTest::addColumn<QStringList>("arguments");
