@@ -36,7 +36,7 @@ int add(CliContext& context, const CommandOptions&, const QStringList& arguments
     EntryList domains;
     if (const int status = toEntries(context, arguments, domains); status != Success)
         return status;
-    const std::vector<AddOutcome> outcomes = context.lists.addEach(domains.views());
+    const std::vector<AddOutcome> outcomes = context.lists.addEach(domains);
     for (std::size_t i = 0; i < domains.size(); ++i) {
         if (outcomes[i] == AddOutcome::AlreadyListed)
             context.printError(entryText(domains[i]) + QStringLiteral(" is already blacklisted"));
@@ -47,12 +47,12 @@ int add(CliContext& context, const CommandOptions&, const QStringList& arguments
 // Applies a command to the first entry of its list equal to each argument; an argument that
 // matches nothing is reported and makes the run a failure, the others are still applied.
 int applyToFirstMatch(CliContext& context, const QStringList& arguments,
-                      std::vector<bool> (TrackedLists::*command)(std::span<const std::string_view>),
+                      std::vector<bool> (TrackedLists::*command)(const EntryList&),
                       const char* absentText) {
     EntryList domains;
     if (const int status = toEntries(context, arguments, domains); status != Success)
         return status;
-    const std::vector<bool> done = (context.lists.*command)(domains.views());
+    const std::vector<bool> done = (context.lists.*command)(domains);
     int status = Success;
     for (std::size_t i = 0; i < domains.size(); ++i) {
         if (!done[i]) {

@@ -49,16 +49,14 @@ namespace {
 constexpr std::size_t kBlockSize = 64 * 1024;
 }
 
-void EditRecord::reserve(std::size_t edits, std::size_t bytes) {
+void EditRecord::reserve(std::size_t edits) {
     reserveLarge(m_edits, m_edits.size() + edits);
-    if (m_blocks.empty() || m_blocks.back().capacity() - m_blocks.back().size() < bytes)
-        startBlock(bytes);
 }
 
 void EditRecord::startBlock(std::size_t bytes) {
     // Never a short string kept inside the object, which would move with it.
     std::string block;
-    reserveLarge(block, std::max(bytes, kBlockSize));
+    block.reserve(std::max(bytes, kBlockSize));
     m_blocks.push_back(std::move(block));
 }
 
@@ -77,6 +75,17 @@ void EditRecord::recordDomain(EditAction action, std::string_view domain) {
     m_edits.push_back({action, ListId::Main, keep(domain), {}, 0, 0});
 }
 
+void EditRecord::shareBlocks(const std::vector<EntryList::Block>& blocks) {
+    for (const EntryList::Block& block : blocks) {
+        if (std::find(m_shared.begin(), m_shared.end(), block) == m_shared.end())
+            m_shared.push_back(block);
+    }
+}
+
+void EditRecord::recordViewedDomain(EditAction action, std::string_view domain) {
+    m_edits.push_back({action, ListId::Main, domain, {}, 0, 0});
+}
+
 void EditRecord::recordSort(ListId list) {
     m_edits.push_back({EditAction::Sort, list, {}, {}, 0, 0});
 }
@@ -89,6 +98,7 @@ void EditRecord::recordMainReplaced(EditAction action, std::string_view file, st
 void EditRecord::clear() {
     m_edits.clear();
     m_blocks.clear();
+    m_shared.clear();
 }
 
 } // namespace quillmere

@@ -53,8 +53,8 @@ struct Edit {
 
 // The hand edits made since the lists were loaded or last saved, in the order they were made:
 // the save hands them to the journal, a revert discards them. A command given many domains
-// records as many edits, so an edit holds no text of its own: the record copies the texts into
-// blocks it owns, and its edits view them.
+// records as many edits, so an edit holds no text of its own: its texts view blocks the record
+// owns (copies of the texts) or shares (the blocks of the domains given).
 class EditRecord final {
 public:
     EditRecord() = default;
@@ -64,11 +64,14 @@ public:
     EditRecord& operator=(EditRecord&&) noexcept = default;
     ~EditRecord() = default;
 
-    // Room for that many more edits of domains of that many bytes in all, so that a command given
-    // many domains allocates once.
-    void reserve(std::size_t edits, std::size_t bytes);
+    // Room for that many more edits, so that a command given many domains allocates once.
+    void reserve(std::size_t edits);
     // add, remove, unadd, reactivate, clear and trim: one per domain moved.
     void recordDomain(EditAction action, std::string_view domain);
+    // Shares the blocks, so that edits of domains viewing them can be recorded without a copy.
+    void shareBlocks(const std::vector<EntryList::Block>& blocks);
+    // recordDomain for a domain that views a block the record shares.
+    void recordViewedDomain(EditAction action, std::string_view domain);
     void recordSort(ListId list);
     // merge, rebuild and restore: the Main list replaced as a whole.
     void recordMainReplaced(EditAction action, std::string_view file, std::size_t gained,
@@ -85,6 +88,7 @@ private:
     std::vector<Edit> m_edits;
     // Each block is filled only up to its capacity, so that it never moves.
     std::vector<std::string> m_blocks;
+    std::vector<EntryList::Block> m_shared;
 };
 
 } // namespace quillmere

@@ -53,15 +53,9 @@ std::optional<std::size_t> EntryList::find(std::string_view text) const {
 
 void EntryList::startTail(std::size_t bytes) {
     auto block = std::make_shared<std::string>();
-    reserveLarge(*block, std::max(bytes, kTailBlockSize));
+    block->reserve(std::max(bytes, kTailBlockSize));
     m_blocks.push_back(block);
     m_tail = std::move(block);
-}
-
-void EntryList::reserveAppends(std::size_t entries, std::size_t bytes) {
-    reserveLarge(m_entries, m_entries.size() + entries);
-    if (!m_tail || m_tail->capacity() - m_tail->size() < bytes)
-        startTail(bytes);
 }
 
 void EntryList::append(std::string_view entry) {
@@ -71,6 +65,17 @@ void EntryList::append(std::string_view entry) {
     const std::size_t offset = m_tail->size();
     m_tail->append(entry);
     m_entries.emplace_back(m_tail->data() + offset, entry.size());
+}
+
+void EntryList::shareBlocks(const std::vector<Block>& blocks) {
+    for (const Block& block : blocks) {
+        if (std::find(m_blocks.begin(), m_blocks.end(), block) == m_blocks.end())
+            m_blocks.push_back(block);
+    }
+}
+
+void EntryList::reserveViews(std::size_t entries) {
+    reserveLarge(m_entries, m_entries.size() + entries);
 }
 
 void EntryList::removeAt(std::size_t index) {

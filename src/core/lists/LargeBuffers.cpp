@@ -21,13 +21,9 @@ std::size_t largeAllocationBytes(std::size_t bytes) {
     return (bytes + kAllocatorHeader + kHugePage - 1) / kHugePage * kHugePage - kAllocatorHeader;
 }
 
-void reserveLarge(std::string& bytes, std::size_t length) {
+void resizeForReading(std::string& bytes, std::size_t length) {
     bytes.reserve(largeAllocationBytes(length + 1) - 1);
     platform::adviseHugePages(bytes.data(), bytes.capacity());
-}
-
-void resizeForReading(std::string& bytes, std::size_t length) {
-    reserveLarge(bytes, length);
     bytes.resize(length);
 }
 

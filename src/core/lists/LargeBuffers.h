@@ -34,9 +34,6 @@ template <typename T> void releaseSpareCapacity(std::vector<T>& array) {
                            (array.capacity() - array.size()) * sizeof(T));
 }
 
-// Makes room in an empty string for the given number of bytes about to be appended.
-void reserveLarge(std::string& bytes, std::size_t length);
-
 // Sizes an empty string to the given length for bytes about to be read into it.
 void resizeForReading(std::string& bytes, std::size_t length);
 

@@ -36,6 +36,28 @@ void TrackedLists::appendTo(ListId id, std::string_view entry) {
         m_observer->endAppend(id);
 }
 
+void TrackedLists::appendViewsTo(ListId id, std::span<const std::string_view> domains,
+                                 const std::vector<EntryList::Block>& blocks) {
+    EntryList& list = mutableList(id);
+    list.shareBlocks(blocks);
+    list.reserveViews(domains.size());
+    for (std::string_view domain : domains) {
+        if (m_observer)
+            m_observer->beginAppend(id, list.size());
+        list.appendView(domain);
+        if (m_observer)
+            m_observer->endAppend(id);
+    }
+}
+
+void TrackedLists::recordEach(EditAction action, std::span<const std::string_view> domains,
+                              const std::vector<EntryList::Block>& blocks) {
+    m_edits.shareBlocks(blocks);
+    m_edits.reserve(domains.size());
+    for (std::string_view domain : domains)
+        m_edits.recordViewedDomain(action, domain);
+}
+
 void TrackedLists::removeFrom(ListId id, std::size_t row) {
     if (m_observer)
         m_observer->beginRemove(id, row);
@@ -117,13 +139,6 @@ bool TrackedLists::reactivate(std::optional<std::size_t> selected) {
 
 namespace {
 
-std::size_t bytesOf(std::span<const std::string_view> texts) {
-    std::size_t bytes = 0;
-    for (std::string_view text : texts)
-        bytes += text.size();
-    return bytes;
-}
-
 // The texts, each wanted once more, and their numbers.
 std::vector<std::size_t> wantEach(WantedCopies& wanted, std::span<const std::string_view> texts) {
     std::vector<std::size_t> numbers;
@@ -155,7 +170,8 @@ std::vector<std::string_view> takeInOrder(std::span<const std::string_view> doma
 
 } // namespace
 
-std::vector<AddOutcome> TrackedLists::addEach(std::span<const std::string_view> domains) {
+std::vector<AddOutcome> TrackedLists::addEach(const EntryList& list) {
+    const std::span<const std::string_view> domains = list.views();
     WantedCopies wanted(domains.size());
     const std::vector<std::size_t> numbers = wantEach(wanted, domains);
     wanted.findIn(main());
@@ -182,15 +198,9 @@ std::vector<AddOutcome> TrackedLists::addEach(std::span<const std::string_view> 
     for (std::size_t number : addedNumbers)
         wanted.wantAgain(number);
     removeRows(ListId::Removed, wanted.findIn(removed()));
-    const std::size_t bytes = bytesOf(added);
-    mutableList(ListId::Main).reserveAppends(added.size(), bytes);
-    mutableList(ListId::Added).reserveAppends(added.size(), bytes);
-    m_edits.reserve(added.size(), bytes);
-    for (std::string_view domain : added) {
-        appendTo(ListId::Main, domain);
-        appendTo(ListId::Added, domain);
-        m_edits.recordDomain(EditAction::Add, domain);
-    }
+    appendViewsTo(ListId::Main, added, list.blocks());
+    appendViewsTo(ListId::Added, added, list.blocks());
+    recordEach(EditAction::Add, added, list.blocks());
     if (!added.empty()) {
         setModified(ListId::Main, true);
         setModified(ListId::Added, true);
@@ -198,7 +208,8 @@ std::vector<AddOutcome> TrackedLists::addEach(std::span<const std::string_view> 
     return outcomes;
 }
 
-std::vector<bool> TrackedLists::removeEachFromMain(std::span<const std::string_view> domains) {
+std::vector<bool> TrackedLists::removeEachFromMain(const EntryList& list) {
+    const std::span<const std::string_view> domains = list.views();
     WantedCopies wanted(domains.size());
     const std::vector<std::size_t> numbers = wantEach(wanted, domains);
     const std::vector<std::size_t> mainRows = wanted.findIn(main());
@@ -213,21 +224,21 @@ std::vector<bool> TrackedLists::removeEachFromMain(std::span<const std::string_v
     const std::vector<std::size_t> addedRows = wanted.findIn(added());
     removeRows(ListId::Main, mainRows);
     removeRows(ListId::Added, addedRows);
-    // At most every removal is recorded in the Removed list.
-    const std::size_t bytes = bytesOf(removedNow);
-    mutableList(ListId::Removed).reserveAppends(removedNow.size(), bytes);
-    m_edits.reserve(removedNow.size(), bytes);
+    std::vector<std::string_view> recorded;
+    recorded.reserve(removedNow.size());
     for (std::size_t i = 0; i < removedNow.size(); ++i) {
-        if (!wanted.takeOne(removedNumbers[i])) {
-            appendTo(ListId::Removed, removedNow[i]);
-            setModified(ListId::Removed, true);
-        }
-        m_edits.recordDomain(EditAction::Remove, removedNow[i]);
+        if (!wanted.takeOne(removedNumbers[i]))
+            recorded.push_back(removedNow[i]);
     }
+    appendViewsTo(ListId::Removed, recorded, list.blocks());
+    if (!recorded.empty())
+        setModified(ListId::Removed, true);
+    recordEach(EditAction::Remove, removedNow, list.blocks());
     return done;
 }
 
-std::vector<bool> TrackedLists::removeEachFromAdded(std::span<const std::string_view> domains) {
+std::vector<bool> TrackedLists::removeEachFromAdded(const EntryList& list) {
+    const std::span<const std::string_view> domains = list.views();
     WantedCopies wanted(domains.size());
     const std::vector<std::size_t> numbers = wantEach(wanted, domains);
     const std::vector<std::size_t> addedRows = wanted.findIn(added());
@@ -240,13 +251,12 @@ std::vector<bool> TrackedLists::removeEachFromAdded(std::span<const std::string_
         wanted.wantAgain(number);
     removeRows(ListId::Added, addedRows);
     removeRows(ListId::Main, wanted.findIn(main()));
-    m_edits.reserve(withdrawn.size(), bytesOf(withdrawn));
-    for (std::string_view domain : withdrawn)
-        m_edits.recordDomain(EditAction::Unadd, domain);
+    recordEach(EditAction::Unadd, withdrawn, list.blocks());
     return done;
 }
 
-std::vector<bool> TrackedLists::reactivateEach(std::span<const std::string_view> domains) {
+std::vector<bool> TrackedLists::reactivateEach(const EntryList& list) {
+    const std::span<const std::string_view> domains = list.views();
     WantedCopies inRemoved(domains.size());
     const std::vector<std::size_t> numbers = wantEach(inRemoved, domains);
     const std::vector<std::size_t> removedRows = inRemoved.findIn(removed());
@@ -255,14 +265,10 @@ std::vector<bool> TrackedLists::reactivateEach(std::span<const std::string_view>
     const std::vector<std::string_view> back =
         takeInOrder(domains, numbers, inRemoved, done, backNumbers);
     removeRows(ListId::Removed, removedRows);
-    const std::size_t bytes = bytesOf(back);
-    mutableList(ListId::Main).reserveAppends(back.size(), bytes);
-    m_edits.reserve(back.size(), bytes);
-    for (std::string_view domain : back) {
-        appendTo(ListId::Main, domain);
+    appendViewsTo(ListId::Main, back, list.blocks());
+    if (!back.empty())
         setModified(ListId::Main, true);
-        m_edits.recordDomain(EditAction::Reactivate, domain);
-    }
+    recordEach(EditAction::Reactivate, back, list.blocks());
     return done;
 }
 

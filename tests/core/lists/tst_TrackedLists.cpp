@@ -43,7 +43,10 @@ void load(TrackedLists& lists, const QString& main, const QString& added, const 
 // Each returns the outcome per domain as a text: "+" done, "-" not found or already listed.
 QString applyAtOnce(TrackedLists& lists, const QString& command,
                     const std::vector<std::string>& texts) {
-    const std::vector<std::string_view> domains(texts.begin(), texts.end());
+    // The lists share the domains' blocks, which outlive this list of them.
+    EntryList domains;
+    for (const std::string& text : texts)
+        domains.append(text);
     QString out;
     if (command == QLatin1String("add")) {
         for (AddOutcome outcome : lists.addEach(domains))
