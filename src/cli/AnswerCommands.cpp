@@ -45,10 +45,11 @@ std::string hitLine(std::string_view domain, const QueryHit& hit) {
 
 int query(CliContext& context, const CommandOptions& options, const QStringList& arguments) {
     context.saveAfterwards = false;
-    std::vector<std::string> domains;
+    EntryList entries;
     // A domain that cannot be listed is an error, not an answer.
-    if (toEntries(context, arguments, domains) != Success)
+    if (toEntries(context, arguments, entries) != Success)
         return Usage;
+    const std::vector<std::string> domains(entries.begin(), entries.end());
     const std::vector<DomainAnswer> answers =
         queryDomains(context.lists, domains, options.isSet(kIgnoreCase));
     int status = Success;
@@ -88,13 +89,13 @@ int check(CliContext& context, const CommandOptions& options, const QStringList&
 
 int history(CliContext& context, const CommandOptions&, const QStringList& arguments) {
     context.saveAfterwards = false;
-    std::vector<std::string> domain;
+    EntryList domain;
     if (const int status = toEntries(context, arguments, domain); status != Success)
         return status;
     // No journal yet is an empty history; a folder or FIFO in its place is not. The journal
     // grows with every save, so it is read a part at a time.
     const QString error = forEachJournalLine(context.dataPath, [&](std::string_view line) {
-        if (domain.empty() || journalLineDomain(line) == std::string_view(domain.front()))
+        if (domain.empty() || journalLineDomain(line) == domain[0])
             context.printEntry(line);
     });
     if (!error.isEmpty()) {

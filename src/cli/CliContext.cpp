@@ -1,9 +1,12 @@
 #include "cli/CliContext.h"
 
+#include "core/lists/LargeBuffers.h"
 #include "platform/PlatformFacts.h"
 
 #include <algorithm>
 #include <cstdio>
+#include <memory>
+#include <utility>
 
 namespace quillmere::cli {
 
@@ -63,9 +66,9 @@ QString shownArgument(QString argument) {
 }
 } // namespace
 
-int toEntries(const CliContext& context, const QStringList& arguments,
-              std::vector<std::string>& entries) {
+int toEntries(const CliContext& context, const QStringList& arguments, EntryList& entries) {
     entries.clear();
+    std::size_t length = 0;
     for (const QString& argument : arguments) {
         if (argument.isEmpty() || argument.contains(QLatin1Char('\r')) ||
             argument.contains(QLatin1Char('\n'))) {
@@ -74,11 +77,19 @@ int toEntries(const CliContext& context, const QStringList& arguments,
                                     ? QStringLiteral(" cannot be stored: a domain is never empty")
                                     : QStringLiteral(" cannot be stored: a domain holds no line "
                                                      "break (CR or LF)")));
-            entries.clear();
             return Usage;
         }
+        length += static_cast<std::size_t>(argument.size());
     }
+    // ISO-8859-1 is the first 256 characters, one byte each: an argument has as many bytes as
+    // characters, so the block is sized once and the views into it never move.
+    auto bytes = std::make_shared<std::string>();
+    resizeForReading(*bytes, length);
+    std::vector<std::string_view> views;
+    views.reserve(static_cast<std::size_t>(arguments.size()));
+    char* out = bytes->data();
     for (const QString& argument : arguments) {
+        const char* const start = out;
         for (QChar c : argument) {
             if (c.unicode() > 0xFF) {
                 context.printError(
@@ -88,13 +99,13 @@ int toEntries(const CliContext& context, const QStringList& arguments,
                              QStringLiteral("%1")
                                  .arg(c.unicode(), 4, 16, QLatin1Char('0'))
                                  .toUpper()));
-                entries.clear();
                 return Failure;
             }
+            *out++ = static_cast<char>(c.unicode());
         }
-        const QByteArray bytes = argument.toLatin1();
-        entries.emplace_back(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+        views.emplace_back(start, static_cast<std::size_t>(out - start));
     }
+    entries = EntryList::fromViews(std::move(views), {std::move(bytes)});
     return Success;
 }
 

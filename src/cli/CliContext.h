@@ -53,9 +53,9 @@ private:
 // it would write an empty line or more than one entry, which the window's "add" can never do.
 // Every character must exist in ISO-8859-1, or the argument cannot be stored (a "?" in its place
 // would corrupt the list). Returns Success, or the status after reporting the first argument
-// refused; no argument is taken when one is refused.
-int toEntries(const CliContext& context, const QStringList& arguments,
-              std::vector<std::string>& entries);
+// refused; no argument is taken when one is refused. The entries view one block of their bytes,
+// converted once, however many arguments there are.
+int toEntries(const CliContext& context, const QStringList& arguments, EntryList& entries);
 
 QString entryText(std::string_view entry);
 

@@ -33,7 +33,7 @@ int count(CliContext& context, const CommandOptions&, const QStringList&) {
 }
 
 int add(CliContext& context, const CommandOptions&, const QStringList& arguments) {
-    std::vector<std::string> domains;
+    EntryList domains;
     if (const int status = toEntries(context, arguments, domains); status != Success)
         return status;
     const std::vector<AddOutcome> outcomes = context.lists.addEach(domains);
@@ -47,9 +47,9 @@ int add(CliContext& context, const CommandOptions&, const QStringList& arguments
 // Applies a command to the first entry of its list equal to each argument; an argument that
 // matches nothing is reported and makes the run a failure, the others are still applied.
 int applyToFirstMatch(CliContext& context, const QStringList& arguments,
-                      std::vector<bool> (TrackedLists::*command)(const std::vector<std::string>&),
+                      std::vector<bool> (TrackedLists::*command)(const EntryList&),
                       const char* absentText) {
-    std::vector<std::string> domains;
+    EntryList domains;
     if (const int status = toEntries(context, arguments, domains); status != Success)
         return status;
     const std::vector<bool> done = (context.lists.*command)(domains);

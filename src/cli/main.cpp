@@ -8,5 +8,6 @@ int main(int argc, char* argv[]) {
     quillmere::platform::useBinaryStandardStreams();
     QCoreApplication application(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("quillmere-cli"));
-    return quillmere::cli::runCli(QCoreApplication::arguments());
+    const quillmere::platform::CommandLineArguments arguments(argc, argv);
+    return quillmere::cli::runCli(arguments.list());
 }

@@ -31,6 +31,10 @@ public:
     qint64 readAt(qint64 offset, char* into, qint64 size);
     qint64 size();
     bool truncate(qint64 size);
+    // Has the system start writing what was written so far to the disk, without waiting for
+    // it, so that a large file's syncToDisk waits only for its last part. Where the system has no
+    // such call, nothing.
+    void startWritingToDisk();
     // Flushes what was written to the disk itself, not only to the system's cache.
     bool syncToDisk();
     bool close();

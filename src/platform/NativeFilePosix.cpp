@@ -159,6 +159,11 @@ bool NativeFile::truncate(qint64 size) {
     return ::ftruncate(static_cast<int>(m_handle), size) == 0 || fail();
 }
 
+void NativeFile::startWritingToDisk() {
+    // Only a hint: a failure to start shows, if it matters, in syncToDisk.
+    (void)::sync_file_range(static_cast<int>(m_handle), 0, 0, SYNC_FILE_RANGE_WRITE);
+}
+
 bool NativeFile::syncToDisk() {
     return ::fsync(static_cast<int>(m_handle)) == 0 || fail();
 }

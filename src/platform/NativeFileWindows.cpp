@@ -155,6 +155,9 @@ bool NativeFile::truncate(qint64 size) {
     return cut;
 }
 
+// Windows writes its cache back on its own schedule; FlushFileBuffers is the only call.
+void NativeFile::startWritingToDisk() {}
+
 bool NativeFile::syncToDisk() {
     return FlushFileBuffers(asHandle(m_handle)) || fail();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <filesystem>
 #include <string_view>
 
@@ -39,5 +40,24 @@ void useBinaryStandardStreams();
 // Whether standard error goes to a terminal (a console on Windows), where a progress line that
 // is rewritten in place can be read.
 bool standardErrorIsTerminal();
+
+// The program's arguments as QCoreApplication::arguments() gives them, made once the application
+// object exists. A command given a hundred thousand domains would otherwise cost as many
+// allocations: on Linux, where that call converts each argument from UTF-8 into a string of its
+// own, every argument is converted the same way into one block, and the strings view it (they
+// copy themselves when changed). Windows takes its own wide command line, as Qt does.
+class CommandLineArguments final {
+public:
+    CommandLineArguments(int argc, char** argv);
+    CommandLineArguments(const CommandLineArguments&) = delete;
+    CommandLineArguments& operator=(const CommandLineArguments&) = delete;
+
+    // Valid while this object lives.
+    const QStringList& list() const { return m_list; }
+
+private:
+    QString m_text;
+    QStringList m_list;
+};
 
 } // namespace quillmere::platform

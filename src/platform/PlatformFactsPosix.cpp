@@ -1,7 +1,9 @@
 #include "platform/PlatformFacts.h"
 
 #include <QFile>
+#include <QStringDecoder>
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <pwd.h>
 #include <unistd.h>
@@ -33,6 +35,23 @@ void useBinaryStandardStreams() {}
 
 bool standardErrorIsTerminal() {
     return isatty(STDERR_FILENO) == 1;
+}
+
+CommandLineArguments::CommandLineArguments(int argc, char** argv) {
+    // As QString::fromLocal8Bit converts each argument: UTF-8, nothing carried from one to the
+    // next. A character takes at most one UTF-16 unit per byte.
+    std::size_t bytes = 0;
+    for (int k = 0; k < argc; ++k)
+        bytes += std::strlen(argv[k]);
+    m_text.resize(static_cast<qsizetype>(bytes));
+    m_list.reserve(argc);
+    QStringDecoder decoder(QStringDecoder::System, QStringDecoder::Flag::Stateless);
+    QChar* end = m_text.data();
+    for (int k = 0; k < argc; ++k) {
+        QChar* const start = end;
+        end = decoder.appendToBuffer(end, QByteArrayView(argv[k]));
+        m_list.append(QString::fromRawData(start, end - start));
+    }
 }
 
 } // namespace quillmere::platform

@@ -1,5 +1,6 @@
 #include "platform/PlatformFacts.h"
 
+#include <QCoreApplication>
 #include <cstdio>
 #include <fcntl.h>
 #include <io.h>
@@ -25,5 +26,9 @@ void useBinaryStandardStreams() {
 bool standardErrorIsTerminal() {
     return _isatty(_fileno(stderr)) != 0;
 }
+
+// Qt reads the wide command line itself, which holds every character typed.
+CommandLineArguments::CommandLineArguments(int, char**)
+    : m_list(QCoreApplication::arguments()) {}
 
 } // namespace quillmere::platform

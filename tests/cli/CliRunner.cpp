@@ -37,7 +37,12 @@ void startCli(QProcess& process, const QStringList& arguments, const CliConditio
         process.setStandardOutputFile(conditions.standardOutputFile);
     if (!conditions.standardErrorFile.isEmpty())
         process.setStandardErrorFile(conditions.standardErrorFile);
-    process.start(QStringLiteral(QUILLMERE_CLI_PATH), arguments);
+    if (conditions.startedBy.isEmpty())
+        process.start(QStringLiteral(QUILLMERE_CLI_PATH), arguments);
+    else
+        process.start(conditions.startedBy.constFirst(),
+                      conditions.startedBy.mid(1) +
+                          QStringList{QStringLiteral(QUILLMERE_CLI_PATH)} + arguments);
 }
 
 CliRun finishCli(QProcess& process) {

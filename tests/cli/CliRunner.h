@@ -64,13 +64,15 @@ struct CliRun {
 
 // How a started quillmere-cli runs: under a file-size limit, which stands in for a full disk (the
 // signal it raises is ignored, so the write fails with an error instead of killing the process),
-// with extra NAME=value environment variables, and with its standard output or error going to a
-// file (such as /dev/full, or a terminal) instead of a pipe.
+// with extra NAME=value environment variables, with its standard output or error going to a file
+// (such as /dev/full, or a terminal) instead of a pipe, and started by another program that ends
+// by running the tool (unshare, setpriv), whose command line comes before the tool's.
 struct CliConditions {
     qint64 fileSizeLimit = -1;
     QStringList environment;
     QString standardOutputFile;
     QString standardErrorFile = QString();
+    QStringList startedBy = QStringList();
 };
 
 // Starts the built quillmere-cli with the given arguments in a UTF-8 locale, without waiting.

@@ -321,7 +321,8 @@ private Q_SLOTS:
         QVERIFY(!QFileInfo::exists(data + QStringLiteral("/url-domain-log.txt")));
 #else
         // A file-size limit below the new lists' size makes the save fail, as a full disk does.
-        const CliRun run = lists.run({QStringLiteral("add"), QStringLiteral("b.ex")}, {8, {}, {}});
+        const CliRun run =
+            lists.run({QStringLiteral("add"), QStringLiteral("b.ex")}, {8, {}, {}, {}});
         QVERIFY(!lists.folder().exists(kJournal));
 #endif
         QCOMPARE(run.exitCode, 1);

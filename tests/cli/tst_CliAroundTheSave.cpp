@@ -112,6 +112,27 @@ bool setImmutable(const QString& path, bool on) {
     return QProcess::execute(QStringLiteral("chattr"),
                              {on ? QStringLiteral("+i") : QStringLiteral("-i"), path}) == 0;
 }
+
+// A mount namespace of the tool's own, where the file is mounted over the list: nothing may
+// rename over a mount point (EBUSY). The mount ends with the tool.
+QStringList mountedOver(const QString& file, const QString& list) {
+    return {QStringLiteral("unshare"),
+            QStringLiteral("-m"),
+            QStringLiteral("sh"),
+            QStringLiteral("-c"),
+            QStringLiteral("mount --bind \"$0\" \"$1\" && shift && exec \"$@\""),
+            file,
+            list};
+}
+
+// An account that owns none of the test's files.
+const QStringList kAsAnotherUser = {QStringLiteral("setpriv"), QStringLiteral("--reuid=12345"),
+                                    QStringLiteral("--regid=12345"),
+                                    QStringLiteral("--clear-groups")};
+
+void setMode(const QString& path, mode_t mode) {
+    ::chmod(QFile::encodeName(path).constData(), mode);
+}
 #endif
 
 // Keeps a list file from being replaced, in one of the ways an administrator or another program
@@ -136,6 +157,32 @@ public:
 #else
         else if (how == QLatin1String("immutable")) {
             m_on = setImmutable(path, true);
+        } else if (how == QLatin1String("mounted over")) {
+            const QString file =
+                QDir::cleanPath(QFileInfo(path).absolutePath() + QStringLiteral("/../mounted.txt"));
+            QFile mounted(file);
+            m_on = mounted.open(QIODevice::WriteOnly) && mounted.write("m.ex\r\n") == 6;
+            mounted.close();
+            m_conditions.startedBy = mountedOver(file, path);
+            m_on = m_on && QProcess::execute(m_conditions.startedBy.constFirst(),
+                                             m_conditions.startedBy.mid(1) +
+                                                 QStringList{QStringLiteral("true")}) == 0;
+        } else if (how == QLatin1String("another user's, sticky folder")) {
+            // The tool runs as an account that may write the folders but owns neither them nor
+            // the list, which is root's.
+            m_conditions.startedBy = kAsAnotherUser;
+            m_on =
+                ::geteuid() == 0 &&
+                QProcess::execute(kAsAnotherUser.constFirst(),
+                                  kAsAnotherUser.mid(1) + QStringList{QStringLiteral("true")}) == 0;
+            if (m_on) {
+                const QDir folder = QFileInfo(path).absoluteDir();
+                m_folders = {QFileInfo(folder.absolutePath()).absolutePath(),
+                             folder.absolutePath()};
+                setMode(m_folders[0], 0755);
+                setMode(m_folders[1], 01777);
+                setMode(QFileInfo(m_folders[0] + QStringLiteral("/data")).absoluteFilePath(), 0777);
+            }
         }
 #endif
     }
@@ -147,6 +194,10 @@ public:
 
     bool isOn() const {
         return m_on;
+    }
+    // How the tool is to be run for the block to hold.
+    const CliConditions& conditions() const {
+        return m_conditions;
     }
     void release() {
         if (!m_on)
@@ -162,8 +213,10 @@ public:
 #ifdef Q_OS_WIN
         m_held.reset();
 #else
-        else
+        else if (m_how == QLatin1String("immutable"))
             setImmutable(m_path, false);
+        else if (!m_folders.isEmpty())
+            setMode(m_folders[1], 0755);
 #endif
     }
 
@@ -171,6 +224,8 @@ private:
     QString m_how;
     QString m_path;
     bool m_on = false;
+    CliConditions m_conditions;
+    QStringList m_folders; // the folders whose modes were changed
 #ifdef Q_OS_WIN
     std::unique_ptr<quillmere::test::FileHeldOpen> m_held;
 #endif
@@ -244,6 +299,13 @@ private Q_SLOTS:
         QTest::newRow("Main list immutable")
             << kMain << QStringLiteral("immutable")
             << QStringLiteral("it is marked immutable (chattr +i), so nothing may replace it");
+        QTest::newRow("Main list mounted over")
+            << kMain << QStringLiteral("mounted over")
+            << QStringLiteral("another file is mounted in its place, which cannot be replaced");
+        QTest::newRow("Main list another user's in a sticky folder")
+            << kMain << QStringLiteral("another user's, sticky folder")
+            << QStringLiteral("it belongs to root (uid 0) in %1, a folder where only a file's "
+                              "owner may replace it (sticky)");
 #endif
     }
     void aSaveThatCannotReplaceEveryFileChangesNone() {
@@ -255,13 +317,16 @@ private Q_SLOTS:
         const QString path = lists.path(blocked);
         Blocker blocker(how, path);
         if (!blocker.isOn())
-            QSKIP("the file system cannot block the file this way");
+            QSKIP("the system cannot block the file this way here (no chattr +i, no mount "
+                  "namespace of the tool's own, or not root to run it as another account)");
+        if (reason.contains(QLatin1String("%1")))
+            reason = reason.arg(shown(QFileInfo(path).absolutePath()));
         for (int attempt = 0; attempt < 2; ++attempt) {
-            const CliRun run = lists.run(words("add new.example"));
-            QCOMPARE(run.exitCode, 1);
+            const CliRun run = lists.run(words("add new.example"), blocker.conditions());
             QCOMPARE(run.err,
                      streamed(QStringLiteral("Cannot save %1: %2\nNo list file was changed.\n")
                                   .arg(shown(path), reason)));
+            QCOMPARE(run.exitCode, 1);
         }
         blocker.release();
         QCOMPARE(lists.read(kMain), QByteArray("a.ex\r\nb.ex\r\n"));
@@ -492,7 +557,7 @@ private Q_SLOTS:
         Lists lists;
         const QByteArray earlier(1990, 'j');
         lists.folder().write(kJournal, earlier + "\r\n");
-        const CliRun run = lists.run(words("add c.ex"), CliConditions{2010, {}, {}});
+        const CliRun run = lists.run(words("add c.ex"), CliConditions{2010, {}, {}, {}});
         QCOMPARE(run.exitCode, 1);
         QCOMPARE(run.err, lists.messageAbout(QStringLiteral("The journal of hand edits %1 could "
                                                             "not be written: File too large\n"),

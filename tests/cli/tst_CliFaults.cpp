@@ -88,8 +88,8 @@ private Q_SLOTS:
             folder.write(kRemoved, removed);
         folder.write(QStringLiteral("blocker"), "not a folder");
 
-        const CliRun run =
-            runCli(listFolders(folder, dataFolder) + command, CliConditions{fileSizeLimit, {}, {}});
+        const CliRun run = runCli(listFolders(folder, dataFolder) + command,
+                                  CliConditions{fileSizeLimit, {}, {}, {}});
         const QString firstLine =
             failingPath.isEmpty()
                 ? QStringLiteral("Cannot create the tracking data folder %1")
@@ -267,7 +267,7 @@ private Q_SLOTS:
                      numberedEntries(20, "2026-12-08T05:19:49Z\tadmin\thost\twindow\tadd\t#.ex"));
         const QString outFile = fileSizeLimit < 0 ? QStringLiteral("/dev/full")
                                                   : folder.filePath(QStringLiteral("out"));
-        const CliRun run = runCli(listFolders(folder) + command, {fileSizeLimit, {}, outFile});
+        const CliRun run = runCli(listFolders(folder) + command, {fileSizeLimit, {}, outFile, {}});
         QCOMPARE(QString::fromUtf8(run.err),
                  QStringLiteral("Cannot write to standard output: %1\n").arg(reason));
         QTEST(run.exitCode, "exitCode");
@@ -330,7 +330,7 @@ private Q_SLOTS:
                         QStringLiteral("--data"), data} +
                 command,
             CliConditions{
-                -1, {}, outputThere ? drive.folder() + QStringLiteral("/out") : QString()});
+                -1, {}, outputThere ? drive.folder() + QStringLiteral("/out") : QString(), {}});
         QCOMPARE(run.exitCode, 1);
         const QString diskFull =
             quillmere::test::withoutFullStop(quillmere::test::diskFullReason());

@@ -66,7 +66,7 @@ public:
 
     CliRun run(QStringList arguments, const QStringList& environment = {}) const {
         arguments.replaceInStrings(QStringLiteral("{root}"), m_folder.path());
-        return runCli(listFolders(m_folder) + arguments, {-1, environment, {}});
+        return runCli(listFolders(m_folder) + arguments, {-1, environment, {}, {}});
     }
 
     // The text with each "{root}/..." path as the tool shows it: the folder's path, with the
@@ -254,6 +254,20 @@ private Q_SLOTS:
         QTest::newRow("reactivate empty")
             << QString() << QStringList{QStringLiteral("reactivate"), QString()} << 2
             << QByteArray("\"\" cannot be stored: a domain is never empty\n");
+        // A character outside ISO-8859-1, after domains that could be stored; an empty argument
+        // anywhere is reported before it.
+        QTest::newRow("add, a later domain outside the code page")
+            << QString()
+            << QStringList{QStringLiteral("add"), QString::fromUtf8("caf\xc3\xa9.ex"),
+                           QString::fromUtf8("\xd0\xbf\xd1\x80.ex")}
+            << 1
+            << quillmere::test::streamed(QString::fromUtf8(
+                   "\"\xd0\xbf\xd1\x80.ex\" cannot be stored: the character \xd0\xbf (U+043F) is "
+                   "not in the single-byte code page of the list files (ISO-8859-1)\n"));
+        QTest::newRow("remove, outside the code page and then empty")
+            << QString()
+            << QStringList{QStringLiteral("remove"), QString::fromUtf8("\xd0\xbf.ex"), QString()}
+            << 2 << QByteArray("\"\" cannot be stored: a domain is never empty\n");
     }
     void refusedInputChangesNothing() {
         QFETCH(QString, plant);
@@ -272,6 +286,28 @@ private Q_SLOTS:
         QCOMPARE(run.out, QByteArray());
         lists.verifyUnchanged();
     }
+
+#ifdef Q_OS_UNIX
+    // Arguments are bytes on Linux, converted from UTF-8 each on its own: a character cut short
+    // at the end of one argument is U+FFFD there, never completed by the bytes of the next.
+    void aCharacterCutShortStaysInItsArgument() {
+        const Lists lists;
+        const CliConditions bytes{-1,
+                                  {},
+                                  {},
+                                  {QStringLiteral("sh"), QStringLiteral("-c"),
+                                   QStringLiteral("exec \"$0\" \"$@\" \"$(printf 'a\\303')\" "
+                                                  "\"$(printf '\\251b.ex')\"")}};
+        const CliRun run =
+            runCli(listFolders(lists.m_folder) + QStringList{QStringLiteral("add")}, bytes);
+        QCOMPARE(run.err,
+                 QByteArray("\"a\xef\xbf\xbd\" cannot be stored: the character \xef\xbf\xbd "
+                            "(U+FFFD) is not in the single-byte code page of the list "
+                            "files (ISO-8859-1)\n"));
+        QCOMPARE(run.exitCode, 1);
+        lists.verifyUnchanged();
+    }
+#endif
 
     void missingDataFolderIsReported_data() {
         QTest::addColumn<QStringList>("arguments");

@@ -331,7 +331,7 @@ private Q_SLOTS:
         QFETCH(QStringList, environment);
         QFETCH(int, exitCode);
         QFETCH(QByteArray, error);
-        const CliRun run = runCli(arguments, {-1, environment, {}});
+        const CliRun run = runCli(arguments, {-1, environment, {}, {}});
         QCOMPARE(run.err, error);
         QCOMPARE(run.exitCode, exitCode);
         QCOMPARE(run.out, QByteArray());

@@ -90,7 +90,10 @@ QString appendToJournal(const QString& dataPath, const std::vector<Edit>& edits,
         for (const Edit& edit : edits) {
             // The journal holds single-byte text, as the lists do.
             const std::string fileName =
-                edit.file.empty() ? std::string() : latin1(QString::fromUtf8(edit.file));
+                edit.file.empty()
+                    ? std::string()
+                    : latin1(QString::fromUtf8(edit.file.data(),
+                                               static_cast<qsizetype>(edit.file.size())));
             appendJournalLine(text, lineStart, edit, fileName);
             if (text.size() >= kJournalPiece) {
                 if (!file->writeAll(text))

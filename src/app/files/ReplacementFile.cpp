@@ -117,7 +117,10 @@ QString ReplacementFile::write(const EntryList& list) {
     const bool written = forEachFileChunk(list, [&](std::string_view chunk) {
         hash.add(chunk);
         m_size += static_cast<qint64>(chunk.size());
-        return file->writeAll(chunk);
+        if (!file->writeAll(chunk))
+            return false;
+        file->startWritingToDisk();
+        return true;
     });
     if (!written || !file->syncToDisk() || !file->close()) {
         const QString error = failure(file->reason());

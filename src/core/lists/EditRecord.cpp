@@ -1,10 +1,11 @@
 #include "core/lists/EditRecord.h"
 
+#include "core/lists/LargeBuffers.h"
 #include "core/lists/TrackedLists.h"
 
+#include <algorithm>
 #include <string_view>
 #include <unordered_set>
-#include <utility>
 
 namespace quillmere {
 
@@ -44,17 +45,60 @@ ReplacementCount countReplacement(const EntryList& before, const EntryList& afte
     return count;
 }
 
+namespace {
+constexpr std::size_t kBlockSize = 64 * 1024;
+}
+
+void EditRecord::reserve(std::size_t edits) {
+    reserveLarge(m_edits, m_edits.size() + edits);
+}
+
+void EditRecord::startBlock(std::size_t bytes) {
+    // Never a short string kept inside the object, which would move with it.
+    std::string block;
+    block.reserve(std::max(bytes, kBlockSize));
+    m_blocks.push_back(std::move(block));
+}
+
+std::string_view EditRecord::keep(std::string_view text) {
+    if (text.empty())
+        return {};
+    if (m_blocks.empty() || m_blocks.back().capacity() - m_blocks.back().size() < text.size())
+        startBlock(text.size());
+    std::string& block = m_blocks.back();
+    const std::size_t offset = block.size();
+    block.append(text);
+    return std::string_view(block).substr(offset);
+}
+
 void EditRecord::recordDomain(EditAction action, std::string_view domain) {
-    m_edits.push_back({action, std::string(domain), ListId::Main, {}, 0, 0});
+    m_edits.push_back({action, ListId::Main, keep(domain), {}, 0, 0});
+}
+
+void EditRecord::shareBlocks(const std::vector<EntryList::Block>& blocks) {
+    for (const EntryList::Block& block : blocks) {
+        if (std::find(m_shared.begin(), m_shared.end(), block) == m_shared.end())
+            m_shared.push_back(block);
+    }
+}
+
+void EditRecord::recordViewedDomain(EditAction action, std::string_view domain) {
+    m_edits.push_back({action, ListId::Main, domain, {}, 0, 0});
 }
 
 void EditRecord::recordSort(ListId list) {
-    m_edits.push_back({EditAction::Sort, {}, list, {}, 0, 0});
+    m_edits.push_back({EditAction::Sort, list, {}, {}, 0, 0});
 }
 
-void EditRecord::recordMainReplaced(EditAction action, std::string file, std::size_t gained,
+void EditRecord::recordMainReplaced(EditAction action, std::string_view file, std::size_t gained,
                                     std::size_t lost) {
-    m_edits.push_back({action, {}, ListId::Main, std::move(file), gained, lost});
+    m_edits.push_back({action, ListId::Main, {}, keep(file), gained, lost});
+}
+
+void EditRecord::clear() {
+    m_edits.clear();
+    m_blocks.clear();
+    m_shared.clear();
 }
 
 } // namespace quillmere

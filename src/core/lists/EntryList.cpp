@@ -4,7 +4,6 @@
 #include "core/lists/LargeBuffers.h"
 
 #include <algorithm>
-#include <cstring>
 #include <utility>
 
 namespace quillmere {
@@ -52,24 +51,31 @@ std::optional<std::size_t> EntryList::find(std::string_view text) const {
     return static_cast<std::size_t>(it - m_entries.begin());
 }
 
-char* EntryList::reserveTail(std::size_t length) {
-    if (!m_tail || m_tail->capacity() - m_tail->size() < length) {
-        auto block = std::make_shared<std::string>();
-        block->reserve(std::max(length, kTailBlockSize));
-        m_blocks.push_back(block);
-        m_tail = std::move(block);
-    }
-    // Appending within the reserved capacity never moves the block, so earlier views stay valid.
-    const std::size_t offset = m_tail->size();
-    m_tail->append(length, '\0');
-    return m_tail->data() + offset;
+void EntryList::startTail(std::size_t bytes) {
+    auto block = std::make_shared<std::string>();
+    block->reserve(std::max(bytes, kTailBlockSize));
+    m_blocks.push_back(block);
+    m_tail = std::move(block);
 }
 
 void EntryList::append(std::string_view entry) {
-    char* target = reserveTail(entry.size());
-    if (!entry.empty())
-        std::memcpy(target, entry.data(), entry.size());
-    m_entries.emplace_back(target, entry.size());
+    if (!m_tail || m_tail->capacity() - m_tail->size() < entry.size())
+        startTail(entry.size());
+    // Appending within the reserved capacity never moves the block, so earlier views stay valid.
+    const std::size_t offset = m_tail->size();
+    m_tail->append(entry);
+    m_entries.emplace_back(m_tail->data() + offset, entry.size());
+}
+
+void EntryList::shareBlocks(const std::vector<Block>& blocks) {
+    for (const Block& block : blocks) {
+        if (std::find(m_blocks.begin(), m_blocks.end(), block) == m_blocks.end())
+            m_blocks.push_back(block);
+    }
+}
+
+void EntryList::reserveViews(std::size_t entries) {
+    reserveLarge(m_entries, m_entries.size() + entries);
 }
 
 void EntryList::removeAt(std::size_t index) {

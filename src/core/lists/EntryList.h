@@ -47,6 +47,13 @@ public:
     std::optional<std::size_t> find(std::string_view text) const;
 
     void append(std::string_view entry);
+    // Shares the blocks (those the list holds already once), so that views of them can be
+    // appended.
+    void shareBlocks(const std::vector<Block>& blocks);
+    // Room for that many more entries.
+    void reserveViews(std::size_t entries);
+    // Appends a view of bytes in a block the list holds or shares, copying nothing.
+    void appendView(std::string_view entry) { m_entries.push_back(entry); }
     void removeAt(std::size_t index);
     // Removes the entries at the rows, given in ascending order, in one pass.
     void removeRows(const std::vector<std::size_t>& rows);
@@ -58,7 +65,8 @@ public:
     bool operator==(const EntryList& other) const { return m_entries == other.m_entries; }
 
 private:
-    char* reserveTail(std::size_t length);
+    // A new block for appended entries, with room for at least that many bytes.
+    void startTail(std::size_t bytes);
 
     std::vector<std::string_view> m_entries;
     std::vector<Block> m_blocks;

@@ -36,6 +36,28 @@ void TrackedLists::appendTo(ListId id, std::string_view entry) {
         m_observer->endAppend(id);
 }
 
+void TrackedLists::appendViewsTo(ListId id, std::span<const std::string_view> domains,
+                                 const std::vector<EntryList::Block>& blocks) {
+    EntryList& list = mutableList(id);
+    list.shareBlocks(blocks);
+    list.reserveViews(domains.size());
+    for (std::string_view domain : domains) {
+        if (m_observer)
+            m_observer->beginAppend(id, list.size());
+        list.appendView(domain);
+        if (m_observer)
+            m_observer->endAppend(id);
+    }
+}
+
+void TrackedLists::recordEach(EditAction action, std::span<const std::string_view> domains,
+                              const std::vector<EntryList::Block>& blocks) {
+    m_edits.shareBlocks(blocks);
+    m_edits.reserve(domains.size());
+    for (std::string_view domain : domains)
+        m_edits.recordViewedDomain(action, domain);
+}
+
 void TrackedLists::removeFrom(ListId id, std::size_t row) {
     if (m_observer)
         m_observer->beginRemove(id, row);
@@ -115,48 +137,10 @@ bool TrackedLists::reactivate(std::optional<std::size_t> selected) {
     return true;
 }
 
-std::vector<AddOutcome> TrackedLists::addEach(const std::vector<std::string>& domains) {
-    WantedCopies listed(domains.size());
-    std::vector<std::size_t> numbers;
-    numbers.reserve(domains.size());
-    for (const std::string& domain : domains)
-        numbers.push_back(listed.want(domain));
-    listed.findIn(main());
-    // A domain is added at most once (it is listed from then on), so it takes at most the first
-    // copy out of the Removed list.
-    std::vector<AddOutcome> outcomes;
-    outcomes.reserve(domains.size());
-    std::vector<bool> addedNow(domains.size());
-    std::vector<std::string_view> added;
-    WantedCopies inRemoved(domains.size());
-    for (std::size_t i = 0; i < domains.size(); ++i) {
-        if (listed.found(numbers[i]) > 0 || addedNow[numbers[i]]) {
-            outcomes.push_back(AddOutcome::AlreadyListed);
-            continue;
-        }
-        addedNow[numbers[i]] = true;
-        outcomes.push_back(AddOutcome::Added);
-        added.push_back(domains[i]);
-        inRemoved.want(domains[i]);
-    }
-    removeRows(ListId::Removed, inRemoved.findIn(removed()));
-    for (std::string_view domain : added) {
-        appendTo(ListId::Main, domain);
-        appendTo(ListId::Added, domain);
-        m_edits.recordDomain(EditAction::Add, domain);
-    }
-    if (!added.empty()) {
-        setModified(ListId::Main, true);
-        setModified(ListId::Added, true);
-    }
-    return outcomes;
-}
-
 namespace {
 
 // The texts, each wanted once more, and their numbers.
-std::vector<std::size_t> wantEach(WantedCopies& wanted,
-                                  const std::vector<std::string_view>& texts) {
+std::vector<std::size_t> wantEach(WantedCopies& wanted, std::span<const std::string_view> texts) {
     std::vector<std::size_t> numbers;
     numbers.reserve(texts.size());
     for (std::string_view text : texts)
@@ -164,75 +148,127 @@ std::vector<std::size_t> wantEach(WantedCopies& wanted,
     return numbers;
 }
 
-std::vector<std::string_view> viewsOf(const std::vector<std::string>& domains) {
-    return std::vector<std::string_view>(domains.begin(), domains.end());
-}
-
-// The domains that are handed one of the copies found of them, in order; done says which were.
-std::vector<std::string_view> takeInOrder(const std::vector<std::string>& domains,
+// The domains that are handed one of the copies found of them, in order, and their numbers; done
+// says which were.
+std::vector<std::string_view> takeInOrder(std::span<const std::string_view> domains,
                                           const std::vector<std::size_t>& numbers,
-                                          WantedCopies& found, std::vector<bool>& done) {
+                                          WantedCopies& found, std::vector<bool>& done,
+                                          std::vector<std::size_t>& takenNumbers) {
     std::vector<std::string_view> taken;
+    taken.reserve(domains.size());
+    takenNumbers.reserve(domains.size());
     done.assign(domains.size(), false);
     for (std::size_t i = 0; i < domains.size(); ++i) {
         done[i] = found.takeOne(numbers[i]);
-        if (done[i])
+        if (done[i]) {
             taken.push_back(domains[i]);
+            takenNumbers.push_back(numbers[i]);
+        }
     }
     return taken;
 }
 
 } // namespace
 
-std::vector<bool> TrackedLists::removeEachFromMain(const std::vector<std::string>& domains) {
-    WantedCopies inMain(domains.size());
-    const std::vector<std::size_t> numbers = wantEach(inMain, viewsOf(domains));
-    const std::vector<std::size_t> mainRows = inMain.findIn(main());
+std::vector<AddOutcome> TrackedLists::addEach(const EntryList& list) {
+    const std::span<const std::string_view> domains = list.views();
+    WantedCopies wanted(domains.size());
+    const std::vector<std::size_t> numbers = wantEach(wanted, domains);
+    wanted.findIn(main());
+    // A domain is added at most once (it is listed from then on), so it takes at most the first
+    // copy out of the Removed list.
+    std::vector<AddOutcome> outcomes;
+    outcomes.reserve(domains.size());
+    std::vector<bool> addedNow(domains.size());
+    std::vector<std::string_view> added;
+    added.reserve(domains.size());
+    std::vector<std::size_t> addedNumbers;
+    addedNumbers.reserve(domains.size());
+    for (std::size_t i = 0; i < domains.size(); ++i) {
+        if (wanted.found(numbers[i]) > 0 || addedNow[numbers[i]]) {
+            outcomes.push_back(AddOutcome::AlreadyListed);
+            continue;
+        }
+        addedNow[numbers[i]] = true;
+        outcomes.push_back(AddOutcome::Added);
+        added.push_back(domains[i]);
+        addedNumbers.push_back(numbers[i]);
+    }
+    wanted.restart();
+    for (std::size_t number : addedNumbers)
+        wanted.wantAgain(number);
+    removeRows(ListId::Removed, wanted.findIn(removed()));
+    appendViewsTo(ListId::Main, added, list.blocks());
+    appendViewsTo(ListId::Added, added, list.blocks());
+    recordEach(EditAction::Add, added, list.blocks());
+    if (!added.empty()) {
+        setModified(ListId::Main, true);
+        setModified(ListId::Added, true);
+    }
+    return outcomes;
+}
+
+std::vector<bool> TrackedLists::removeEachFromMain(const EntryList& list) {
+    const std::span<const std::string_view> domains = list.views();
+    WantedCopies wanted(domains.size());
+    const std::vector<std::size_t> numbers = wantEach(wanted, domains);
+    const std::vector<std::size_t> mainRows = wanted.findIn(main());
     std::vector<bool> done;
-    const std::vector<std::string_view> removedNow = takeInOrder(domains, numbers, inMain, done);
+    std::vector<std::size_t> removedNumbers;
+    const std::vector<std::string_view> removedNow =
+        takeInOrder(domains, numbers, wanted, done, removedNumbers);
     // Each removal withdraws the first copy of a hand addition left, or else is recorded.
-    WantedCopies inAdded(removedNow.size());
-    const std::vector<std::size_t> addedNumbers = wantEach(inAdded, removedNow);
-    const std::vector<std::size_t> addedRows = inAdded.findIn(added());
+    wanted.restart();
+    for (std::size_t number : removedNumbers)
+        wanted.wantAgain(number);
+    const std::vector<std::size_t> addedRows = wanted.findIn(added());
     removeRows(ListId::Main, mainRows);
     removeRows(ListId::Added, addedRows);
+    std::vector<std::string_view> recorded;
+    recorded.reserve(removedNow.size());
     for (std::size_t i = 0; i < removedNow.size(); ++i) {
-        if (!inAdded.takeOne(addedNumbers[i])) {
-            appendTo(ListId::Removed, removedNow[i]);
-            setModified(ListId::Removed, true);
-        }
-        m_edits.recordDomain(EditAction::Remove, removedNow[i]);
+        if (!wanted.takeOne(removedNumbers[i]))
+            recorded.push_back(removedNow[i]);
     }
+    appendViewsTo(ListId::Removed, recorded, list.blocks());
+    if (!recorded.empty())
+        setModified(ListId::Removed, true);
+    recordEach(EditAction::Remove, removedNow, list.blocks());
     return done;
 }
 
-std::vector<bool> TrackedLists::removeEachFromAdded(const std::vector<std::string>& domains) {
-    WantedCopies inAdded(domains.size());
-    const std::vector<std::size_t> numbers = wantEach(inAdded, viewsOf(domains));
-    const std::vector<std::size_t> addedRows = inAdded.findIn(added());
+std::vector<bool> TrackedLists::removeEachFromAdded(const EntryList& list) {
+    const std::span<const std::string_view> domains = list.views();
+    WantedCopies wanted(domains.size());
+    const std::vector<std::size_t> numbers = wantEach(wanted, domains);
+    const std::vector<std::size_t> addedRows = wanted.findIn(added());
     std::vector<bool> done;
-    const std::vector<std::string_view> withdrawn = takeInOrder(domains, numbers, inAdded, done);
-    WantedCopies inMain(withdrawn.size());
-    wantEach(inMain, withdrawn);
+    std::vector<std::size_t> withdrawnNumbers;
+    const std::vector<std::string_view> withdrawn =
+        takeInOrder(domains, numbers, wanted, done, withdrawnNumbers);
+    wanted.restart();
+    for (std::size_t number : withdrawnNumbers)
+        wanted.wantAgain(number);
     removeRows(ListId::Added, addedRows);
-    removeRows(ListId::Main, inMain.findIn(main()));
-    for (std::string_view domain : withdrawn)
-        m_edits.recordDomain(EditAction::Unadd, domain);
+    removeRows(ListId::Main, wanted.findIn(main()));
+    recordEach(EditAction::Unadd, withdrawn, list.blocks());
     return done;
 }
 
-std::vector<bool> TrackedLists::reactivateEach(const std::vector<std::string>& domains) {
+std::vector<bool> TrackedLists::reactivateEach(const EntryList& list) {
+    const std::span<const std::string_view> domains = list.views();
     WantedCopies inRemoved(domains.size());
-    const std::vector<std::size_t> numbers = wantEach(inRemoved, viewsOf(domains));
+    const std::vector<std::size_t> numbers = wantEach(inRemoved, domains);
     const std::vector<std::size_t> removedRows = inRemoved.findIn(removed());
     std::vector<bool> done;
-    const std::vector<std::string_view> back = takeInOrder(domains, numbers, inRemoved, done);
+    std::vector<std::size_t> backNumbers;
+    const std::vector<std::string_view> back =
+        takeInOrder(domains, numbers, inRemoved, done, backNumbers);
     removeRows(ListId::Removed, removedRows);
-    for (std::string_view domain : back) {
-        appendTo(ListId::Main, domain);
+    appendViewsTo(ListId::Main, back, list.blocks());
+    if (!back.empty())
         setModified(ListId::Main, true);
-        m_edits.recordDomain(EditAction::Reactivate, domain);
-    }
+    recordEach(EditAction::Reactivate, back, list.blocks());
     return done;
 }
 

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstddef>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -85,10 +86,12 @@ public:
     // the ones before it, and so are the lists, flags and edits afterwards; but each list is
     // passed over once, not once per domain. remove, unadd and reactivate act on the first equal
     // entry of their list and give false for a domain that has none left.
-    std::vector<AddOutcome> addEach(const std::vector<std::string>& domains);
-    std::vector<bool> removeEachFromMain(const std::vector<std::string>& domains);
-    std::vector<bool> removeEachFromAdded(const std::vector<std::string>& domains);
-    std::vector<bool> reactivateEach(const std::vector<std::string>& domains);
+    // The lists and the edits share the domains' blocks and view them: no domain's bytes are
+    // copied, however many there are.
+    std::vector<AddOutcome> addEach(const EntryList& domains);
+    std::vector<bool> removeEachFromMain(const EntryList& domains);
+    std::vector<bool> removeEachFromAdded(const EntryList& domains);
+    std::vector<bool> reactivateEach(const EntryList& domains);
     // "clear" on the Added tab, answered Yes.
     void clearAdded();
     // "sort" on a tab: marks the list modified even when nothing moved.
@@ -102,6 +105,12 @@ private:
     static constexpr std::size_t index(ListId id) { return static_cast<std::size_t>(id); }
     EntryList& mutableList(ListId id) { return m_lists[index(id)]; }
     void appendTo(ListId id, std::string_view entry);
+    // Appends views of the domains, whose blocks the list shares from then on.
+    void appendViewsTo(ListId id, std::span<const std::string_view> domains,
+                       const std::vector<EntryList::Block>& blocks);
+    // Records an edit of each domain, viewing the domains' blocks.
+    void recordEach(EditAction action, std::span<const std::string_view> domains,
+                    const std::vector<EntryList::Block>& blocks);
     void removeFrom(ListId id, std::size_t row);
     bool removeFirst(ListId id, std::string_view entry);
     // Removes the rows, ascending, marking the list modified when there are any.

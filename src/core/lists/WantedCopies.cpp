@@ -2,6 +2,8 @@
 
 #include "core/lists/EntryHash.h"
 
+#include <algorithm>
+
 namespace quillmere {
 
 namespace {
@@ -67,8 +69,22 @@ std::size_t WantedCopies::want(std::string_view text) {
     return m_texts.size() - 1;
 }
 
+void WantedCopies::restart() {
+    for (Text& text : m_texts) {
+        text.wanted = 0;
+        text.found = 0;
+    }
+    m_wanted = 0;
+}
+
+void WantedCopies::wantAgain(std::size_t number) {
+    ++m_texts[number].wanted;
+    ++m_wanted;
+}
+
 std::vector<std::size_t> WantedCopies::findIn(const EntryList& list) {
     std::vector<std::size_t> rows;
+    rows.reserve(std::min(m_wanted, list.size()));
     std::size_t missing = m_wanted;
     for (std::size_t row = 0; row < list.size() && missing > 0; ++row) {
         const std::string_view entry = list[row];

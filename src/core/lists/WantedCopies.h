@@ -27,9 +27,16 @@ public:
     // counting from 0 in the order first wanted.
     std::size_t want(std::string_view text);
 
+    // Forgets every copy wanted and found, keeping the texts and their numbers, so that the same
+    // texts can be looked for in another list without hashing them again.
+    void restart();
+    // One more copy of the text of that number is wanted.
+    void wantAgain(std::size_t number);
+
     // The rows, ascending, of the first wanted copies of each text in the list. The pass stops
     // once every wanted copy is found, and passes over entries of a length no text has without
-    // hashing them. Called once, after every want.
+    // hashing them. Called once after the wants since
+    // the start or the last restart.
     std::vector<std::size_t> findIn(const EntryList& list);
 
     // How many copies of the text of that number findIn found and takeOne has not handed out.

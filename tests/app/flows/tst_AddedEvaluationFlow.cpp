@@ -138,7 +138,7 @@ private Q_SLOTS:
         QStringList trims;
         for (const Edit& edit : h.lists.edits().edits()) {
             QCOMPARE(edit.action, EditAction::Trim);
-            trims << QString::fromStdString(edit.domain);
+            trims << QString::fromStdString(std::string(edit.domain));
         }
         QCOMPARE(trims.join(QLatin1Char('|')), trimmed);
         // Marked modified even when nothing was dropped.
