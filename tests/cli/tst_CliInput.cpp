@@ -292,12 +292,10 @@ private Q_SLOTS:
     // at the end of one argument is U+FFFD there, never completed by the bytes of the next.
     void aCharacterCutShortStaysInItsArgument() {
         const Lists lists;
-        const CliConditions bytes{-1,
-                                  {},
-                                  {},
-                                  {QStringLiteral("sh"), QStringLiteral("-c"),
-                                   QStringLiteral("exec \"$0\" \"$@\" \"$(printf 'a\\303')\" "
-                                                  "\"$(printf '\\251b.ex')\"")}};
+        CliConditions bytes;
+        bytes.startedBy = {QStringLiteral("sh"), QStringLiteral("-c"),
+                           QStringLiteral("exec \"$0\" \"$@\" \"$(printf 'a\\303')\" "
+                                          "\"$(printf '\\251b.ex')\"")};
         const CliRun run =
             runCli(listFolders(lists.m_folder) + QStringList{QStringLiteral("add")}, bytes);
         QCOMPARE(run.err,
