@@ -1,7 +1,9 @@
 #include "core/merge/FactoryMerge.h"
 
+#include "core/lists/ByteSource.h"
 #include "core/lists/FilePieces.h"
 #include "core/lists/LargeBuffers.h"
+#include "core/lists/StreamedPieces.h"
 #include "core/merge/EntryKeys.h"
 #include "core/merge/KeySort.h"
 #include "core/merge/SideBySide.h"
@@ -9,7 +11,9 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <limits>
 #include <memory>
+#include <new>
 #include <string>
 #include <utility>
 
@@ -30,11 +34,6 @@ void addPieces(EntryKeys& table, std::string_view entry, bool fromMain, Put&& pu
     forEachFilePiece(entry, [&](std::string_view piece) {
         put(table.make(piece, fromMain && piece.size() == entry.size()));
     });
-}
-
-// At least as many as the pieces the bytes will be cut into, counted in one quick pass.
-std::size_t mostPieces(std::string_view bytes) {
-    return static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\n')) + 1;
 }
 
 // Where the old Main list's run reaches an entry: its index in the run, its place in the list (an
@@ -58,10 +57,36 @@ struct ScannedMain {
     // marks[b]: the run's first entry whose first byte is b or more; marks[256]: the run's end.
     std::array<RunMark, 257> marks{};
     std::vector<EntryKey> rest;
+    // Of a Main list read from a source: the run's entries of each first byte, hashed in order, so
+    // that the walk can tell the run it reads again from the one this reading found.
+    std::array<std::uint64_t, 256> runHashes{};
 };
+
+// A hash of entries in order, one per first byte of the run.
+constexpr std::uint64_t kRunHashSeed = 0x6a09e667f3bcc908;
+
+// The entry's index in the run counts too: entries that trade places keep their first bytes.
+void hashIntoRun(std::uint64_t& hash, std::string_view entry, std::size_t index) {
+    std::uint64_t word = (entry.size() + (std::uint64_t{index} << 16)) * 0x9e3779b97f4a7c15;
+    std::size_t at = 0;
+    for (; at + 8 <= entry.size(); at += 8) {
+        std::uint64_t bytes = 0;
+        std::memcpy(&bytes, entry.data() + at, 8);
+        word = (word ^ bytes) * 0xff51afd7ed558ccd;
+        word ^= word >> 32;
+    }
+    std::uint64_t tail = 0;
+    std::memcpy(&tail, entry.data() + at, entry.size() - at);
+    word = (word ^ tail) * 0xc4ceb9fe1a85ec53;
+    hash = ((hash ^ word ^ (word >> 29)) * 0x100000001b3) + 0x632be59bd9b4e019;
+}
 
 unsigned firstByte(const EntryKey& key) {
     return static_cast<unsigned>(key.head >> 56);
+}
+
+unsigned firstByte(std::string_view piece) {
+    return static_cast<unsigned char>(piece.front());
 }
 
 // Follows the run entry by entry, marking it, and tells where it ends.
@@ -72,15 +97,24 @@ public:
 
     // The next entry of the list, at the given place; false once the run has ended.
     bool continues(std::string_view entry, const EntryKey& key, std::size_t place) {
-        if (m_ended || (m_at.index > 0 && !m_scanned.table.less(m_previous, key))) {
+        const bool ascending = m_at.index == 0 || m_scanned.table.less(m_previous, key);
+        if (!continues(ascending, firstByte(key), place, !EntryKeys::packs(entry)))
+            return false;
+        m_previous = key;
+        return true;
+    }
+
+    // The same for an entry already compared with the one before it: whether it is greater, its
+    // first byte and whether its key took a side entry.
+    bool continues(bool ascending, unsigned byte, std::size_t place, bool side) {
+        if (m_ended || !ascending) {
             end();
             return false;
         }
-        markUpTo(firstByte(key) + 1);
-        m_previous = key;
+        markUpTo(byte + 1);
         ++m_at.index;
         m_at.place = place;
-        if (!EntryKeys::packs(entry))
+        if (side)
             ++m_at.sides;
         return true;
     }
@@ -144,6 +178,10 @@ public:
             entry = m_list[m_next++];
             return true;
         }
+        // The list's entries outlive the walk.
+        EntryKey keep(const EntryKey& key, std::string_view) const { return key; }
+        void finish() const {}
+        std::vector<EntryList::Block> takeCopies() const { return {}; }
 
     private:
         const EntryList& m_list;
@@ -156,56 +194,158 @@ private:
     const EntryList& m_list;
 };
 
-// A Main list held as its file's bytes: its entries are the pieces of the bytes, which are never
-// made into a list of views.
-class FileMain final {
+// Bytes the merge keeps of a Main list that it reads from a source rather than holds, copied one
+// after the other into blocks of their own, which never move.
+class HeldCopies final {
 public:
-    explicit FileMain(EntryList::Block bytes)
-        : m_blocks{std::move(bytes)} {}
+    std::string_view hold(std::string_view bytes) {
+        if (!m_current || m_current->capacity() - m_current->size() < bytes.size()) {
+            auto block = std::make_shared<std::string>();
+            block->reserve(std::max(kBlockBytes, bytes.size()));
+            m_current = block.get();
+            m_blocks.push_back(std::move(block));
+        }
+        const std::size_t at = m_current->size();
+        m_current->append(bytes);
+        return {m_current->data() + at, bytes.size()};
+    }
 
+    std::vector<EntryList::Block> take() {
+        m_current = nullptr;
+        return std::move(m_blocks);
+    }
+
+private:
+    static constexpr std::size_t kBlockBytes = std::size_t{1} << 20;
+    std::vector<EntryList::Block> m_blocks;
+    std::string* m_current = nullptr;
+};
+
+// The run's keys are made again from the second reading's buffer, whose bytes are gone by the next
+// part: its side entries are copies the first reading made of the entries too long to pack, so a
+// key must pack whenever its length allows, wherever the buffer lies. User addresses lie below the
+// packed address's 48 bits on the systems this is built for; a buffer beyond would be of no use.
+void requirePackableAddress(std::string_view entry) {
+    if (!EntryKeys::packs(entry) && EntryKeys::packs(std::string_view(nullptr, entry.size())))
+        throw std::bad_alloc();
+}
+
+// The size of the parts a Main list is read in.
+constexpr std::size_t kMainPartBytes = std::size_t{1} << 20;
+
+// A Main list read from a source, such as its file, twice, and never held whole: the first
+// reading copies only the entries past the run, the second reads the run again, each stretch of
+// the walk its own part of it. The entries of the run that the new list keeps are copied once the
+// walk finds that no other source holds them; the others are taken from that source.
+class StreamedMain final {
+public:
+    explicit StreamedMain(const ByteSource& source)
+        : m_source(source) {}
+
+    // The blocks of the copies made by the first reading.
     const std::vector<EntryList::Block>& blocks() const { return m_blocks; }
+    // The source's bytes, as the first reading found them.
+    std::uint64_t size() const { return m_size; }
 
-    ScannedMain scan() const {
+    ScannedMain scan() {
         ScannedMain scanned;
+        scanned.runHashes.fill(kRunHashSeed);
         RunFinder run(scanned);
-        const std::string_view bytes = *m_blocks.front();
-        FilePieceCursor pieces(bytes);
+        HeldCopies copies;
+        const std::unique_ptr<ByteSource::Stream> stream = m_source.openAt(0);
+        StreamedPieces pieces(*stream, 0, std::numeric_limits<std::uint64_t>::max(),
+                              kMainPartBytes);
+        std::string previous;
+        bool inRun = true;
         for (std::string_view piece; pieces.next(piece);) {
+            requirePackableAddress(piece);
             ++scanned.count;
-            const EntryKey key = scanned.table.make(piece, true);
-            const auto place = static_cast<std::size_t>(piece.data() - bytes.data());
-            if (run.continues(piece, key, place + piece.size()))
-                continue;
-            if (scanned.rest.empty())
-                reserveLarge(scanned.rest, mostPieces(bytes.substr(place)));
-            scanned.rest.push_back(key);
+            if (inRun) {
+                const bool ascending = scanned.count == 1 || std::string_view(previous) < piece;
+                const bool side = !EntryKeys::packs(piece);
+                const auto place = static_cast<std::size_t>(pieces.offsetOf(piece) + piece.size());
+                if (run.continues(ascending, firstByte(piece), place, side)) {
+                    if (side)
+                        scanned.table.make(copies.hold(piece), true);
+                    hashIntoRun(scanned.runHashes[firstByte(piece)], piece, scanned.count);
+                    previous.assign(piece);
+                    continue;
+                }
+                inRun = false;
+            }
+            scanned.rest.push_back(scanned.table.make(copies.hold(piece), true));
         }
         run.end();
+        m_size = pieces.bytesRead();
+        m_blocks = copies.take();
+        m_marks = scanned.marks;
+        m_runHashes = scanned.runHashes;
         return scanned;
     }
 
     class Run final {
     public:
-        Run(std::string_view bytes, const RunMark& from, const RunMark& to)
-            : m_pieces(bytes.substr(from.place))
-            , m_left(to.index - from.index) {}
-        bool next(std::string_view& entry) {
-            if (m_left == 0)
-                return false;
-            --m_left;
-            return m_pieces.next(entry);
+        Run(const StreamedMain& main, const RunMark& from, const RunMark& to)
+            : m_main(main)
+            , m_from(from)
+            , m_to(to)
+            , m_stream(main.m_source.openAt(from.place))
+            , m_pieces(*m_stream, from.place, to.place - from.place, kMainPartBytes)
+            , m_left(to.index - from.index) {
+            m_hashes.fill(kRunHashSeed);
         }
 
+        bool next(std::string_view& entry) {
+            if (m_left == 0 || !m_pieces.next(entry))
+                return false;
+            requirePackableAddress(entry);
+            --m_left;
+            hashIntoRun(m_hashes[firstByte(entry)], entry, m_to.index - m_left);
+            return true;
+        }
+
+        // The key of an entry of the run that the new list keeps, on bytes that outlive the walk.
+        EntryKey keep(const EntryKey& key, std::string_view entry) {
+            if (!EntryKeys::packs(entry))
+                return key; // a copy the first reading made
+            std::uint64_t noSide = 0;
+            const std::string_view copy = m_copies.hold(entry);
+            requirePackableAddress(copy);
+            return EntryKeys().remake(copy, true, noSide);
+        }
+
+        // Throws when the run read again is not the run the first reading found.
+        void finish() const {
+            bool same = m_left == 0;
+            for (unsigned b = 0; b < 256 && same; ++b) {
+                const bool inStretch = m_main.m_marks[b].index >= m_from.index &&
+                                       m_main.m_marks[b + 1].index <= m_to.index;
+                same = m_hashes[b] == (inStretch ? m_main.m_runHashes[b] : kRunHashSeed);
+            }
+            if (!same)
+                throw MainListChanged("The old Main list changed while it was merged");
+        }
+
+        std::vector<EntryList::Block> takeCopies() { return m_copies.take(); }
+
     private:
-        FilePieceCursor m_pieces;
+        const StreamedMain& m_main;
+        RunMark m_from;
+        RunMark m_to;
+        std::unique_ptr<ByteSource::Stream> m_stream;
+        StreamedPieces m_pieces;
         std::size_t m_left;
+        std::array<std::uint64_t, 256> m_hashes{};
+        HeldCopies m_copies;
     };
-    Run run(const RunMark& from, const RunMark& to) const {
-        return Run(*m_blocks.front(), from, to);
-    }
+    Run run(const RunMark& from, const RunMark& to) const { return Run(*this, from, to); }
 
 private:
+    const ByteSource& m_source;
     std::vector<EntryList::Block> m_blocks;
+    std::uint64_t m_size = 0;
+    std::array<RunMark, 257> m_marks{};
+    std::array<std::uint64_t, 256> m_runHashes{};
 };
 
 // The final walk over the two sorted sequences, a stretch of the old Main list's run and the
@@ -232,9 +372,14 @@ public:
         const int order =
             !haveOther ? -1
                        : (!m_haveMain ? 1 : m_table.compare(m_mainHead, m_others[m_otherNext]));
-        if (order <= 0) {
+        if (order < 0) {
+            out = m_run.keep(m_mainHead, m_mainEntry);
             // The run is strictly ascending: its next entry is greater.
-            out = m_mainHead;
+            loadMain();
+        } else if (order == 0) {
+            // An entry of the run that another source holds too: the new list takes that copy.
+            out = m_others[m_otherNext];
+            EntryKeys::markFromMain(out);
             loadMain();
         } else {
             out = m_others[m_otherNext];
@@ -250,12 +395,14 @@ public:
         return true;
     }
 
+    // The run, to be finished once both sequences are used up.
+    Run& run() { return m_run; }
+
 private:
     void loadMain() {
-        std::string_view entry;
-        m_haveMain = m_run.next(entry);
+        m_haveMain = m_run.next(m_mainEntry);
         if (m_haveMain)
-            m_mainHead = m_table.remake(entry, true, m_runSides);
+            m_mainHead = m_table.remake(m_mainEntry, true, m_runSides);
     }
 
     const EntryKeys& m_table;
@@ -265,6 +412,7 @@ private:
     std::size_t m_otherNext = 0;
     bool m_haveMain = false;
     EntryKey m_mainHead{};
+    std::string_view m_mainEntry;
 };
 
 // One stretch of the walk: the entries whose first byte lies in a range.
@@ -328,6 +476,7 @@ struct Kept {
     std::uint64_t* refs = nullptr;
     std::size_t count = 0;
     std::size_t fromMain = 0;
+    std::vector<EntryList::Block> copies; // of entries only the old Main list held
 };
 
 template <typename Main>
@@ -347,6 +496,8 @@ Kept walk(const Main& main, const EntryKeys& table, const WalkPart& part, std::u
             ++kept.fromMain;
         kept.refs[kept.count++] = key.ref;
     }
+    sorted.run().finish();
+    kept.copies = sorted.run().takeCopies();
     return kept;
 }
 
@@ -389,10 +540,6 @@ std::vector<WalkPart> walkParts(const ScannedMain& scanned, std::span<const Entr
 }
 
 using ByteCounts = std::array<std::size_t, 256>;
-
-unsigned firstByte(std::string_view piece) {
-    return static_cast<unsigned char>(piece.front());
-}
 
 // The pieces of bytes, cut as forEachFilePiece cuts them, counted by their first byte.
 void countPieces(std::string_view bytes, ByteCounts& counts) {
@@ -452,11 +599,11 @@ void placePieces(std::string_view bytes, EntryKeys& table, BucketWriter& writer)
 }
 
 template <typename Main>
-MergeOutcome mergeInto(const Main& main, std::optional<EntryList::Block> factoryBytes,
+MergeOutcome mergeInto(Main& main, std::optional<EntryList::Block> factoryBytes,
                        const EntryList& added, const EntryList& removed,
                        const std::function<void(std::string_view)>& progress) {
     report(progress, kMergeInitializingText);
-    std::vector<EntryList::Block> blocks = main.blocks();
+    std::vector<EntryList::Block> blocks;
     std::array<ByteCounts, kSources> counts{};
     ScannedMain scanned;
     const auto scanOldMain = [&scanned, &main] { scanned = main.scan(); };
@@ -473,6 +620,7 @@ MergeOutcome mergeInto(const Main& main, std::optional<EntryList::Block> factory
     } else {
         scanOldMain();
     }
+    blocks.insert(blocks.end(), main.blocks().begin(), main.blocks().end());
     for (const EntryKey& key : scanned.rest)
         ++counts[MainRest][firstByte(key)];
     if (!added.empty()) {
@@ -541,8 +689,10 @@ MergeOutcome mergeInto(const Main& main, std::optional<EntryList::Block> factory
     report(progress, kMergeRemovingText);
     std::vector<std::string_view> views = arena.takeViews();
     std::size_t keptFromMain = 0;
-    for (const Kept& part : kept) {
+    for (Kept& part : kept) {
         keptFromMain += part.fromMain;
+        blocks.insert(blocks.end(), std::make_move_iterator(part.copies.begin()),
+                      std::make_move_iterator(part.copies.end()));
         for (std::size_t k = 0; k < part.count; ++k)
             views.push_back(table.viewOf(part.refs[k]));
     }
@@ -560,15 +710,26 @@ MergeOutcome mergeInto(const Main& main, std::optional<EntryList::Block> factory
 MergeOutcome mergeFactoryList(const EntryList& main, std::optional<EntryList::Block> factoryBytes,
                               const EntryList& added, const EntryList& removed,
                               const std::function<void(std::string_view)>& progress) {
-    return mergeInto(ListMain(main), std::move(factoryBytes), added, removed, progress);
+    ListMain listMain(main);
+    return mergeInto(listMain, std::move(factoryBytes), added, removed, progress);
+}
+
+MergeOutcome mergeFactoryList(const ByteSource& mainFile,
+                              std::optional<EntryList::Block> factoryBytes, const EntryList& added,
+                              const EntryList& removed,
+                              const std::function<void(std::string_view)>& progress) {
+    StreamedMain streamed(mainFile);
+    MergeOutcome outcome = mergeInto(streamed, std::move(factoryBytes), added, removed, progress);
+    outcome.mainFileBytes = streamed.size();
+    return outcome;
 }
 
 MergeOutcome mergeFactoryList(EntryList::Block mainBytes,
                               std::optional<EntryList::Block> factoryBytes, const EntryList& added,
                               const EntryList& removed,
                               const std::function<void(std::string_view)>& progress) {
-    return mergeInto(FileMain(std::move(mainBytes)), std::move(factoryBytes), added, removed,
-                     progress);
+    return mergeFactoryList(HeldByteSource(std::move(mainBytes)), std::move(factoryBytes), added,
+                            removed, progress);
 }
 
 EntryList compactEntries(std::vector<std::string_view> views,
