@@ -397,6 +397,8 @@ public:
 
     // The run, to be finished once both sequences are used up.
     Run& run() { return m_run; }
+    // How many of the other sequence's keys are used up: the rest are still to be read.
+    std::size_t othersRead() const { return m_otherNext; }
 
 private:
     void loadMain() {
@@ -428,61 +430,140 @@ std::size_t mostKept(const WalkPart& part) {
     return part.runTo.index - part.runFrom.index + part.others.size();
 }
 
+constexpr std::size_t kViewBytes = sizeof(std::string_view);
+
 // The merge's working memory, allocated once and handed on from phase to phase, because the first
 // touch of a fresh page is most of what a large merge costs beyond its own work. It holds the keys
-// to sort; behind them the walk's references; at the end the new list's views, written from its
-// start over the keys, in pages that are then the process's own already. The views are made in
-// the order of the references, and every reference lies far enough behind the start that no view
-// overwrites one not yet read. The pages past the views are given back.
+// to sort, and then the new list's views, which the walk writes over the keys it has read (see
+// ViewWriter), in pages that are the process's own already, or where that is not safe into the
+// room reserved behind the keys; the views are then gathered at the start, and the pages past them
+// given back. It is sized in slots of one view each.
 class WorkingArena final {
 public:
     WorkingArena(std::size_t keyCount, std::size_t mostKept)
         : m_keyCount(keyCount)
-        , m_refsOffset(roundedToView(std::max(keyCount * sizeof(EntryKey), mostKept * kRefBytes))) {
-        reserveLarge(m_views, (m_refsOffset + mostKept * kRefBytes) / kViewBytes + 1);
+        , m_keySlots((keyCount * sizeof(EntryKey) + kViewBytes - 1) / kViewBytes) {
+        reserveLarge(m_views, m_keySlots + mostKept + 1);
     }
 
     std::span<EntryKey> keys() { return {reinterpret_cast<EntryKey*>(m_views.data()), m_keyCount}; }
-    // Room for references, from the given one of all those the walk keeps.
-    std::uint64_t* refs(std::size_t from) {
-        return reinterpret_cast<std::uint64_t*>(reinterpret_cast<char*>(m_views.data()) +
-                                                m_refsOffset) +
-               from;
-    }
-    // The arena as an empty vector for the views; the keys and references stay readable until
-    // views overwrite them.
+    std::string_view* slots() { return m_views.data(); }
+    // The first slot past the keys.
+    std::size_t keySlots() const { return m_keySlots; }
+    // The arena as an empty vector for the views; whatever its slots hold stays readable until
+    // views are appended over it.
     std::vector<std::string_view> takeViews() { return std::move(m_views); }
 
 private:
-    static constexpr std::size_t kRefBytes = sizeof(std::uint64_t);
-    static constexpr std::size_t kViewBytes = sizeof(std::string_view);
     static_assert(alignof(EntryKey) <= alignof(std::string_view));
 
-    static std::size_t roundedToView(std::size_t bytes) {
-        return (bytes + kViewBytes - 1) / kViewBytes * kViewBytes;
+    std::size_t m_keyCount;
+    std::size_t m_keySlots;
+    std::vector<std::string_view> m_views;
+};
+
+// Where a stretch of the walk writes its views: into the slots over its own keys, as long as a
+// slot ends before the key it reads next (and, once all its keys are read, before the next
+// stretch's keys). A view is 16 bytes and a key 24, so every key read makes room for a view and a
+// half: with the keys of the factory file, which holds most of the new list, the views stay over
+// the keys. Views that find no room yet wait in a short queue; once that is full, they and all
+// after them go into room of their own past all keys.
+class ViewWriter final {
+public:
+    struct Room {
+        std::size_t inPlaceFirst = 0; // the slot of the first view over the keys
+        std::size_t keysFirstByte = 0;
+        std::size_t keyCount = 0;
+        std::size_t inPlaceEndByte = 0; // how far the views may reach once all keys are read
+        std::size_t ownFirst = 0;       // the first slot of the room of its own
+    };
+
+    ViewWriter(std::string_view* slots, const Room& room)
+        : m_slots(slots)
+        , m_room(room)
+        , m_inPlaceNext(room.inPlaceFirst)
+        , m_ownNext(room.ownFirst) {}
+
+    // The next view, with the given number of the stretch's keys read.
+    void put(std::string_view view, std::size_t keysRead) {
+        if (m_overflowed) {
+            m_slots[m_ownNext++] = view;
+            return;
+        }
+        if (m_waiting.empty() && fits(keysRead)) {
+            m_slots[m_inPlaceNext++] = view;
+            return;
+        }
+        m_waiting.push_back(view);
+        drain(keysRead);
+        if (m_waiting.size() - m_waitingFirst > kMostWaiting)
+            overflow();
     }
 
-    std::size_t m_keyCount;
-    // Reference k lies at m_refsOffset + 8 k, at or past the end of view k - 1 however many views
-    // there are: m_refsOffset is at least 8 bytes per reference.
-    std::size_t m_refsOffset;
-    std::vector<std::string_view> m_views;
+    // Once all keys are read.
+    void finish() {
+        drain(m_room.keyCount);
+        overflow();
+    }
+
+    // The views written, in order: those over the keys, then those in the room of its own.
+    std::size_t inPlaceCount() const { return m_inPlaceNext - m_room.inPlaceFirst; }
+    std::size_t ownCount() const { return m_ownNext - m_room.ownFirst; }
+
+private:
+    static constexpr std::size_t kMostWaiting = std::size_t{1} << 16;
+
+    bool fits(std::size_t keysRead) const {
+        const std::size_t limit = keysRead < m_room.keyCount
+                                      ? m_room.keysFirstByte + keysRead * sizeof(EntryKey)
+                                      : m_room.inPlaceEndByte;
+        return (m_inPlaceNext + 1) * kViewBytes <= limit;
+    }
+
+    void drain(std::size_t keysRead) {
+        for (; m_waitingFirst < m_waiting.size() && fits(keysRead); ++m_waitingFirst)
+            m_slots[m_inPlaceNext++] = m_waiting[m_waitingFirst];
+        if (m_waitingFirst == m_waiting.size() || m_waitingFirst >= kMostWaiting) {
+            m_waiting.erase(m_waiting.begin(),
+                            m_waiting.begin() + static_cast<std::ptrdiff_t>(m_waitingFirst));
+            m_waitingFirst = 0;
+        }
+    }
+
+    void overflow() {
+        for (; m_waitingFirst < m_waiting.size(); ++m_waitingFirst)
+            m_slots[m_ownNext++] = m_waiting[m_waitingFirst];
+        m_waiting.clear();
+        m_waitingFirst = 0;
+        m_overflowed = true;
+    }
+
+    std::string_view* m_slots;
+    Room m_room;
+    std::size_t m_inPlaceNext;
+    std::size_t m_ownNext;
+    std::vector<std::string_view> m_waiting;
+    std::size_t m_waitingFirst = 0;
+    bool m_overflowed = false;
 };
 
 // What a stretch of the walk keeps: every distinct entry once, in order, less those equal to a
 // Removed entry (the list is free of repeats there, so one match per Removed entry is every
-// match), as eight-byte references in the arena; the views are made once the keys are done with.
+// match), as views in two runs of slots of the arena.
 struct Kept {
-    std::uint64_t* refs = nullptr;
-    std::size_t count = 0;
+    std::size_t inPlaceFirst = 0;
+    std::size_t inPlaceCount = 0;
+    std::size_t ownFirst = 0;
+    std::size_t ownCount = 0;
     std::size_t fromMain = 0;
     std::vector<EntryList::Block> copies; // of entries only the old Main list held
 };
 
 template <typename Main>
-Kept walk(const Main& main, const EntryKeys& table, const WalkPart& part, std::uint64_t* refs) {
+Kept walk(const Main& main, const EntryKeys& table, const WalkPart& part, std::string_view* slots,
+          const ViewWriter::Room& room) {
     Kept kept;
-    kept.refs = refs;
+    ViewWriter writer(slots, room);
     std::size_t nextRemoved = 0;
     SortedUnion sorted(table, main.run(part.runFrom, part.runTo), part.runFrom.sides, part.others);
     for (EntryKey key; sorted.next(key);) {
@@ -494,11 +575,59 @@ Kept walk(const Main& main, const EntryKeys& table, const WalkPart& part, std::u
             continue;
         if (EntryKeys::fromMain(key))
             ++kept.fromMain;
-        kept.refs[kept.count++] = key.ref;
+        writer.put(table.viewOf(key.ref), sorted.othersRead());
     }
+    writer.finish();
     sorted.run().finish();
     kept.copies = sorted.run().takeCopies();
+    kept.inPlaceFirst = room.inPlaceFirst;
+    kept.inPlaceCount = writer.inPlaceCount();
+    kept.ownFirst = room.ownFirst;
+    kept.ownCount = writer.ownCount();
     return kept;
+}
+
+// The views of the stretches, gathered from their slots at the start of the arena in the order of
+// the stretches. Every run of slots moves towards the start; a run that another's new place would
+// overwrite before it is moved, or that would overwrite itself, is copied aside first.
+std::vector<std::string_view> gatherViews(WorkingArena& arena, const std::vector<Kept>& kept) {
+    struct Stretch {
+        const std::string_view* from;
+        std::size_t first;
+        std::size_t count;
+        std::size_t to = 0;
+    };
+    std::vector<Stretch> stretches;
+    std::size_t total = 0;
+    for (const Kept& part : kept) {
+        for (const auto& [first, count] : {std::pair{part.inPlaceFirst, part.inPlaceCount},
+                                           std::pair{part.ownFirst, part.ownCount}}) {
+            stretches.push_back({arena.slots() + first, first, count, total});
+            total += count;
+        }
+    }
+    std::vector<std::vector<std::string_view>> aside;
+    for (std::size_t k = 0; k < stretches.size(); ++k) {
+        Stretch& stretch = stretches[k];
+        bool overwritten = stretch.to > stretch.first && stretch.to < stretch.first + stretch.count;
+        for (std::size_t earlier = 0; earlier < k && !overwritten; ++earlier) {
+            const Stretch& before = stretches[earlier];
+            overwritten = before.to < stretch.first + stretch.count &&
+                          stretch.first < before.to + before.count;
+        }
+        if (overwritten && stretch.count > 0) {
+            aside.emplace_back(stretch.from, stretch.from + stretch.count);
+            stretch.from = aside.back().data();
+        }
+    }
+    std::vector<std::string_view> views = arena.takeViews();
+    for (const Stretch& stretch : stretches) {
+        for (std::size_t k = 0; k < stretch.count; ++k) {
+            const std::string_view view = stretch.from[k];
+            views.push_back(view);
+        }
+    }
+    return views;
 }
 
 // The first of the sorted keys whose first byte is the given one or more.
@@ -677,9 +806,26 @@ MergeOutcome mergeInto(Main& main, std::optional<EntryList::Block> factoryBytes,
 
     // The two halves of the walk run side by side; the table is only read meanwhile.
     const std::vector<WalkPart> parts = walkParts(scanned, others, removedKeys);
+    std::vector<ViewWriter::Room> rooms(parts.size());
+    const auto byteOf = [&arena](const EntryKey* key) {
+        return static_cast<std::size_t>(reinterpret_cast<const char*>(key) -
+                                        reinterpret_cast<const char*>(arena.keys().data()));
+    };
+    std::size_t ownFirst = arena.keySlots();
+    for (std::size_t k = 0; k < parts.size(); ++k) {
+        const std::span<const EntryKey> keysOfPart = parts[k].others;
+        const std::size_t firstByte = byteOf(keysOfPart.data());
+        // Once its keys are read, a stretch's views may reach the next stretch's keys, or the
+        // rooms of their own past all keys.
+        const std::size_t endByte = k + 1 < parts.size() ? byteOf(parts[k + 1].others.data())
+                                                         : arena.keySlots() * kViewBytes;
+        rooms[k] = {(firstByte + kViewBytes - 1) / kViewBytes, firstByte, keysOfPart.size(),
+                    endByte, ownFirst};
+        ownFirst += mostKept(parts[k]);
+    }
     std::vector<Kept> kept(parts.size());
     const auto walkPart = [&](std::size_t k) {
-        kept[k] = walk(main, table, parts[k], arena.refs(k == 0 ? 0 : mostKept(parts[0])));
+        kept[k] = walk(main, table, parts[k], arena.slots(), rooms[k]);
     };
     if (parts.size() == 2)
         sideBySide([&] { walkPart(1); }, [&] { walkPart(0); });
@@ -687,14 +833,12 @@ MergeOutcome mergeInto(Main& main, std::optional<EntryList::Block> factoryBytes,
         walkPart(0);
 
     report(progress, kMergeRemovingText);
-    std::vector<std::string_view> views = arena.takeViews();
+    std::vector<std::string_view> views = gatherViews(arena, kept);
     std::size_t keptFromMain = 0;
     for (Kept& part : kept) {
         keptFromMain += part.fromMain;
         blocks.insert(blocks.end(), std::make_move_iterator(part.copies.begin()),
                       std::make_move_iterator(part.copies.end()));
-        for (std::size_t k = 0; k < part.count; ++k)
-            views.push_back(table.viewOf(part.refs[k]));
     }
     releaseSpareCapacity(views);
 

@@ -478,6 +478,45 @@ private Q_SLOTS:
         QVERIFY(strings(streamed.main) == wanted);
     }
 
+    // The walk writes the new list's views over the keys it has read, or where they would run
+    // into keys still to be read, into room of their own, and gathers them at the end: entries
+    // mostly from the old Main list in one stretch of the walk and mostly from the factory file in
+    // the other, each way round, read whole and a part at a time.
+    void viewsOfBothStretchesGatheredInOrder_data() {
+        QTest::addColumn<bool>("mainHeavyFirst");
+        QTest::newRow("old Main list's entries first") << true;
+        QTest::newRow("factory file's entries first") << false;
+    }
+    void viewsOfBothStretchesGatheredInOrder() {
+        QFETCH(bool, mainHeavyFirst);
+        std::vector<std::string> main;
+        std::string factory;
+        std::set<std::string> expected;
+        for (int k = 0; k < 120000; ++k) {
+            const bool firstHalf = k % 26 < 13;
+            std::string entry(1, static_cast<char>('a' + k % 26));
+            entry.append(std::to_string(k)).append(".ex");
+            const bool inMain = firstHalf == mainHeavyFirst ? k % 10 != 0 : k % 10 == 0;
+            if (inMain)
+                main.push_back(entry);
+            if (!inMain || k % 20 == 0)
+                factory += entry + "\r\n";
+            expected.insert(entry);
+        }
+        std::sort(main.begin(), main.end());
+        const std::vector<std::string> wanted(expected.begin(), expected.end());
+        const std::string mainBytes = fileBytesOf(main);
+        QVERIFY(strings(mergeFactoryList(listOf(main), std::make_shared<const std::string>(factory),
+                                         EntryList(), EntryList())
+                            .main) == wanted);
+        const ChangingSource trickle(mainBytes, mainBytes, 4096);
+        const MergeOutcome streamed = mergeFactoryList(
+            trickle, std::make_shared<const std::string>(factory), EntryList(), EntryList());
+        QVERIFY(strings(streamed.main) == wanted);
+        QCOMPARE(streamed.lost, std::size_t{0});
+        QCOMPARE(streamed.gained, wanted.size() - main.size());
+    }
+
     void gainedAndLost() {
         const MergeOutcome outcome =
             mergeFactoryList(listOf(QByteArrayList{"b.ex", "a.ex", "a.ex", "x.ex", "y.ex"}),
