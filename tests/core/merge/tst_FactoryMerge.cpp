@@ -354,9 +354,11 @@ private Q_SLOTS:
     // a change in either is found.
     void mainFileChangedInEitherStretchOfTheWalk() {
         std::set<std::string> entries;
-        for (int k = 0; k < 100000; ++k)
-            entries.insert(std::string(1, static_cast<char>('a' + k % 26)) + std::to_string(k) +
-                           ".ex");
+        for (int k = 0; k < 100000; ++k) {
+            std::string entry(1, static_cast<char>('a' + k % 26));
+            entry.append(std::to_string(k)).append(".ex");
+            entries.insert(entry);
+        }
         const std::vector<std::string> main(entries.begin(), entries.end());
         std::string factory;
         for (std::size_t k = 0; k < main.size(); k += 2)
