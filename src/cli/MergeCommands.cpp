@@ -1,8 +1,8 @@
+#include "app/files/FileByteSource.h"
 #include "app/files/ListFiles.h"
 #include "cli/CliCommand.h"
 #include "core/eval/AddedEvaluation.h"
 #include "core/merge/FactoryMerge.h"
-#include "core/merge/SideBySide.h"
 
 #include <QFileInfo>
 #include <new>
@@ -46,13 +46,21 @@ struct MergeReport {
     bool printChanges = false;
 };
 
+// Records what the Main list file was as read, for the change check of the save.
+void noteMainRead(CliContext& context, const FileByteSource& mainFile, std::uint64_t size) {
+    static_assert(kChangeCheck == ChangeCheck::SizeAndTime);
+    context.loadedFiles[static_cast<std::size_t>(ListId::Main)] = FileSnapshot::readInParts(
+        mainFile.path(), static_cast<qint64>(size), mainFile.modifiedWhenOpened());
+}
+
 // source names the factory list in the journal; empty for a rebuild.
-int mergeLists(CliContext& context, EntryList::Block mainBytes,
+int mergeLists(CliContext& context, const FileByteSource& mainFile,
                std::optional<EntryList::Block> factoryBytes, const std::string& source,
                MergeReport report, MergeCounts& counts) {
     TrackedLists& lists = context.lists;
-    MergeOutcome outcome = mergeFactoryList(std::move(mainBytes), std::move(factoryBytes),
-                                            lists.added(), lists.removed());
+    MergeOutcome outcome =
+        mergeFactoryList(mainFile, std::move(factoryBytes), lists.added(), lists.removed());
+    noteMainRead(context, mainFile, outcome.mainFileBytes);
     counts = {outcome.gained, outcome.lost};
     if (report.dryRun || report.printChanges) {
         context.printLine(countLine(outcome.gained, " gained"));
@@ -82,10 +90,18 @@ int reportNoMemoryForTheMerge(CliContext& context) {
     return Failure;
 }
 
-// Records what the Main list file was as read, for the change check of the save.
-void noteMainRead(CliContext& context, const EntryList::Block& bytes) {
-    context.loadedFiles[static_cast<std::size_t>(ListId::Main)] =
-        FileSnapshot::read(mainListPath(context.imailPath), *bytes, kChangeCheck);
+// The Main list file is read twice; a read that fails, or another program changing the file
+// between the two readings, leaves the lists as they were, and nothing is saved.
+int reportMainUnread(CliContext& context, const QString& error) {
+    context.saveAfterwards = false;
+    context.printError(error);
+    return Failure;
+}
+
+int reportMainChanged(CliContext& context) {
+    return reportMainUnread(
+        context, QStringLiteral("%1 changed while it was being merged; nothing was saved.")
+                     .arg(displayPath(mainListPath(context.imailPath))));
 }
 
 // A wrong data folder would silently drop every hand edit from the merge; a first merge before
@@ -98,38 +114,34 @@ void warnOfMissingDataFolder(const CliContext& context) {
                 .arg(displayPath(context.dataPath)));
 }
 
-// The Main list is read as its file's bytes, which the merge takes without making the list's
-// views. The two files are read side by side: most of a read is the system filling fresh pages,
-// which both cores can do at once.
+// The Main list is read by the merge from its file, a part at a time, and never held whole; the
+// factory file is read whole first. The Main list is opened first, so its errors come first.
 int runMerge(CliContext& context, const std::optional<QString>& factoryPath, bool dryRun) {
     try {
-        const QString mainPath = mainListPath(context.imailPath);
-        ReadResult mainRead;
-        ReadResult factoryRead;
-        sideBySide(
-            [&] {
-                if (factoryPath)
-                    factoryRead = readFileBytes(*factoryPath);
-            },
-            [&] { mainRead = readFileBytes(mainPath); });
-        // Reported as if read one after the other: the Main list first, and the file only when
-        // the Main list could be read.
-        if (!mainRead.bytes) {
-            context.printError(mainRead.error);
+        QString error;
+        const std::optional<FileByteSource> mainFile =
+            FileByteSource::open(mainListPath(context.imailPath), error);
+        if (!mainFile) {
+            context.printError(error);
             return Failure;
         }
-        noteMainRead(context, *mainRead.bytes);
-        if (factoryPath && !factoryRead.bytes) {
-            context.printError(factoryRead.error);
-            return Failure;
+        std::optional<EntryList::Block> factoryBytes;
+        if (factoryPath) {
+            factoryBytes = readChosenFile(context, *factoryPath);
+            if (!factoryBytes)
+                return Failure;
         }
         warnOfMissingDataFolder(context);
         MergeCounts counts;
-        return mergeLists(context, std::move(*mainRead.bytes), std::move(factoryRead.bytes),
+        return mergeLists(context, *mainFile, std::move(factoryBytes),
                           factoryPath ? journalFilePath(*factoryPath) : std::string(),
                           {dryRun, false}, counts);
     } catch (const std::bad_alloc&) {
         return reportNoMemoryForTheMerge(context);
+    } catch (const ByteSourceError& failure) {
+        return reportMainUnread(context, QString::fromStdString(failure.what()));
+    } catch (const MainListChanged&) {
+        return reportMainChanged(context);
     }
 }
 
@@ -210,16 +222,22 @@ constexpr CliCommand kCommands[] = {
 int mergeFactoryBytes(CliContext& context, EntryList::Block factoryBytes, const std::string& source,
                       bool dryRun, MergeCounts& counts) {
     try {
-        std::optional<EntryList::Block> mainBytes =
-            readChosenFile(context, mainListPath(context.imailPath));
-        if (!mainBytes)
+        QString error;
+        const std::optional<FileByteSource> mainFile =
+            FileByteSource::open(mainListPath(context.imailPath), error);
+        if (!mainFile) {
+            context.printError(error);
             return Failure;
-        noteMainRead(context, *mainBytes);
+        }
         warnOfMissingDataFolder(context);
-        return mergeLists(context, std::move(*mainBytes), std::move(factoryBytes), source,
-                          {dryRun, true}, counts);
+        return mergeLists(context, *mainFile, std::move(factoryBytes), source, {dryRun, true},
+                          counts);
     } catch (const std::bad_alloc&) {
         return reportNoMemoryForTheMerge(context);
+    } catch (const ByteSourceError& failure) {
+        return reportMainUnread(context, QString::fromStdString(failure.what()));
+    } catch (const MainListChanged&) {
+        return reportMainChanged(context);
     }
 }
 

@@ -33,6 +33,17 @@ FileSnapshot FileSnapshot::read(const QString& path, std::string_view bytes, Cha
     return snapshot;
 }
 
+FileSnapshot FileSnapshot::readInParts(const QString& path, qint64 size,
+                                       const QDateTime& modified) {
+    FileSnapshot snapshot;
+    snapshot.path = path;
+    snapshot.state = State::Read;
+    snapshot.size = size;
+    snapshot.check = ChangeCheck::SizeAndTime;
+    snapshot.modified = modified;
+    return snapshot;
+}
+
 FileSnapshot FileSnapshot::written(const QString& path, qint64 size, std::uint64_t hash) {
     FileSnapshot snapshot;
     snapshot.path = path;

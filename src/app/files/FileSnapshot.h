@@ -30,6 +30,9 @@ struct FileSnapshot {
     static FileSnapshot missing(const QString& path);
     static FileSnapshot unreadable(const QString& path);
     static FileSnapshot read(const QString& path, std::string_view bytes, ChangeCheck check);
+    // A file read a part at a time, by ChangeCheck::SizeAndTime: its size as read, and its time
+    // before the reading began, so that a change during the reading shows at the save.
+    static FileSnapshot readInParts(const QString& path, qint64 size, const QDateTime& modified);
     // A file this program has just written.
     static FileSnapshot written(const QString& path, qint64 size, std::uint64_t hash);
 

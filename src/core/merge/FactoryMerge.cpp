@@ -1,7 +1,9 @@
 #include "core/merge/FactoryMerge.h"
 
+#include "core/lists/ByteSource.h"
 #include "core/lists/FilePieces.h"
 #include "core/lists/LargeBuffers.h"
+#include "core/lists/StreamedPieces.h"
 #include "core/merge/EntryKeys.h"
 #include "core/merge/KeySort.h"
 #include "core/merge/SideBySide.h"
@@ -9,7 +11,9 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <limits>
 #include <memory>
+#include <new>
 #include <string>
 #include <utility>
 
@@ -30,11 +34,6 @@ void addPieces(EntryKeys& table, std::string_view entry, bool fromMain, Put&& pu
     forEachFilePiece(entry, [&](std::string_view piece) {
         put(table.make(piece, fromMain && piece.size() == entry.size()));
     });
-}
-
-// At least as many as the pieces the bytes will be cut into, counted in one quick pass.
-std::size_t mostPieces(std::string_view bytes) {
-    return static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\n')) + 1;
 }
 
 // Where the old Main list's run reaches an entry: its index in the run, its place in the list (an
@@ -58,10 +57,36 @@ struct ScannedMain {
     // marks[b]: the run's first entry whose first byte is b or more; marks[256]: the run's end.
     std::array<RunMark, 257> marks{};
     std::vector<EntryKey> rest;
+    // Of a Main list read from a source: the run's entries of each first byte, hashed in order, so
+    // that the walk can tell the run it reads again from the one this reading found.
+    std::array<std::uint64_t, 256> runHashes{};
 };
+
+// A hash of entries in order, one per first byte of the run.
+constexpr std::uint64_t kRunHashSeed = 0x6a09e667f3bcc908;
+
+// The entry's index in the run counts too: entries that trade places keep their first bytes.
+void hashIntoRun(std::uint64_t& hash, std::string_view entry, std::size_t index) {
+    std::uint64_t word = (entry.size() + (std::uint64_t{index} << 16)) * 0x9e3779b97f4a7c15;
+    std::size_t at = 0;
+    for (; at + 8 <= entry.size(); at += 8) {
+        std::uint64_t bytes = 0;
+        std::memcpy(&bytes, entry.data() + at, 8);
+        word = (word ^ bytes) * 0xff51afd7ed558ccd;
+        word ^= word >> 32;
+    }
+    std::uint64_t tail = 0;
+    std::memcpy(&tail, entry.data() + at, entry.size() - at);
+    word = (word ^ tail) * 0xc4ceb9fe1a85ec53;
+    hash = ((hash ^ word ^ (word >> 29)) * 0x100000001b3) + 0x632be59bd9b4e019;
+}
 
 unsigned firstByte(const EntryKey& key) {
     return static_cast<unsigned>(key.head >> 56);
+}
+
+unsigned firstByte(std::string_view piece) {
+    return static_cast<unsigned char>(piece.front());
 }
 
 // Follows the run entry by entry, marking it, and tells where it ends.
@@ -72,15 +97,24 @@ public:
 
     // The next entry of the list, at the given place; false once the run has ended.
     bool continues(std::string_view entry, const EntryKey& key, std::size_t place) {
-        if (m_ended || (m_at.index > 0 && !m_scanned.table.less(m_previous, key))) {
+        const bool ascending = m_at.index == 0 || m_scanned.table.less(m_previous, key);
+        if (!continues(ascending, firstByte(key), place, !EntryKeys::packs(entry)))
+            return false;
+        m_previous = key;
+        return true;
+    }
+
+    // The same for an entry already compared with the one before it: whether it is greater, its
+    // first byte and whether its key took a side entry.
+    bool continues(bool ascending, unsigned byte, std::size_t place, bool side) {
+        if (m_ended || !ascending) {
             end();
             return false;
         }
-        markUpTo(firstByte(key) + 1);
-        m_previous = key;
+        markUpTo(byte + 1);
         ++m_at.index;
         m_at.place = place;
-        if (!EntryKeys::packs(entry))
+        if (side)
             ++m_at.sides;
         return true;
     }
@@ -144,6 +178,10 @@ public:
             entry = m_list[m_next++];
             return true;
         }
+        // The list's entries outlive the walk.
+        EntryKey keep(const EntryKey& key, std::string_view) const { return key; }
+        void finish() const {}
+        std::vector<EntryList::Block> takeCopies() const { return {}; }
 
     private:
         const EntryList& m_list;
@@ -156,56 +194,158 @@ private:
     const EntryList& m_list;
 };
 
-// A Main list held as its file's bytes: its entries are the pieces of the bytes, which are never
-// made into a list of views.
-class FileMain final {
+// Bytes the merge keeps of a Main list that it reads from a source rather than holds, copied one
+// after the other into blocks of their own, which never move.
+class HeldCopies final {
 public:
-    explicit FileMain(EntryList::Block bytes)
-        : m_blocks{std::move(bytes)} {}
+    std::string_view hold(std::string_view bytes) {
+        if (!m_current || m_current->capacity() - m_current->size() < bytes.size()) {
+            auto block = std::make_shared<std::string>();
+            block->reserve(std::max(kBlockBytes, bytes.size()));
+            m_current = block.get();
+            m_blocks.push_back(std::move(block));
+        }
+        const std::size_t at = m_current->size();
+        m_current->append(bytes);
+        return {m_current->data() + at, bytes.size()};
+    }
 
+    std::vector<EntryList::Block> take() {
+        m_current = nullptr;
+        return std::move(m_blocks);
+    }
+
+private:
+    static constexpr std::size_t kBlockBytes = std::size_t{1} << 20;
+    std::vector<EntryList::Block> m_blocks;
+    std::string* m_current = nullptr;
+};
+
+// The run's keys are made again from the second reading's buffer, whose bytes are gone by the next
+// part: its side entries are copies the first reading made of the entries too long to pack, so a
+// key must pack whenever its length allows, wherever the buffer lies. User addresses lie below the
+// packed address's 48 bits on the systems this is built for; a buffer beyond would be of no use.
+void requirePackableAddress(std::string_view entry) {
+    if (!EntryKeys::packs(entry) && EntryKeys::packs(std::string_view(nullptr, entry.size())))
+        throw std::bad_alloc();
+}
+
+// The size of the parts a Main list is read in.
+constexpr std::size_t kMainPartBytes = std::size_t{1} << 20;
+
+// A Main list read from a source, such as its file, twice, and never held whole: the first
+// reading copies only the entries past the run, the second reads the run again, each stretch of
+// the walk its own part of it. The entries of the run that the new list keeps are copied once the
+// walk finds that no other source holds them; the others are taken from that source.
+class StreamedMain final {
+public:
+    explicit StreamedMain(const ByteSource& source)
+        : m_source(source) {}
+
+    // The blocks of the copies made by the first reading.
     const std::vector<EntryList::Block>& blocks() const { return m_blocks; }
+    // The source's bytes, as the first reading found them.
+    std::uint64_t size() const { return m_size; }
 
-    ScannedMain scan() const {
+    ScannedMain scan() {
         ScannedMain scanned;
+        scanned.runHashes.fill(kRunHashSeed);
         RunFinder run(scanned);
-        const std::string_view bytes = *m_blocks.front();
-        FilePieceCursor pieces(bytes);
+        HeldCopies copies;
+        const std::unique_ptr<ByteSource::Stream> stream = m_source.openAt(0);
+        StreamedPieces pieces(*stream, 0, std::numeric_limits<std::uint64_t>::max(),
+                              kMainPartBytes);
+        std::string previous;
+        bool inRun = true;
         for (std::string_view piece; pieces.next(piece);) {
+            requirePackableAddress(piece);
             ++scanned.count;
-            const EntryKey key = scanned.table.make(piece, true);
-            const auto place = static_cast<std::size_t>(piece.data() - bytes.data());
-            if (run.continues(piece, key, place + piece.size()))
-                continue;
-            if (scanned.rest.empty())
-                reserveLarge(scanned.rest, mostPieces(bytes.substr(place)));
-            scanned.rest.push_back(key);
+            if (inRun) {
+                const bool ascending = scanned.count == 1 || std::string_view(previous) < piece;
+                const bool side = !EntryKeys::packs(piece);
+                const auto place = static_cast<std::size_t>(pieces.offsetOf(piece) + piece.size());
+                if (run.continues(ascending, firstByte(piece), place, side)) {
+                    if (side)
+                        scanned.table.make(copies.hold(piece), true);
+                    hashIntoRun(scanned.runHashes[firstByte(piece)], piece, scanned.count);
+                    previous.assign(piece);
+                    continue;
+                }
+                inRun = false;
+            }
+            scanned.rest.push_back(scanned.table.make(copies.hold(piece), true));
         }
         run.end();
+        m_size = pieces.bytesRead();
+        m_blocks = copies.take();
+        m_marks = scanned.marks;
+        m_runHashes = scanned.runHashes;
         return scanned;
     }
 
     class Run final {
     public:
-        Run(std::string_view bytes, const RunMark& from, const RunMark& to)
-            : m_pieces(bytes.substr(from.place))
-            , m_left(to.index - from.index) {}
-        bool next(std::string_view& entry) {
-            if (m_left == 0)
-                return false;
-            --m_left;
-            return m_pieces.next(entry);
+        Run(const StreamedMain& main, const RunMark& from, const RunMark& to)
+            : m_main(main)
+            , m_from(from)
+            , m_to(to)
+            , m_stream(main.m_source.openAt(from.place))
+            , m_pieces(*m_stream, from.place, to.place - from.place, kMainPartBytes)
+            , m_left(to.index - from.index) {
+            m_hashes.fill(kRunHashSeed);
         }
 
+        bool next(std::string_view& entry) {
+            if (m_left == 0 || !m_pieces.next(entry))
+                return false;
+            requirePackableAddress(entry);
+            --m_left;
+            hashIntoRun(m_hashes[firstByte(entry)], entry, m_to.index - m_left);
+            return true;
+        }
+
+        // The key of an entry of the run that the new list keeps, on bytes that outlive the walk.
+        EntryKey keep(const EntryKey& key, std::string_view entry) {
+            if (!EntryKeys::packs(entry))
+                return key; // a copy the first reading made
+            std::uint64_t noSide = 0;
+            const std::string_view copy = m_copies.hold(entry);
+            requirePackableAddress(copy);
+            return EntryKeys().remake(copy, true, noSide);
+        }
+
+        // Throws when the run read again is not the run the first reading found.
+        void finish() const {
+            bool same = m_left == 0;
+            for (unsigned b = 0; b < 256 && same; ++b) {
+                const bool inStretch = m_main.m_marks[b].index >= m_from.index &&
+                                       m_main.m_marks[b + 1].index <= m_to.index;
+                same = m_hashes[b] == (inStretch ? m_main.m_runHashes[b] : kRunHashSeed);
+            }
+            if (!same)
+                throw MainListChanged("The old Main list changed while it was merged");
+        }
+
+        std::vector<EntryList::Block> takeCopies() { return m_copies.take(); }
+
     private:
-        FilePieceCursor m_pieces;
+        const StreamedMain& m_main;
+        RunMark m_from;
+        RunMark m_to;
+        std::unique_ptr<ByteSource::Stream> m_stream;
+        StreamedPieces m_pieces;
         std::size_t m_left;
+        std::array<std::uint64_t, 256> m_hashes{};
+        HeldCopies m_copies;
     };
-    Run run(const RunMark& from, const RunMark& to) const {
-        return Run(*m_blocks.front(), from, to);
-    }
+    Run run(const RunMark& from, const RunMark& to) const { return Run(*this, from, to); }
 
 private:
+    const ByteSource& m_source;
     std::vector<EntryList::Block> m_blocks;
+    std::uint64_t m_size = 0;
+    std::array<RunMark, 257> m_marks{};
+    std::array<std::uint64_t, 256> m_runHashes{};
 };
 
 // The final walk over the two sorted sequences, a stretch of the old Main list's run and the
@@ -232,9 +372,14 @@ public:
         const int order =
             !haveOther ? -1
                        : (!m_haveMain ? 1 : m_table.compare(m_mainHead, m_others[m_otherNext]));
-        if (order <= 0) {
+        if (order < 0) {
+            out = m_run.keep(m_mainHead, m_mainEntry);
             // The run is strictly ascending: its next entry is greater.
-            out = m_mainHead;
+            loadMain();
+        } else if (order == 0) {
+            // An entry of the run that another source holds too: the new list takes that copy.
+            out = m_others[m_otherNext];
+            EntryKeys::markFromMain(out);
             loadMain();
         } else {
             out = m_others[m_otherNext];
@@ -250,12 +395,16 @@ public:
         return true;
     }
 
+    // The run, to be finished once both sequences are used up.
+    Run& run() { return m_run; }
+    // How many of the other sequence's keys are used up: the rest are still to be read.
+    std::size_t othersRead() const { return m_otherNext; }
+
 private:
     void loadMain() {
-        std::string_view entry;
-        m_haveMain = m_run.next(entry);
+        m_haveMain = m_run.next(m_mainEntry);
         if (m_haveMain)
-            m_mainHead = m_table.remake(entry, true, m_runSides);
+            m_mainHead = m_table.remake(m_mainEntry, true, m_runSides);
     }
 
     const EntryKeys& m_table;
@@ -265,6 +414,7 @@ private:
     std::size_t m_otherNext = 0;
     bool m_haveMain = false;
     EntryKey m_mainHead{};
+    std::string_view m_mainEntry;
 };
 
 // One stretch of the walk: the entries whose first byte lies in a range.
@@ -280,60 +430,140 @@ std::size_t mostKept(const WalkPart& part) {
     return part.runTo.index - part.runFrom.index + part.others.size();
 }
 
+constexpr std::size_t kViewBytes = sizeof(std::string_view);
+
 // The merge's working memory, allocated once and handed on from phase to phase, because the first
 // touch of a fresh page is most of what a large merge costs beyond its own work. It holds the keys
-// to sort; behind them the walk's references; at the end the new list's views, written from its
-// start over the keys, in pages that are then the process's own already. The views are made in
-// the order of the references, and every reference lies far enough behind the start that no view
-// overwrites one not yet read. The pages past the views are given back.
+// to sort, and then the new list's views, which the walk writes over the keys it has read (see
+// ViewWriter), in pages that are the process's own already, or where that is not safe into the
+// room reserved behind the keys; the views are then gathered at the start, and the pages past them
+// given back. It is sized in slots of one view each.
 class WorkingArena final {
 public:
     WorkingArena(std::size_t keyCount, std::size_t mostKept)
         : m_keyCount(keyCount)
-        , m_refsOffset(roundedToView(std::max(keyCount * sizeof(EntryKey), mostKept * kRefBytes))) {
-        reserveLarge(m_views, (m_refsOffset + mostKept * kRefBytes) / kViewBytes + 1);
+        , m_keySlots((keyCount * sizeof(EntryKey) + kViewBytes - 1) / kViewBytes) {
+        reserveLarge(m_views, m_keySlots + mostKept + 1);
     }
 
     std::span<EntryKey> keys() { return {reinterpret_cast<EntryKey*>(m_views.data()), m_keyCount}; }
-    // Room for references, from the given one of all those the walk keeps.
-    std::uint64_t* refs(std::size_t from) {
-        return reinterpret_cast<std::uint64_t*>(reinterpret_cast<char*>(m_views.data()) +
-                                                m_refsOffset) +
-               from;
-    }
-    // The arena as an empty vector for the views; the keys and references stay readable until
-    // views overwrite them.
+    std::string_view* slots() { return m_views.data(); }
+    // The first slot past the keys.
+    std::size_t keySlots() const { return m_keySlots; }
+    // The arena as an empty vector for the views; whatever its slots hold stays readable until
+    // views are appended over it.
     std::vector<std::string_view> takeViews() { return std::move(m_views); }
 
 private:
-    static constexpr std::size_t kRefBytes = sizeof(std::uint64_t);
-    static constexpr std::size_t kViewBytes = sizeof(std::string_view);
     static_assert(alignof(EntryKey) <= alignof(std::string_view));
 
-    static std::size_t roundedToView(std::size_t bytes) {
-        return (bytes + kViewBytes - 1) / kViewBytes * kViewBytes;
+    std::size_t m_keyCount;
+    std::size_t m_keySlots;
+    std::vector<std::string_view> m_views;
+};
+
+// Where a stretch of the walk writes its views: into the slots over its own keys, as long as a
+// slot ends before the key it reads next (and, once all its keys are read, before the next
+// stretch's keys). A view is 16 bytes and a key 24, so every key read makes room for a view and a
+// half: with the keys of the factory file, which holds most of the new list, the views stay over
+// the keys. Views that find no room yet wait in a short queue; once that is full, they and all
+// after them go into room of their own past all keys.
+class ViewWriter final {
+public:
+    struct Room {
+        std::size_t inPlaceFirst = 0; // the slot of the first view over the keys
+        std::size_t keysFirstByte = 0;
+        std::size_t keyCount = 0;
+        std::size_t inPlaceEndByte = 0; // how far the views may reach once all keys are read
+        std::size_t ownFirst = 0;       // the first slot of the room of its own
+    };
+
+    ViewWriter(std::string_view* slots, const Room& room)
+        : m_slots(slots)
+        , m_room(room)
+        , m_inPlaceNext(room.inPlaceFirst)
+        , m_ownNext(room.ownFirst) {}
+
+    // The next view, with the given number of the stretch's keys read.
+    void put(std::string_view view, std::size_t keysRead) {
+        if (m_overflowed) {
+            m_slots[m_ownNext++] = view;
+            return;
+        }
+        if (m_waiting.empty() && fits(keysRead)) {
+            m_slots[m_inPlaceNext++] = view;
+            return;
+        }
+        m_waiting.push_back(view);
+        drain(keysRead);
+        if (m_waiting.size() - m_waitingFirst > kMostWaiting)
+            overflow();
     }
 
-    std::size_t m_keyCount;
-    // Reference k lies at m_refsOffset + 8 k, at or past the end of view k - 1 however many views
-    // there are: m_refsOffset is at least 8 bytes per reference.
-    std::size_t m_refsOffset;
-    std::vector<std::string_view> m_views;
+    // Once all keys are read.
+    void finish() {
+        drain(m_room.keyCount);
+        overflow();
+    }
+
+    // The views written, in order: those over the keys, then those in the room of its own.
+    std::size_t inPlaceCount() const { return m_inPlaceNext - m_room.inPlaceFirst; }
+    std::size_t ownCount() const { return m_ownNext - m_room.ownFirst; }
+
+private:
+    static constexpr std::size_t kMostWaiting = std::size_t{1} << 16;
+
+    bool fits(std::size_t keysRead) const {
+        const std::size_t limit = keysRead < m_room.keyCount
+                                      ? m_room.keysFirstByte + keysRead * sizeof(EntryKey)
+                                      : m_room.inPlaceEndByte;
+        return (m_inPlaceNext + 1) * kViewBytes <= limit;
+    }
+
+    void drain(std::size_t keysRead) {
+        for (; m_waitingFirst < m_waiting.size() && fits(keysRead); ++m_waitingFirst)
+            m_slots[m_inPlaceNext++] = m_waiting[m_waitingFirst];
+        if (m_waitingFirst == m_waiting.size() || m_waitingFirst >= kMostWaiting) {
+            m_waiting.erase(m_waiting.begin(),
+                            m_waiting.begin() + static_cast<std::ptrdiff_t>(m_waitingFirst));
+            m_waitingFirst = 0;
+        }
+    }
+
+    void overflow() {
+        for (; m_waitingFirst < m_waiting.size(); ++m_waitingFirst)
+            m_slots[m_ownNext++] = m_waiting[m_waitingFirst];
+        m_waiting.clear();
+        m_waitingFirst = 0;
+        m_overflowed = true;
+    }
+
+    std::string_view* m_slots;
+    Room m_room;
+    std::size_t m_inPlaceNext;
+    std::size_t m_ownNext;
+    std::vector<std::string_view> m_waiting;
+    std::size_t m_waitingFirst = 0;
+    bool m_overflowed = false;
 };
 
 // What a stretch of the walk keeps: every distinct entry once, in order, less those equal to a
 // Removed entry (the list is free of repeats there, so one match per Removed entry is every
-// match), as eight-byte references in the arena; the views are made once the keys are done with.
+// match), as views in two runs of slots of the arena.
 struct Kept {
-    std::uint64_t* refs = nullptr;
-    std::size_t count = 0;
+    std::size_t inPlaceFirst = 0;
+    std::size_t inPlaceCount = 0;
+    std::size_t ownFirst = 0;
+    std::size_t ownCount = 0;
     std::size_t fromMain = 0;
+    std::vector<EntryList::Block> copies; // of entries only the old Main list held
 };
 
 template <typename Main>
-Kept walk(const Main& main, const EntryKeys& table, const WalkPart& part, std::uint64_t* refs) {
+Kept walk(const Main& main, const EntryKeys& table, const WalkPart& part, std::string_view* slots,
+          const ViewWriter::Room& room) {
     Kept kept;
-    kept.refs = refs;
+    ViewWriter writer(slots, room);
     std::size_t nextRemoved = 0;
     SortedUnion sorted(table, main.run(part.runFrom, part.runTo), part.runFrom.sides, part.others);
     for (EntryKey key; sorted.next(key);) {
@@ -345,9 +575,59 @@ Kept walk(const Main& main, const EntryKeys& table, const WalkPart& part, std::u
             continue;
         if (EntryKeys::fromMain(key))
             ++kept.fromMain;
-        kept.refs[kept.count++] = key.ref;
+        writer.put(table.viewOf(key.ref), sorted.othersRead());
     }
+    writer.finish();
+    sorted.run().finish();
+    kept.copies = sorted.run().takeCopies();
+    kept.inPlaceFirst = room.inPlaceFirst;
+    kept.inPlaceCount = writer.inPlaceCount();
+    kept.ownFirst = room.ownFirst;
+    kept.ownCount = writer.ownCount();
     return kept;
+}
+
+// The views of the stretches, gathered from their slots at the start of the arena in the order of
+// the stretches. Every run of slots moves towards the start; a run that another's new place would
+// overwrite before it is moved, or that would overwrite itself, is copied aside first.
+std::vector<std::string_view> gatherViews(WorkingArena& arena, const std::vector<Kept>& kept) {
+    struct Stretch {
+        const std::string_view* from;
+        std::size_t first;
+        std::size_t count;
+        std::size_t to = 0;
+    };
+    std::vector<Stretch> stretches;
+    std::size_t total = 0;
+    for (const Kept& part : kept) {
+        for (const auto& [first, count] : {std::pair{part.inPlaceFirst, part.inPlaceCount},
+                                           std::pair{part.ownFirst, part.ownCount}}) {
+            stretches.push_back({arena.slots() + first, first, count, total});
+            total += count;
+        }
+    }
+    std::vector<std::vector<std::string_view>> aside;
+    for (std::size_t k = 0; k < stretches.size(); ++k) {
+        Stretch& stretch = stretches[k];
+        bool overwritten = stretch.to > stretch.first && stretch.to < stretch.first + stretch.count;
+        for (std::size_t earlier = 0; earlier < k && !overwritten; ++earlier) {
+            const Stretch& before = stretches[earlier];
+            overwritten = before.to < stretch.first + stretch.count &&
+                          stretch.first < before.to + before.count;
+        }
+        if (overwritten && stretch.count > 0) {
+            aside.emplace_back(stretch.from, stretch.from + stretch.count);
+            stretch.from = aside.back().data();
+        }
+    }
+    std::vector<std::string_view> views = arena.takeViews();
+    for (const Stretch& stretch : stretches) {
+        for (std::size_t k = 0; k < stretch.count; ++k) {
+            const std::string_view view = stretch.from[k];
+            views.push_back(view);
+        }
+    }
+    return views;
 }
 
 // The first of the sorted keys whose first byte is the given one or more.
@@ -389,10 +669,6 @@ std::vector<WalkPart> walkParts(const ScannedMain& scanned, std::span<const Entr
 }
 
 using ByteCounts = std::array<std::size_t, 256>;
-
-unsigned firstByte(std::string_view piece) {
-    return static_cast<unsigned char>(piece.front());
-}
 
 // The pieces of bytes, cut as forEachFilePiece cuts them, counted by their first byte.
 void countPieces(std::string_view bytes, ByteCounts& counts) {
@@ -452,11 +728,11 @@ void placePieces(std::string_view bytes, EntryKeys& table, BucketWriter& writer)
 }
 
 template <typename Main>
-MergeOutcome mergeInto(const Main& main, std::optional<EntryList::Block> factoryBytes,
+MergeOutcome mergeInto(Main& main, std::optional<EntryList::Block> factoryBytes,
                        const EntryList& added, const EntryList& removed,
                        const std::function<void(std::string_view)>& progress) {
     report(progress, kMergeInitializingText);
-    std::vector<EntryList::Block> blocks = main.blocks();
+    std::vector<EntryList::Block> blocks;
     std::array<ByteCounts, kSources> counts{};
     ScannedMain scanned;
     const auto scanOldMain = [&scanned, &main] { scanned = main.scan(); };
@@ -473,6 +749,7 @@ MergeOutcome mergeInto(const Main& main, std::optional<EntryList::Block> factory
     } else {
         scanOldMain();
     }
+    blocks.insert(blocks.end(), main.blocks().begin(), main.blocks().end());
     for (const EntryKey& key : scanned.rest)
         ++counts[MainRest][firstByte(key)];
     if (!added.empty()) {
@@ -529,9 +806,26 @@ MergeOutcome mergeInto(const Main& main, std::optional<EntryList::Block> factory
 
     // The two halves of the walk run side by side; the table is only read meanwhile.
     const std::vector<WalkPart> parts = walkParts(scanned, others, removedKeys);
+    std::vector<ViewWriter::Room> rooms(parts.size());
+    const auto byteOf = [&arena](const EntryKey* key) {
+        return static_cast<std::size_t>(reinterpret_cast<const char*>(key) -
+                                        reinterpret_cast<const char*>(arena.keys().data()));
+    };
+    std::size_t ownFirst = arena.keySlots();
+    for (std::size_t k = 0; k < parts.size(); ++k) {
+        const std::span<const EntryKey> keysOfPart = parts[k].others;
+        const std::size_t firstByte = byteOf(keysOfPart.data());
+        // Once its keys are read, a stretch's views may reach the next stretch's keys, or the
+        // rooms of their own past all keys.
+        const std::size_t endByte = k + 1 < parts.size() ? byteOf(parts[k + 1].others.data())
+                                                         : arena.keySlots() * kViewBytes;
+        rooms[k] = {(firstByte + kViewBytes - 1) / kViewBytes, firstByte, keysOfPart.size(),
+                    endByte, ownFirst};
+        ownFirst += mostKept(parts[k]);
+    }
     std::vector<Kept> kept(parts.size());
     const auto walkPart = [&](std::size_t k) {
-        kept[k] = walk(main, table, parts[k], arena.refs(k == 0 ? 0 : mostKept(parts[0])));
+        kept[k] = walk(main, table, parts[k], arena.slots(), rooms[k]);
     };
     if (parts.size() == 2)
         sideBySide([&] { walkPart(1); }, [&] { walkPart(0); });
@@ -539,12 +833,12 @@ MergeOutcome mergeInto(const Main& main, std::optional<EntryList::Block> factory
         walkPart(0);
 
     report(progress, kMergeRemovingText);
-    std::vector<std::string_view> views = arena.takeViews();
+    std::vector<std::string_view> views = gatherViews(arena, kept);
     std::size_t keptFromMain = 0;
-    for (const Kept& part : kept) {
+    for (Kept& part : kept) {
         keptFromMain += part.fromMain;
-        for (std::size_t k = 0; k < part.count; ++k)
-            views.push_back(table.viewOf(part.refs[k]));
+        blocks.insert(blocks.end(), std::make_move_iterator(part.copies.begin()),
+                      std::make_move_iterator(part.copies.end()));
     }
     releaseSpareCapacity(views);
 
@@ -560,15 +854,26 @@ MergeOutcome mergeInto(const Main& main, std::optional<EntryList::Block> factory
 MergeOutcome mergeFactoryList(const EntryList& main, std::optional<EntryList::Block> factoryBytes,
                               const EntryList& added, const EntryList& removed,
                               const std::function<void(std::string_view)>& progress) {
-    return mergeInto(ListMain(main), std::move(factoryBytes), added, removed, progress);
+    ListMain listMain(main);
+    return mergeInto(listMain, std::move(factoryBytes), added, removed, progress);
+}
+
+MergeOutcome mergeFactoryList(const ByteSource& mainFile,
+                              std::optional<EntryList::Block> factoryBytes, const EntryList& added,
+                              const EntryList& removed,
+                              const std::function<void(std::string_view)>& progress) {
+    StreamedMain streamed(mainFile);
+    MergeOutcome outcome = mergeInto(streamed, std::move(factoryBytes), added, removed, progress);
+    outcome.mainFileBytes = streamed.size();
+    return outcome;
 }
 
 MergeOutcome mergeFactoryList(EntryList::Block mainBytes,
                               std::optional<EntryList::Block> factoryBytes, const EntryList& added,
                               const EntryList& removed,
                               const std::function<void(std::string_view)>& progress) {
-    return mergeInto(FileMain(std::move(mainBytes)), std::move(factoryBytes), added, removed,
-                     progress);
+    return mergeFactoryList(HeldByteSource(std::move(mainBytes)), std::move(factoryBytes), added,
+                            removed, progress);
 }
 
 EntryList compactEntries(std::vector<std::string_view> views,

@@ -1,10 +1,13 @@
 #pragma once
 
+#include "core/lists/ByteSource.h"
 #include "core/lists/EntryList.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <optional>
+#include <stdexcept>
 #include <string_view>
 
 namespace quillmere {
@@ -21,6 +24,13 @@ struct MergeOutcome {
     EntryList main;         // the new Main list
     std::size_t gained = 0; // entries of the new list that the old one lacked
     std::size_t lost = 0;   // entries of the old list (every copy) the new one no longer holds
+    std::uint64_t mainFileBytes = 0; // the old Main list's bytes as read, for a merge of a file
+};
+
+// The old Main list, read twice, was not the same the second time: another program changed it.
+class MainListChanged final : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
 };
 
 // "&Merge new factory list..." (with the factory file's bytes) and "Rebuild" (without): the new
@@ -35,8 +45,18 @@ MergeOutcome mergeFactoryList(const EntryList& main, std::optional<EntryList::Bl
                               const EntryList& added, const EntryList& removed,
                               const std::function<void(std::string_view)>& progress = {});
 
-// The same merge with the old Main list given as its file's bytes: the list that loading them
-// gives, without its views ever being made.
+// The same merge with the old Main list read from its file: the list that loading the file gives,
+// without its bytes ever being held whole. The file is read twice, a part at a time: once to find
+// the sorted run at its start (usually all of it but the hand additions appended since the last
+// merge) and copy what follows, once more in the walk that builds the new list, which copies only
+// the entries no other source holds. A file that changed between the two readings throws
+// MainListChanged; a read that fails, ByteSourceError.
+MergeOutcome mergeFactoryList(const ByteSource& mainFile,
+                              std::optional<EntryList::Block> factoryBytes, const EntryList& added,
+                              const EntryList& removed,
+                              const std::function<void(std::string_view)>& progress = {});
+
+// The same with the old Main list given as its file's bytes.
 MergeOutcome mergeFactoryList(EntryList::Block mainBytes,
                               std::optional<EntryList::Block> factoryBytes, const EntryList& added,
                               const EntryList& removed,

@@ -4,6 +4,7 @@
 #include <QByteArrayList>
 #include <QTest>
 #include <algorithm>
+#include <atomic>
 #include <memory>
 #include <random>
 #include <set>
@@ -98,6 +99,71 @@ std::string randomEntry(std::mt19937& random, bool mayBeLong) {
     return entry;
 }
 
+// The bytes of a Main list file as a source that gives them a few bytes per read, so that the
+// merge's parts end anywhere, and that gives other bytes from its second opening on: a file
+// another program changes between the merge's two readings.
+class ChangingSource final : public ByteSource {
+public:
+    ChangingSource(std::string first, std::string later, std::size_t bytesPerRead)
+        : m_first(std::move(first))
+        , m_later(std::move(later))
+        , m_bytesPerRead(bytesPerRead) {}
+
+    std::unique_ptr<Stream> openAt(std::uint64_t offset) const override {
+        const std::string& bytes = m_opened++ == 0 ? m_first : m_later;
+        return std::make_unique<Trickle>(bytes, static_cast<std::size_t>(offset), m_bytesPerRead);
+    }
+
+private:
+    class Trickle final : public Stream {
+    public:
+        Trickle(const std::string& bytes, std::size_t offset, std::size_t bytesPerRead)
+            : m_bytes(bytes)
+            , m_next(std::min(offset, bytes.size()))
+            , m_bytesPerRead(bytesPerRead) {}
+        std::size_t read(char* into, std::size_t size) override {
+            const std::size_t count = std::min({size, m_bytesPerRead, m_bytes.size() - m_next});
+            m_bytes.copy(into, count, m_next);
+            m_next += count;
+            return count;
+        }
+
+    private:
+        const std::string& m_bytes;
+        std::size_t m_next;
+        std::size_t m_bytesPerRead;
+    };
+
+    std::string m_first;
+    std::string m_later;
+    std::size_t m_bytesPerRead;
+    mutable std::atomic<int> m_opened{0};
+};
+
+// A Main list file whose every opening after the first fails.
+class FailingSource final : public ByteSource {
+public:
+    explicit FailingSource(std::string bytes)
+        : m_bytes(std::make_shared<const std::string>(std::move(bytes))) {}
+
+    std::unique_ptr<Stream> openAt(std::uint64_t offset) const override {
+        if (m_opened++ > 0)
+            throw ByteSourceError("Cannot read url-domain-bl.txt: Input/output error");
+        return m_bytes.openAt(offset);
+    }
+
+private:
+    HeldByteSource m_bytes;
+    mutable std::atomic<int> m_opened{0};
+};
+
+std::string fileBytesOf(const std::vector<std::string>& entries) {
+    std::string bytes;
+    for (const std::string& entry : entries)
+        bytes += entry + "\r\n";
+    return bytes;
+}
+
 } // namespace
 
 class TestFactoryMerge : public QObject {
@@ -190,6 +256,22 @@ private Q_SLOTS:
                               "abcdefghijklmnopq10",
                               "abcdefghijklmnopq2",
                               "abcdefghijklmnop\xe9"};
+        QTest::newRow("main one sorted run, some entries only in it")
+            << QByteArrayList{"a.ex", "c.ex", "e.ex", "g.ex"} << true
+            << QByteArray("d.ex\r\nc.ex\r\nb.ex\r\ng.ex") << QByteArrayList{"f.ex"}
+            << QByteArrayList{"e.ex"}
+            << QByteArrayList{"a.ex", "b.ex", "c.ex", "d.ex", "f.ex", "g.ex"};
+        QTest::newRow("main unsorted throughout")
+            << QByteArrayList{"z.ex", "y.ex", "c.ex", "x.ex", "c.ex", "a.ex"} << true
+            << QByteArray("y.ex\r\nb.ex") << QByteArrayList() << QByteArrayList{"x.ex"}
+            << QByteArrayList{"a.ex", "b.ex", "c.ex", "y.ex", "z.ex"};
+        QTest::newRow("main run ending in a repeat")
+            << QByteArrayList{"a.ex", "b.ex", "b.ex", "c.ex"} << false << QByteArray()
+            << QByteArrayList() << QByteArrayList() << QByteArrayList{"a.ex", "b.ex", "c.ex"};
+        QTest::newRow("main with blank lines, lone CR and LF line ends")
+            << QByteArrayList{"", "a.ex\n", "", "", "b.ex\r", "b.ex\n\r", "\nc.ex", ""} << true
+            << QByteArray("b.ex\r\r\na.ex\n\r\n") << QByteArrayList() << QByteArrayList()
+            << QByteArrayList{"\nc.ex", "a.ex\n", "b.ex\n\r", "b.ex\r"};
         QTest::newRow("NUL bytes inside the first sixteen")
             << QByteArrayList{QByteArray("a\0", 2), "a"} << true << QByteArray("a\0\0", 3)
             << QByteArrayList() << QByteArrayList()
@@ -212,6 +294,100 @@ private Q_SLOTS:
                              withFactory ? std::optional(blockOf(factory)) : std::nullopt,
                              listOf(added), listOf(removed));
         QCOMPARE(entriesOf(fromFile.main), expected);
+        // Read a few bytes at a time, so that every entry and line end is cut somewhere.
+        for (std::size_t bytesPerRead : {1, 2, 3, 5}) {
+            const ChangingSource trickle(bytes(main.join("\r\n")), bytes(main.join("\r\n")),
+                                         bytesPerRead);
+            const MergeOutcome streamed = mergeFactoryList(
+                trickle, withFactory ? std::optional(blockOf(factory)) : std::nullopt,
+                listOf(added), listOf(removed));
+            QCOMPARE(entriesOf(streamed.main), expected);
+            QCOMPARE(streamed.mainFileBytes, std::uint64_t(main.join("\r\n").size()));
+        }
+    }
+
+    // Another program changing the Main list file between the merge's two readings: a change
+    // within the run fails the merge rather than giving a wrong list; a change past the run, which
+    // the first reading copied, is not read again, and the merge is that of the file as first read.
+    void mainFileChangedBetweenTheReadings_data() {
+        QTest::addColumn<QByteArray>("first");
+        QTest::addColumn<QByteArray>("later");
+        QTest::addColumn<bool>("fails");
+        QTest::newRow("the same bytes")
+            << QByteArray("a.ex\r\nb.ex\r\nc.ex") << QByteArray("a.ex\r\nb.ex\r\nc.ex") << false;
+        QTest::newRow("an entry of the run changed")
+            << QByteArray("a.ex\r\nb.ex\r\nc.ex") << QByteArray("a.ex\r\nb.fx\r\nc.ex") << true;
+        QTest::newRow("two entries of the run swapped")
+            << QByteArray("a.ex\r\nb.ex\r\nc.ex") << QByteArray("b.ex\r\na.ex\r\nc.ex") << true;
+        QTest::newRow("cut short")
+            << QByteArray("a.ex\r\nb.ex\r\nc.ex") << QByteArray("a.ex\r\nb.ex") << true;
+        QTest::newRow("emptied") << QByteArray("a.ex\r\nb.ex\r\nc.ex") << QByteArray() << true;
+        QTest::newRow("a blank line inserted in the run")
+            << QByteArray("a.ex\r\nb.ex\r\nc.ex") << QByteArray("a.ex\r\n\r\nb.ex\r\nc.ex") << true;
+        QTest::newRow("the entries past the run changed")
+            << QByteArray("a.ex\r\nb.ex\r\nc.ex\r\nb.ex\r\nd.ex")
+            << QByteArray("a.ex\r\nb.ex\r\nc.ex\r\nz.ex\r\nw.ex") << false;
+        QTest::newRow("grown past the run")
+            << QByteArray("a.ex\r\nb.ex\r\nc.ex\r\nq.ex")
+            << QByteArray("a.ex\r\nb.ex\r\nc.ex\r\nq.ex\r\nz.ex") << false;
+    }
+    void mainFileChangedBetweenTheReadings() {
+        QFETCH(QByteArray, first);
+        QFETCH(QByteArray, later);
+        QFETCH(bool, fails);
+        const EntryList firstList = EntryList::fromFileBytes(blockOf(first));
+        const std::vector<std::string> expected = strings(
+            mergeFactoryList(firstList, blockOf("b.ex\r\nm.ex"), EntryList(), EntryList()).main);
+        const ChangingSource source(bytes(first), bytes(later), 3);
+        try {
+            const MergeOutcome outcome =
+                mergeFactoryList(source, blockOf("b.ex\r\nm.ex"), EntryList(), EntryList());
+            QVERIFY(!fails);
+            QVERIFY(strings(outcome.main) == expected);
+            QCOMPARE(outcome.mainFileBytes, std::uint64_t(first.size()));
+        } catch (const MainListChanged&) {
+            QVERIFY(fails);
+        }
+    }
+
+    // Large enough for the walk to be split in two, each stretch reading its part of the run:
+    // a change in either is found.
+    void mainFileChangedInEitherStretchOfTheWalk() {
+        std::set<std::string> entries;
+        for (int k = 0; k < 100000; ++k) {
+            std::string entry(1, static_cast<char>('a' + k % 26));
+            entry.append(std::to_string(k)).append(".ex");
+            entries.insert(entry);
+        }
+        const std::vector<std::string> main(entries.begin(), entries.end());
+        std::string factory;
+        for (std::size_t k = 0; k < main.size(); k += 2)
+            factory += main[k] + "\r\n";
+        const std::string first = fileBytesOf(main);
+        const ChangingSource same(first, first, 4096);
+        QVERIFY(strings(mergeFactoryList(same, std::make_shared<const std::string>(factory),
+                                         EntryList(), EntryList())
+                            .main) == main);
+        for (const std::size_t changed : {std::size_t{10}, main.size() - 10}) {
+            std::string later = first;
+            later[first.find(main[changed])] = '_';
+            const ChangingSource source(first, later, 4096);
+            QVERIFY_THROWS_EXCEPTION(MainListChanged,
+                                     mergeFactoryList(source,
+                                                      std::make_shared<const std::string>(factory),
+                                                      EntryList(), EntryList()));
+        }
+    }
+
+    void failedSecondReadingIsThrown() {
+        const FailingSource source("a.ex\r\nb.ex\r\n");
+        try {
+            mergeFactoryList(source, blockOf("c.ex"), EntryList(), EntryList());
+            QFAIL("the merge did not fail");
+        } catch (const ByteSourceError& failure) {
+            QCOMPARE(std::string(failure.what()),
+                     std::string("Cannot read url-domain-bl.txt: Input/output error"));
+        }
     }
 
     void entriesLongerThanAPackedLength() {
@@ -297,6 +473,50 @@ private Q_SLOTS:
             std::make_shared<const std::string>(mainBytes),
             std::make_shared<const std::string>(factory), EntryList(), listOf(removed));
         QVERIFY(strings(fromFile.main) == wanted);
+        // Read in parts shorter than the long entries.
+        const ChangingSource trickle(mainBytes, mainBytes, 1000);
+        const MergeOutcome streamed = mergeFactoryList(
+            trickle, std::make_shared<const std::string>(factory), EntryList(), listOf(removed));
+        QVERIFY(strings(streamed.main) == wanted);
+    }
+
+    // The walk writes the new list's views over the keys it has read, or where they would run
+    // into keys still to be read, into room of their own, and gathers them at the end: entries
+    // mostly from the old Main list in one stretch of the walk and mostly from the factory file in
+    // the other, each way round, read whole and a part at a time.
+    void viewsOfBothStretchesGatheredInOrder_data() {
+        QTest::addColumn<bool>("mainHeavyFirst");
+        QTest::newRow("old Main list's entries first") << true;
+        QTest::newRow("factory file's entries first") << false;
+    }
+    void viewsOfBothStretchesGatheredInOrder() {
+        QFETCH(bool, mainHeavyFirst);
+        std::vector<std::string> main;
+        std::string factory;
+        std::set<std::string> expected;
+        for (int k = 0; k < 120000; ++k) {
+            const bool firstHalf = k % 26 < 13;
+            std::string entry(1, static_cast<char>('a' + k % 26));
+            entry.append(std::to_string(k)).append(".ex");
+            const bool inMain = firstHalf == mainHeavyFirst ? k % 10 != 0 : k % 10 == 0;
+            if (inMain)
+                main.push_back(entry);
+            if (!inMain || k % 20 == 0)
+                factory += entry + "\r\n";
+            expected.insert(entry);
+        }
+        std::sort(main.begin(), main.end());
+        const std::vector<std::string> wanted(expected.begin(), expected.end());
+        const std::string mainBytes = fileBytesOf(main);
+        QVERIFY(strings(mergeFactoryList(listOf(main), std::make_shared<const std::string>(factory),
+                                         EntryList(), EntryList())
+                            .main) == wanted);
+        const ChangingSource trickle(mainBytes, mainBytes, 4096);
+        const MergeOutcome streamed = mergeFactoryList(
+            trickle, std::make_shared<const std::string>(factory), EntryList(), EntryList());
+        QVERIFY(strings(streamed.main) == wanted);
+        QCOMPARE(streamed.lost, std::size_t{0});
+        QCOMPARE(streamed.gained, wanted.size() - main.size());
     }
 
     void gainedAndLost() {
