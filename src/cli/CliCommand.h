@@ -1,10 +1,15 @@
 #pragma once
 
+#include "app/files/FileByteSource.h"
 #include "cli/CliContext.h"
 #include "cli/CommandOptions.h"
 #include "core/lists/EntryList.h"
+#include "core/merge/FactoryMerge.h"
 
 #include <QStringList>
+#include <exception>
+#include <future>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -57,11 +62,33 @@ struct MergeCounts {
     std::size_t gained = 0;
     std::size_t lost = 0;
 };
-// Merges factory bytes into the Main list as merge FILE does, the Main list file read now; source
-// names them in the journal. Prints "N gained", "N lost" and "N listed"; with dryRun it saves
-// nothing.
-int mergeFactoryBytes(CliContext& context, EntryList::Block factoryBytes, const std::string& source,
-                      bool dryRun, MergeCounts& counts);
+// Merges factory bytes into the Main list as merge FILE does. The merge itself runs on a thread
+// of its own from the start, reading the Main list file and printing and changing nothing, so
+// that the caller can look at the bytes meanwhile; finish then reports it and applies it to the
+// lists, or an error, as merge FILE would.
+class FactoryBytesMerge final {
+public:
+    FactoryBytesMerge(const CliContext& context, EntryList::Block factoryBytes);
+    // Waits for the merge when it was not finished.
+    ~FactoryBytesMerge();
+    FactoryBytesMerge(const FactoryBytesMerge&) = delete;
+    FactoryBytesMerge& operator=(const FactoryBytesMerge&) = delete;
+
+    // source names the bytes in the journal. Prints "N gained", "N lost" and "N listed"; with
+    // dryRun it saves nothing.
+    int finish(CliContext& context, const std::string& source, bool dryRun, MergeCounts& counts);
+
+private:
+    // What the merge's thread leaves: the Main list file opened (or why not), the merge, or what
+    // it threw.
+    struct Done {
+        std::optional<FileByteSource> mainFile;
+        QString openError;
+        MergeOutcome outcome;
+        std::exception_ptr failure;
+    };
+    std::future<Done> m_done;
+};
 
 // Commands that answer questions about the lists and their journal; they change nothing.
 std::span<const CliCommand> answerCommands();

@@ -54,12 +54,10 @@ void noteMainRead(CliContext& context, const FileByteSource& mainFile, std::uint
 }
 
 // source names the factory list in the journal; empty for a rebuild.
-int mergeLists(CliContext& context, const FileByteSource& mainFile,
-               std::optional<EntryList::Block> factoryBytes, const std::string& source,
-               MergeReport report, MergeCounts& counts) {
+// Reports a merge and puts its list in the Main list's place.
+int applyMerge(CliContext& context, const FileByteSource& mainFile, MergeOutcome outcome,
+               const std::string& source, MergeReport report, MergeCounts& counts) {
     TrackedLists& lists = context.lists;
-    MergeOutcome outcome =
-        mergeFactoryList(mainFile, std::move(factoryBytes), lists.added(), lists.removed());
     noteMainRead(context, mainFile, outcome.mainFileBytes);
     counts = {outcome.gained, outcome.lost};
     if (report.dryRun || report.printChanges) {
@@ -133,7 +131,9 @@ int runMerge(CliContext& context, const std::optional<QString>& factoryPath, boo
         }
         warnOfMissingDataFolder(context);
         MergeCounts counts;
-        return mergeLists(context, *mainFile, std::move(factoryBytes),
+        MergeOutcome outcome = mergeFactoryList(*mainFile, std::move(factoryBytes),
+                                                context.lists.added(), context.lists.removed());
+        return applyMerge(context, *mainFile, std::move(outcome),
                           factoryPath ? journalFilePath(*factoryPath) : std::string(),
                           {dryRun, false}, counts);
     } catch (const std::bad_alloc&) {
@@ -219,18 +219,41 @@ constexpr CliCommand kCommands[] = {
 
 } // namespace
 
-int mergeFactoryBytes(CliContext& context, EntryList::Block factoryBytes, const std::string& source,
-                      bool dryRun, MergeCounts& counts) {
-    try {
-        QString error;
-        const std::optional<FileByteSource> mainFile =
-            FileByteSource::open(mainListPath(context.imailPath), error);
-        if (!mainFile) {
-            context.printError(error);
-            return Failure;
+FactoryBytesMerge::FactoryBytesMerge(const CliContext& context, EntryList::Block factoryBytes)
+    : m_done(std::async(std::launch::async, [path = mainListPath(context.imailPath),
+                                             &lists = context.lists,
+                                             bytes = std::move(factoryBytes)]() mutable {
+        Done done;
+        try {
+            done.mainFile = FileByteSource::open(path, done.openError);
+            if (!done.mainFile)
+                return done;
+            done.outcome =
+                mergeFactoryList(*done.mainFile, std::move(bytes), lists.added(), lists.removed());
+        } catch (...) {
+            done.failure = std::current_exception();
         }
-        warnOfMissingDataFolder(context);
-        return mergeLists(context, *mainFile, std::move(factoryBytes), source, {dryRun, true},
+        return done;
+    })) {}
+
+FactoryBytesMerge::~FactoryBytesMerge() {
+    if (m_done.valid())
+        m_done.wait();
+}
+
+int FactoryBytesMerge::finish(CliContext& context, const std::string& source, bool dryRun,
+                              MergeCounts& counts) {
+    Done done = m_done.get();
+    if (!done.mainFile && !done.failure) {
+        context.printError(done.openError);
+        return Failure;
+    }
+    try {
+        if (done.mainFile)
+            warnOfMissingDataFolder(context);
+        if (done.failure)
+            std::rethrow_exception(done.failure);
+        return applyMerge(context, *done.mainFile, std::move(done.outcome), source, {dryRun, true},
                           counts);
     } catch (const std::bad_alloc&) {
         return reportNoMemoryForTheMerge(context);

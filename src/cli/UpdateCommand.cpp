@@ -207,33 +207,38 @@ int update(CliContext& context, const CommandOptions& options, const QStringList
 
     copy->flushAhead();
     const std::string_view bytes(*fetched.body);
-    // The two look at the body at the same time, one on each core; what the evaluation finds is
-    // used only when the body is accepted.
-    std::future<std::size_t> listedFuture = std::async(std::launch::async, [&context, bytes] {
-        return evaluateAdded(context.lists.added(), bytes).listed.size();
-    });
-    const FactoryBodyVerdict verdict =
-        checkFactoryBody({bytes, fetched.contentType,
-                          last ? std::optional<std::size_t>(last->entries) : std::nullopt,
-                          options.isSet(kAllowShrink)});
-    const std::size_t listed = listedFuture.get();
-    if (!verdict.accepted) {
+    const FactoryBodyFacts facts{bytes, fetched.contentType,
+                                 last ? std::optional<std::size_t>(last->entries) : std::nullopt,
+                                 options.isSet(kAllowShrink)};
+    const auto refuse = [&](const QString& reason) {
         const QString refusedPath =
             QDir(context.dataPath).filePath(QLatin1String(kRefusedFileName));
         const QString keepError = replaceFileWith(
             refusedPath,
             QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(bytes.size())));
-        context.printError(refusal(shown, verdict.reason, refusedPath, keepError));
+        context.printError(refusal(shown, reason, refusedPath, keepError));
         return Failure;
-    }
+    };
+    // A body that is no list at a glance is never merged. Else the merge, the evaluation and the
+    // check of every entry run at the same time, on both cores; what the first two find is used
+    // only when the check accepts the body.
+    if (const std::optional<QString> fault = wholeBodyFault(facts))
+        return refuse(*fault);
+    FactoryBytesMerge merging(context, fetched.body);
+    std::future<std::size_t> listedFuture = std::async(std::launch::async, [&context, bytes] {
+        return evaluateAdded(context.lists.added(), bytes).listed.size();
+    });
+    const FactoryBodyVerdict verdict = checkFactoryEntries(facts);
+    const std::size_t listed = listedFuture.get();
+    if (!verdict.accepted)
+        return refuse(verdict.reason);
 
     if (listed)
         context.printLine(
             QStringLiteral("%1 hand additions are now in the factory list").arg(listed));
     context.saveAfterwards = true;
     MergeCounts counts;
-    const int status =
-        mergeFactoryBytes(context, fetched.body, shown.toStdString(), dryRun, counts);
+    const int status = merging.finish(context, shown.toStdString(), dryRun, counts);
     if (status != Success || dryRun)
         return status;
 

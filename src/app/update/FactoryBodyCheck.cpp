@@ -77,28 +77,35 @@ QString faultLine(std::size_t line, std::string_view entry, CheckReason reason,
 
 } // namespace
 
-FactoryBodyVerdict checkFactoryBody(const FactoryBodyFacts& facts) {
-    FactoryBodyVerdict verdict;
+std::optional<QString> wholeBodyFault(const FactoryBodyFacts& facts) {
     const std::string_view bytes = facts.bytes;
-    if (bytes.empty()) {
-        verdict.reason = QStringLiteral("it is empty");
-        return verdict;
-    }
-    if (isMarkup(facts, verdict.reason))
-        return verdict;
-    if (const std::size_t nul = bytes.find('\0'); nul != std::string_view::npos) {
-        verdict.reason =
-            QStringLiteral("it holds a NUL byte (at byte %1), so it is no text list").arg(nul + 1);
-        return verdict;
-    }
+    if (bytes.empty())
+        return QStringLiteral("it is empty");
+    if (QString reason; isMarkup(facts, reason))
+        return reason;
+    if (const std::size_t nul = bytes.find('\0'); nul != std::string_view::npos)
+        return QStringLiteral("it holds a NUL byte (at byte %1), so it is no text list")
+            .arg(nul + 1);
     if (bytes.find('\n') != std::string_view::npos &&
-        bytes.find(kLineEnd) == std::string_view::npos) {
-        verdict.reason = QStringLiteral(
+        bytes.find(kLineEnd) == std::string_view::npos)
+        return QStringLiteral(
             "its lines end in LF alone, not CR LF: the merge cuts at CR LF only, so the whole "
             "file would become one entry");
+    return std::nullopt;
+}
+
+FactoryBodyVerdict checkFactoryBody(const FactoryBodyFacts& facts) {
+    if (std::optional<QString> fault = wholeBodyFault(facts)) {
+        FactoryBodyVerdict verdict;
+        verdict.reason = std::move(*fault);
         return verdict;
     }
+    return checkFactoryEntries(facts);
+}
 
+FactoryBodyVerdict checkFactoryEntries(const FactoryBodyFacts& facts) {
+    FactoryBodyVerdict verdict;
+    const std::string_view bytes = facts.bytes;
     std::size_t faulty = 0;
     QStringList firstFaults;
     std::size_t line = 0;

@@ -31,4 +31,9 @@ inline constexpr std::size_t kListedFaults = 5;
 
 FactoryBodyVerdict checkFactoryBody(const FactoryBodyFacts& facts);
 
+// The two halves of that check: what the body is as a whole (empty, a document, a NUL byte, LF
+// line ends), which takes a glance, and then its entries, which take a pass over every line.
+std::optional<QString> wholeBodyFault(const FactoryBodyFacts& facts);
+FactoryBodyVerdict checkFactoryEntries(const FactoryBodyFacts& facts);
+
 } // namespace quillmere
