@@ -102,6 +102,19 @@ int reportMainChanged(CliContext& context) {
                      .arg(displayPath(mainListPath(context.imailPath))));
 }
 
+// Reports the exception being handled when it is one a merge ends with; any other goes on.
+int reportMergeFailure(CliContext& context) {
+    try {
+        throw;
+    } catch (const std::bad_alloc&) {
+        return reportNoMemoryForTheMerge(context);
+    } catch (const ByteSourceError& failure) {
+        return reportMainUnread(context, QString::fromStdString(failure.what()));
+    } catch (const MainListChanged&) {
+        return reportMainChanged(context);
+    }
+}
+
 // A wrong data folder would silently drop every hand edit from the merge; a first merge before
 // any hand edit is legitimate, so this is a warning only.
 void warnOfMissingDataFolder(const CliContext& context) {
@@ -136,12 +149,8 @@ int runMerge(CliContext& context, const std::optional<QString>& factoryPath, boo
         return applyMerge(context, *mainFile, std::move(outcome),
                           factoryPath ? journalFilePath(*factoryPath) : std::string(),
                           {dryRun, false}, counts);
-    } catch (const std::bad_alloc&) {
-        return reportNoMemoryForTheMerge(context);
-    } catch (const ByteSourceError& failure) {
-        return reportMainUnread(context, QString::fromStdString(failure.what()));
-    } catch (const MainListChanged&) {
-        return reportMainChanged(context);
+    } catch (...) {
+        return reportMergeFailure(context);
     }
 }
 
@@ -255,12 +264,8 @@ int FactoryBytesMerge::finish(CliContext& context, const std::string& source, bo
             std::rethrow_exception(done.failure);
         return applyMerge(context, *done.mainFile, std::move(done.outcome), source, {dryRun, true},
                           counts);
-    } catch (const std::bad_alloc&) {
-        return reportNoMemoryForTheMerge(context);
-    } catch (const ByteSourceError& failure) {
-        return reportMainUnread(context, QString::fromStdString(failure.what()));
-    } catch (const MainListChanged&) {
-        return reportMainChanged(context);
+    } catch (...) {
+        return reportMergeFailure(context);
     }
 }
 
