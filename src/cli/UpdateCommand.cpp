@@ -18,7 +18,6 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <cstdio>
-#include <future>
 #include <memory>
 
 namespace quillmere::cli {
@@ -219,19 +218,18 @@ int update(CliContext& context, const CommandOptions& options, const QStringList
         context.printError(refusal(shown, reason, refusedPath, keepError));
         return Failure;
     };
-    // A body that is no list at a glance is never merged. Else the merge, the evaluation and the
-    // check of every entry run at the same time, on both cores; what the first two find is used
+    // A body that is no list at a glance is never merged. Else the merge runs beside the check of
+    // every entry, which evaluates the Added list in the same pass; what the merge finds is used
     // only when the check accepts the body.
     if (const std::optional<QString> fault = wholeBodyFault(facts))
         return refuse(*fault);
     FactoryBytesMerge merging(context, fetched.body);
-    std::future<std::size_t> listedFuture = std::async(std::launch::async, [&context, bytes] {
-        return evaluateAdded(context.lists.added(), bytes).listed.size();
-    });
-    const FactoryBodyVerdict verdict = checkFactoryEntries(facts);
-    const std::size_t listed = listedFuture.get();
+    AddedMatcher matcher(context.lists.added());
+    const FactoryBodyVerdict verdict =
+        checkFactoryEntries(facts, [&matcher](std::string_view entry) { matcher.see(entry); });
     if (!verdict.accepted)
         return refuse(verdict.reason);
+    const std::size_t listed = matcher.evaluation().listed.size();
 
     if (listed)
         context.printLine(

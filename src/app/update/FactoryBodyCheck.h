@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string_view>
 
@@ -34,6 +35,9 @@ FactoryBodyVerdict checkFactoryBody(const FactoryBodyFacts& facts);
 // The two halves of that check: what the body is as a whole (empty, a document, a NUL byte, LF
 // line ends), which takes a glance, and then its entries, which take a pass over every line.
 std::optional<QString> wholeBodyFault(const FactoryBodyFacts& facts);
-FactoryBodyVerdict checkFactoryEntries(const FactoryBodyFacts& facts);
+// eachEntry, when given, sees every entry as it is checked, in order: what else needs each line
+// of the body takes it from this one pass.
+FactoryBodyVerdict checkFactoryEntries(const FactoryBodyFacts& facts,
+                                       const std::function<void(std::string_view)>& eachEntry = {});
 
 } // namespace quillmere

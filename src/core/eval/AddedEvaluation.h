@@ -4,6 +4,7 @@
 #include "core/lists/TrackedLists.h"
 
 #include <functional>
+#include <memory>
 #include <string_view>
 #include <vector>
 
@@ -18,6 +19,27 @@ inline constexpr std::string_view kEvalScanningText = "Scanning for matches...";
 struct AddedEvaluation {
     EntryList unique;
     EntryList listed;
+};
+
+// Tells, line by line, which Added entries a release lists: for a caller that already walks the
+// release's lines for reasons of its own and would otherwise walk them twice.
+class AddedMatcher final {
+public:
+    explicit AddedMatcher(const EntryList& added);
+    ~AddedMatcher();
+    AddedMatcher(const AddedMatcher&) = delete;
+    AddedMatcher& operator=(const AddedMatcher&) = delete;
+
+    // One non-empty line of the release, without its CR LF.
+    void see(std::string_view line);
+    // The Added list split by the lines seen.
+    AddedEvaluation evaluation() const;
+
+private:
+    class Index;
+    const EntryList& m_added;
+    std::unique_ptr<const Index> m_index;
+    std::vector<bool> m_listed;
 };
 
 // Classifies every Added entry by whether some line of the release equals it, byte for byte. The

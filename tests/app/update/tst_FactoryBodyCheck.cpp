@@ -1,6 +1,7 @@
 #include "app/update/FactoryBodyCheck.h"
 #include "app/update/FactoryUrl.h"
 #include "app/update/UpdateState.h"
+#include "core/audit/ListCheck.h"
 #include "fakes/TempFolder.h"
 
 #include <QTest>
@@ -109,6 +110,34 @@ private Q_SLOTS:
         if (verdict.accepted || reason.startsWith(QLatin1String("it holds 4")) ||
             reason.contains(QLatin1String("more than 1%")))
             QCOMPARE(verdict.entries, static_cast<std::size_t>(entries));
+    }
+
+    // The check looks at most entries eight bytes at a time; every byte, at the start, across
+    // and at the end of those words, must be judged as the full check of the entry judges it.
+    void everyByteIsJudgedAsTheEntryCheckJudgesIt() {
+        using quillmere::CheckReason;
+        for (const std::string_view around : {"abcdefghijklmnopq", "ab.cd"}) {
+            for (std::size_t at : {std::size_t{0}, std::size_t{3}, std::size_t{8}, around.size()}) {
+                if (at > around.size())
+                    continue;
+                for (int byte = 0; byte < 256; ++byte) {
+                    std::string entry(around);
+                    entry.insert(at, 1, static_cast<char>(byte));
+                    bool fault = false;
+                    for (const auto& [reason, detail] : quillmere::entryReasons(entry))
+                        fault = fault || reason == CheckReason::HostCharacter ||
+                                reason == CheckReason::Scheme || reason == CheckReason::Path ||
+                                reason == CheckReason::InnerBlank;
+                    const FactoryBodyVerdict verdict =
+                        quillmere::checkFactoryEntries({entry, QString(), none(), false});
+                    QVERIFY2(verdict.accepted != fault,
+                             qPrintable(QStringLiteral("byte %1 at %2 of %3")
+                                            .arg(byte)
+                                            .arg(at)
+                                            .arg(QString::fromLatin1(around.data()))));
+                }
+            }
+        }
     }
 
     void urls_data() {
