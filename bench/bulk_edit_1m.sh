@@ -53,11 +53,15 @@ for what in count one start add remove reactivate unadd; do : >"$d/bulk-$what.tx
 for ((run = 1; run <= runs; run++)); do
     rm -rf "$run_dir" && mkdir -p "$run_dir"
     cp -r "$d/imail" "$d/data" "$run_dir/"
+    # The copies go to the disk first: the lock's flush would otherwise wait for them in
+    # whichever command comes first.
+    sync
     timed count >>"$d/bulk-count.txt"
     # What any edit pays whatever it is given: the save of the lists, with its backup and journal
     # (one domain added, on a copy of its own), and the start of a program with K arguments.
     rm -rf "$one_dir" && mkdir -p "$one_dir"
     cp -r "$d/imail" "$d/data" "$one_dir/"
+    sync
     "$spawn" "$work/time.txt" "$cli" --imail-root "$one_dir/imail" --data "$one_dir/data" add \
         bulk-edit-one.example >/dev/null
     cut -d' ' -f1 "$work/time.txt" >>"$d/bulk-one.txt"
