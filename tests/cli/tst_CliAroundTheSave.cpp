@@ -396,7 +396,7 @@ private Q_SLOTS:
 #ifdef Q_OS_WIN
     // The new list keeps what the replaced one had: its attributes and its access list, so that
     // the mail server's account can still read a list an administrator saved.
-    void aSavedListKeepsItsAttributesAndAccessList() {
+    void aSavedListKeepsItsWindowsAttributesAndAccessList() {
         Lists lists;
         const std::wstring main = windowsPath(lists.path(kMain));
         const DWORD kept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
@@ -568,7 +568,7 @@ private Q_SLOTS:
 
     // The new list takes over the replaced one's access list (with its mask) and its own
     // extended attributes, so the mail server's account named there can still read it.
-    void aSavedListKeepsItsAccessListAndAttributes() {
+    void aSavedListKeepsItsPosixAccessListAndExtendedAttributes() {
         Lists lists;
         const QString main = lists.path(kMain);
         const QByteArray name = QFile::encodeName(main);

@@ -1,7 +1,9 @@
 #include "core/lists/TrackedLists.h"
+#include "core/lists/WantedCopies.h"
 #include "fakes/EntryBytes.h"
 
 #include <QTest>
+#include <algorithm>
 #include <random>
 #include <string>
 #include <vector>
@@ -571,6 +573,42 @@ private Q_SLOTS:
         QCOMPARE(lists.countText(ListId::Main), std::string("3 listed"));
         QCOMPARE(lists.countText(ListId::Added), std::string("1 added"));
         QCOMPARE(lists.countText(ListId::Removed), std::string("0 removed"));
+    }
+
+    // The table of wanted texts grows past the room it was given, and what was wanted before it
+    // grew is still found: the first copies, as many as wanted.
+    void wantedCopiesGrowPastTheirExpectedCount_data() {
+        QTest::addColumn<int>("expected");
+        QTest::newRow("room for all from the start") << 300;
+        QTest::newRow("room for none") << 0;
+    }
+    void wantedCopiesGrowPastTheirExpectedCount() {
+        QFETCH(int, expected);
+        std::vector<std::string> texts;
+        for (int k = 0; k < 300; ++k)
+            texts.push_back("d" + std::to_string(k) + ".ex");
+        // Every text twice, then the even ones a third time.
+        std::vector<std::string_view> entries(texts.begin(), texts.end());
+        entries.insert(entries.end(), texts.begin(), texts.end());
+        for (std::size_t k = 0; k < texts.size(); k += 2)
+            entries.push_back(texts[k]);
+        const EntryList list = EntryList::fromViews(entries, {});
+        WantedCopies wanted(static_cast<std::size_t>(expected));
+        for (std::size_t k = 0; k < texts.size(); ++k) {
+            QCOMPARE(wanted.want(texts[k]), k);
+            if (k % 3 == 0)
+                wanted.want(texts[k]);
+        }
+        std::vector<std::size_t> rows;
+        for (std::size_t k = 0; k < texts.size(); ++k) {
+            rows.push_back(k);
+            if (k % 3 == 0)
+                rows.push_back(texts.size() + k);
+        }
+        std::sort(rows.begin(), rows.end());
+        QCOMPARE(wanted.findIn(list), rows);
+        QCOMPARE(wanted.found(3), std::size_t{2});
+        QCOMPARE(wanted.found(4), std::size_t{1});
     }
 
     void discardAllEmptiesAndClears() {
