@@ -2,8 +2,8 @@
 
 #include "core/lists/EntryHash.h"
 #include "core/lists/FilePieces.h"
+#include "core/lists/HashFilter.h"
 
-#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -12,10 +12,8 @@ namespace quillmere {
 
 // The distinct Added entries in an open-addressing table four to eight times their count. Each
 // slot holds sixteen bits of the entry's hash (zero: empty), so that the entries themselves are
-// read only when those bits agree. Before the table, one bit per eight entries or so, set for
-// each entry's hash: an array small enough for the processor's nearest cache, which turns away
-// nine in ten of a release's millions of lines that are no Added entry before the larger table
-// is reached.
+// read only when those bits agree. Before the table, a HashFilter of eight to sixteen bits per
+// entry turns away nine in ten of a release's millions of lines that are no Added entry.
 class AddedMatcher::Index final {
 public:
     explicit Index(const EntryList& added)
@@ -27,12 +25,10 @@ public:
         m_tags.assign(slots, 0);
         m_entries.resize(slots);
         m_mask = slots - 1;
-        m_seen.assign(std::max<std::size_t>(1, 2 * slots / 64), 0);
-        m_seenMask = m_seen.size() * 64 - 1;
+        m_seen = HashFilter(2 * slots);
         for (std::size_t k = 0; k < added.size(); ++k) {
             const std::uint64_t hash = hashEntry(added[k]);
-            const std::size_t bit = seenBit(hash);
-            m_seen[bit / 64] |= std::uint64_t{1} << (bit % 64);
+            m_seen.add(hash);
             std::size_t slot = hash & m_mask;
             for (; m_tags[slot] != 0; slot = (slot + 1) & m_mask) {
                 if (m_tags[slot] == tagOf(hash) && added[m_entries[slot]] == added[k])
@@ -49,7 +45,7 @@ public:
     // The first Added entry equal to the text, or none.
     std::optional<std::size_t> find(std::string_view text) const {
         const std::uint64_t hash = hashEntry(text);
-        if (const std::size_t bit = seenBit(hash); !(m_seen[bit / 64] >> (bit % 64) & 1))
+        if (!m_seen.mayHold(hash))
             return std::nullopt;
         for (std::size_t slot = hash & m_mask; m_tags[slot] != 0; slot = (slot + 1) & m_mask) {
             if (m_tags[slot] == tagOf(hash) && m_added[m_entries[slot]] == text)
@@ -65,15 +61,12 @@ private:
     static std::uint16_t tagOf(std::uint64_t hash) {
         return static_cast<std::uint16_t>((hash >> 48) | 1U);
     }
-    // Bits of the hash that neither the slot nor the tag takes, for a table of up to 2^28 slots.
-    std::size_t seenBit(std::uint64_t hash) const { return (hash >> 19) & m_seenMask; }
 
     const EntryList& m_added;
     std::vector<std::uint16_t> m_tags;
     std::vector<std::size_t> m_entries;
     std::size_t m_mask = 0;
-    std::vector<std::uint64_t> m_seen;
-    std::size_t m_seenMask = 0;
+    HashFilter m_seen;
     std::vector<std::size_t> m_first;
 };
 

@@ -21,13 +21,8 @@ WantedCopies::WantedCopies(std::size_t expected) {
     m_tags.assign(slots, 0);
     m_slots.assign(slots, 0);
     m_mask = slots - 1;
-    m_seen.assign(4 * slots / 64, 0);
+    m_seen = HashFilter(4 * slots);
     m_texts.reserve(expected);
-}
-
-// Bits of the hash that neither the slot nor the tag takes, for a table of up to 2^26 slots.
-std::size_t WantedCopies::seenBit(std::uint64_t hash) const {
-    return (hash >> 20) & (4 * m_tags.size() - 1);
 }
 
 std::size_t WantedCopies::indexOf(std::string_view text, std::uint64_t hash) const {
@@ -45,8 +40,7 @@ void WantedCopies::place(std::size_t index, std::uint64_t hash) {
         slot = (slot + 1) & m_mask;
     m_tags[slot] = tagOf(hash);
     m_slots[slot] = static_cast<std::uint32_t>(index);
-    const std::size_t bit = seenBit(hash);
-    m_seen[bit / 64] |= std::uint64_t{1} << (bit % 64);
+    m_seen.add(hash);
 }
 
 void WantedCopies::grow() {
@@ -54,7 +48,7 @@ void WantedCopies::grow() {
     m_tags.assign(slots, 0);
     m_slots.assign(slots, 0);
     m_mask = slots - 1;
-    m_seen.assign(4 * slots / 64, 0);
+    m_seen = HashFilter(4 * slots);
     for (std::size_t index = 0; index < m_texts.size(); ++index)
         place(index, hashEntry(m_texts[index].text));
 }
@@ -100,7 +94,7 @@ std::vector<std::size_t> WantedCopies::findIn(const EntryList& list) {
         if (entry.size() < kShortLengths ? !m_lengths.test(entry.size()) : !m_anyLong)
             continue;
         const std::uint64_t hash = hashEntry(entry);
-        if (const std::size_t bit = seenBit(hash); !(m_seen[bit / 64] >> (bit % 64) & 1))
+        if (!m_seen.mayHold(hash))
             continue;
         const std::size_t index = indexOf(entry, hash);
         if (index == kNone || m_texts[index].found == m_texts[index].wanted)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/lists/EntryList.h"
+#include "core/lists/HashFilter.h"
 
 #include <bitset>
 #include <cstddef>
@@ -15,10 +16,9 @@ namespace quillmere {
 // would take, each taking the first copy the ones before it left.
 //
 // The texts sit in an open-addressing table of two to four times their number, whose slots
-// hold sixteen bits of each text's hash (zero: empty). Before it, a table of eight to sixteen
-// bits per text, one set for each text's hash: small enough for the processor's nearer caches,
-// it turns away nine in ten of a list's millions of entries that no text equals before the
-// larger table is reached. The texts are views; what they view must
+// hold sixteen bits of each text's hash (zero: empty). Before it, a HashFilter of eight to
+// sixteen bits per text turns away nine in ten of a list's millions of entries that no text
+// equals. The texts are views; what they view must
 // outlive this.
 class WantedCopies final {
 public:
@@ -60,14 +60,13 @@ private:
     // The index of the text in m_texts, or kNone.
     std::size_t indexOf(std::string_view text, std::uint64_t hash) const;
     void place(std::size_t index, std::uint64_t hash);
-    std::size_t seenBit(std::uint64_t hash) const;
     void grow();
 
     std::vector<Text> m_texts;
     std::vector<std::uint16_t> m_tags;
     std::vector<std::uint32_t> m_slots; // index into m_texts, where the tag is not zero
     std::size_t m_mask = 0;
-    std::vector<std::uint64_t> m_seen; // a bit per hash, set for every text's
+    HashFilter m_seen;
     std::size_t m_wanted = 0;
     std::bitset<kShortLengths> m_lengths;
     bool m_anyLong = false;
