@@ -396,47 +396,63 @@ private Q_SLOTS:
         QVERIFY(run.out.contains("\nexitSort=1\n"));
     }
 
-    void listCommandsUseTheStoredFolders() {
+    // count reads the lists where it is told: in the stored folders, in the folder an option
+    // gives over them, and without a stored dataPath in the install folder's URLdata, which only
+    // the program's start-up stores. Each row: the stored values and options ("@" is the
+    // machine's folder), the folder of the Main list read, the tracking list read, the count.
+    void listCommandsReadTheFoldersTheyAreGiven_data() {
+        QTest::addColumn<QByteArray>("stored");
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<QString>("mainFolder");
+        QTest::addColumn<QString>("trackingList");
+        QTest::addColumn<QByteArray>("counted");
+        const QByteArray folders = "imailPath=@/imail\ndataPath=@/data\n";
+        QTest::newRow("the stored folders") << folders << QStringList() << QStringLiteral("imail")
+                                            << QStringLiteral("data/url-domain-add.txt")
+                                            << QByteArray("1 listed\n1 added\n0 removed\n");
+        QTest::newRow("an option over the stored Imail root")
+            << folders << QStringList{QStringLiteral("--imail-root"), QStringLiteral("@/other")}
+            << QStringLiteral("other") << QStringLiteral("data/url-domain-add.txt")
+            << QByteArray("1 listed\n1 added\n0 removed\n");
+        QTest::newRow("no dataPath: the install folder's URLdata")
+            << QByteArray("imailPath=@/imail\ninstallPath=@/install\n") << QStringList()
+            << QStringLiteral("imail") << QStringLiteral("install/URLdata/url-domain-rem.txt")
+            << QByteArray("1 listed\n0 added\n1 removed\n");
+    }
+    void listCommandsReadTheFoldersTheyAreGiven() {
+        QFETCH(QByteArray, stored);
+        QFETCH(QStringList, options);
+        QFETCH(QString, mainFolder);
+        QFETCH(QString, trackingList);
+        QFETCH(QByteArray, counted);
+        Machine machine;
+        // A list of two entries wherever the count must not look.
+        machine.folder.write(QStringLiteral("imail/url-domain-bl.txt"), "y.ex\r\nz.ex\r\n");
+        machine.folder.write(mainFolder + QStringLiteral("/url-domain-bl.txt"), "a.ex\r\n");
+        machine.folder.write(trackingList, "t.ex\r\n");
+        const QString folder = machine.folder.path();
+        machine.writeRegistry(key + stored.replace('@', folder.toLocal8Bit()));
+        const QByteArray registry = machine.registryBytes();
+        options.replaceInStrings(QStringLiteral("@"), folder);
+        const CliRun run = machine.run(options + QStringList{QStringLiteral("count")});
+        QCOMPARE(run.err, QByteArray());
+        QCOMPARE(run.out, counted);
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(machine.registryBytes(), registry);
+    }
+
+    void editsGoToTheStoredFolders() {
         Machine machine;
         machine.folder.write(QStringLiteral("imail/url-domain-bl.txt"), "a.ex\r\nb.ex\r\n");
         machine.folder.write(QStringLiteral("data/url-domain-add.txt"), "b.ex\r\n");
         machine.writeRegistry(key + "imailPath=" + machine.path("imail") +
                               "\ndataPath=" + machine.path("data") + "\n");
-        const CliRun count = machine.run(words("count"));
-        QCOMPARE(count.exitCode, 0);
-        QCOMPARE(count.out, QByteArray("2 listed\n1 added\n0 removed\n"));
-
         const CliRun add = machine.run(words("add c.ex"));
         QCOMPARE(add.exitCode, 0);
         QCOMPARE(machine.folder.read(QStringLiteral("imail/url-domain-bl.txt")),
                  QByteArray("a.ex\r\nb.ex\r\nc.ex\r\n"));
         QCOMPARE(machine.folder.read(QStringLiteral("data/url-domain-add.txt")),
                  QByteArray("b.ex\r\nc.ex\r\n"));
-    }
-
-    void optionsOverrideTheStoredFolders() {
-        Machine machine;
-        machine.folder.write(QStringLiteral("other/url-domain-bl.txt"), "z.ex\r\n");
-        machine.writeRegistry(key + "imailPath=" + machine.path("imail") +
-                              "\ndataPath=" + machine.path("data") + "\n");
-        const CliRun run = machine.run({QStringLiteral("--imail-root"),
-                                        machine.folder.filePath(QStringLiteral("other")),
-                                        QStringLiteral("count")});
-        QCOMPARE(run.exitCode, 0);
-        QCOMPARE(run.out, QByteArray("1 listed\n0 added\n0 removed\n"));
-    }
-
-    void missingDataPathIsTheInstallFoldersUrlData() {
-        Machine machine;
-        machine.folder.write(QStringLiteral("imail/url-domain-bl.txt"), "a.ex\r\n");
-        machine.folder.write(QStringLiteral("install/URLdata/url-domain-rem.txt"), "r.ex\r\n");
-        machine.writeRegistry(key + "imailPath=" + machine.path("imail") +
-                              "\ninstallPath=" + machine.path("install") + "\n");
-        const CliRun run = machine.run(words("count"));
-        QCOMPARE(run.exitCode, 0);
-        QCOMPARE(run.out, QByteArray("1 listed\n0 added\n1 removed\n"));
-        // Only the program's start-up stores that default.
-        QVERIFY(!machine.registryBytes().contains("dataPath"));
     }
 
     // Each row: the folder options and stored values ("@" is the machine's folder), the command,
