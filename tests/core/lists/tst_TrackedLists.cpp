@@ -586,7 +586,7 @@ private Q_SLOTS:
         QFETCH(int, expected);
         std::vector<std::string> texts;
         for (int k = 0; k < 300; ++k)
-            texts.push_back("d" + std::to_string(k) + ".ex");
+            texts.push_back(std::string("d").append(std::to_string(k)).append(".ex"));
         // Every text twice, then the even ones a third time.
         std::vector<std::string_view> entries(texts.begin(), texts.end());
         entries.insert(entries.end(), texts.begin(), texts.end());
