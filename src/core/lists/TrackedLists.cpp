@@ -194,9 +194,7 @@ std::vector<AddOutcome> TrackedLists::addEach(const EntryList& list) {
         added.push_back(domains[i]);
         addedNumbers.push_back(numbers[i]);
     }
-    wanted.restart();
-    for (std::size_t number : addedNumbers)
-        wanted.wantAgain(number);
+    wanted.restart(addedNumbers);
     removeRows(ListId::Removed, wanted.findIn(removed()));
     appendViewsTo(ListId::Main, added, list.blocks());
     appendViewsTo(ListId::Added, added, list.blocks());
@@ -218,9 +216,7 @@ std::vector<bool> TrackedLists::removeEachFromMain(const EntryList& list) {
     const std::vector<std::string_view> removedNow =
         takeInOrder(domains, numbers, wanted, done, removedNumbers);
     // Each removal withdraws the first copy of a hand addition left, or else is recorded.
-    wanted.restart();
-    for (std::size_t number : removedNumbers)
-        wanted.wantAgain(number);
+    wanted.restart(removedNumbers);
     const std::vector<std::size_t> addedRows = wanted.findIn(added());
     removeRows(ListId::Main, mainRows);
     removeRows(ListId::Added, addedRows);
@@ -246,9 +242,7 @@ std::vector<bool> TrackedLists::removeEachFromAdded(const EntryList& list) {
     std::vector<std::size_t> withdrawnNumbers;
     const std::vector<std::string_view> withdrawn =
         takeInOrder(domains, numbers, wanted, done, withdrawnNumbers);
-    wanted.restart();
-    for (std::size_t number : withdrawnNumbers)
-        wanted.wantAgain(number);
+    wanted.restart(withdrawnNumbers);
     removeRows(ListId::Added, addedRows);
     removeRows(ListId::Main, wanted.findIn(main()));
     recordEach(EditAction::Unadd, withdrawn, list.blocks());

@@ -72,17 +72,14 @@ std::size_t WantedCopies::want(std::string_view text) {
     return m_texts.size() - 1;
 }
 
-void WantedCopies::restart() {
+void WantedCopies::restart(std::span<const std::size_t> numbers) {
     for (Text& text : m_texts) {
         text.wanted = 0;
         text.found = 0;
     }
-    m_wanted = 0;
-}
-
-void WantedCopies::wantAgain(std::size_t number) {
-    ++m_texts[number].wanted;
-    ++m_wanted;
+    for (std::size_t number : numbers)
+        ++m_texts[number].wanted;
+    m_wanted = numbers.size();
 }
 
 std::vector<std::size_t> WantedCopies::findIn(const EntryList& list) {

@@ -6,6 +6,7 @@
 #include <bitset>
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string_view>
 #include <vector>
 
@@ -29,12 +30,10 @@ public:
     // counting from 0 in the order first wanted.
     std::size_t want(std::string_view text);
 
-    // Forgets every copy wanted and found, keeping the texts and their numbers, so that the same
-    // texts can be looked for in another list without hashing them again.
-    void restart();
-    // One more copy of the text of that number is wanted.
-    void wantAgain(std::size_t number);
-
+    // Forgets every copy wanted and found, keeping the texts and their numbers, and wants one copy
+    // of the text of each number given: the same texts are looked for in another list without
+    // hashing them again.
+    void restart(std::span<const std::size_t> numbers);
     // The rows, ascending, of the first wanted copies of each text in the list. The pass stops
     // once every wanted copy is found, and passes over entries of a length no text has without
     // hashing them. Called once after the wants since
