@@ -136,15 +136,6 @@ std::optional<QString> wholeBodyFault(const FactoryBodyFacts& facts) {
     return std::nullopt;
 }
 
-FactoryBodyVerdict checkFactoryBody(const FactoryBodyFacts& facts) {
-    if (std::optional<QString> fault = wholeBodyFault(facts)) {
-        FactoryBodyVerdict verdict;
-        verdict.reason = std::move(*fault);
-        return verdict;
-    }
-    return checkFactoryEntries(facts);
-}
-
 FactoryBodyVerdict checkFactoryEntries(const FactoryBodyFacts& facts,
                                        const std::function<void(std::string_view)>& eachEntry) {
     FactoryBodyVerdict verdict;

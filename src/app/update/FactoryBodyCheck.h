@@ -30,10 +30,8 @@ inline constexpr std::size_t kFaultyShareDivisor = 100;
 // How many faulty entries a refusal lists.
 inline constexpr std::size_t kListedFaults = 5;
 
-FactoryBodyVerdict checkFactoryBody(const FactoryBodyFacts& facts);
-
-// The two halves of that check: what the body is as a whole (empty, a document, a NUL byte, LF
-// line ends), which takes a glance, and then its entries, which take a pass over every line.
+// The check in two halves: what the body is as a whole (empty, a document, a NUL byte, LF line
+// ends), which takes a glance, and then its entries, which take a pass over every line.
 std::optional<QString> wholeBodyFault(const FactoryBodyFacts& facts);
 // eachEntry, when given, sees every entry as it is checked, in order: what else needs each line
 // of the body takes it from this one pass.

@@ -7,7 +7,6 @@
 #include <QTest>
 #include <optional>
 
-using quillmere::checkFactoryBody;
 using quillmere::FactoryBodyFacts;
 using quillmere::FactoryBodyVerdict;
 
@@ -15,6 +14,16 @@ namespace {
 
 std::optional<std::size_t> none() {
     return std::nullopt;
+}
+
+// The update's verdict: the glance at the whole body, then the check of its entries.
+FactoryBodyVerdict checkFactoryBody(const FactoryBodyFacts& facts) {
+    FactoryBodyVerdict verdict;
+    if (std::optional<QString> fault = quillmere::wholeBodyFault(facts)) {
+        verdict.reason = *fault;
+        return verdict;
+    }
+    return quillmere::checkFactoryEntries(facts);
 }
 
 // Entries "d0.ex" to "dN.ex" with CR LF, the given lines put in front.
