@@ -20,6 +20,7 @@
 #include <cstdio>
 #include <new>
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace quillmere::cli {
@@ -140,8 +141,9 @@ int save(CliContext& context) {
                                                 context.lists.isModified(ListId::Removed)};
     SaveOutcome outcome;
     try {
-        outcome = saveAll(context.lists,
-                          {context.imailPath, context.dataPath, &context.loadedFiles, false});
+        SaveRequest request{context.imailPath, context.dataPath, &context.loadedFiles, false};
+        request.writtenMain = std::exchange(context.writtenMain, {});
+        outcome = saveAll(context.lists, request);
     } catch (const std::bad_alloc&) {
         return reportSaveOutOfMemory(context, modifiedBefore);
     }

@@ -68,7 +68,9 @@ struct MergeCounts {
 // lists, or an error, as merge FILE would.
 class FactoryBytesMerge final {
 public:
-    FactoryBytesMerge(const CliContext& context, EntryList::Block factoryBytes);
+    // With dryRun the new list is only counted; else it is written to the Main list file's
+    // replacement as the merge makes it.
+    FactoryBytesMerge(const CliContext& context, EntryList::Block factoryBytes, bool dryRun);
     // Waits for the merge when it was not finished.
     ~FactoryBytesMerge();
     FactoryBytesMerge(const FactoryBytesMerge&) = delete;
@@ -85,6 +87,7 @@ private:
         std::optional<FileByteSource> mainFile;
         QString openError;
         MergeOutcome outcome;
+        WrittenReplacement written;
         std::exception_ptr failure;
     };
     std::future<Done> m_done;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/files/FileSnapshot.h"
+#include "app/files/ListSaver.h"
 #include "cli/StandardOutput.h"
 #include "core/lists/TrackedLists.h"
 
@@ -29,6 +30,9 @@ public:
     QString dataPath;
     // Set by commands that must not write any file.
     bool saveAfterwards = true;
+    // The Main list's new file, when the command wrote it as it made the list (merge, rebuild,
+    // update): the save puts it in place instead of writing the Main list.
+    WrittenReplacement writtenMain;
     // The --registry FILE given, for a command that reads more settings than the folders.
     QString registryFile;
     // Run after a successful save, for what is kept beside the lists; returns an exit status.

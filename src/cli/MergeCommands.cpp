@@ -5,6 +5,7 @@
 #include "core/merge/FactoryMerge.h"
 
 #include <QFileInfo>
+#include <memory>
 #include <new>
 #include <optional>
 #include <utility>
@@ -53,30 +54,67 @@ void noteMainRead(CliContext& context, const FileByteSource& mainFile, std::uint
         mainFile.path(), static_cast<qint64>(size), mainFile.modifiedWhenOpened());
 }
 
+// A merge of the Main list file whose new list went straight into the file's replacement as the
+// merge made it, so that it was never held, as a list or as text; a dry run only counted it.
+struct WrittenMerge {
+    MergeOutcome outcome;
+    WrittenReplacement written;
+};
+
+WrittenMerge mergeIntoReplacement(const QString& mainPath, const FileByteSource& mainFile,
+                                  std::optional<EntryList::Block> factoryBytes,
+                                  const TrackedLists& lists, bool dryRun) {
+    WrittenMerge merged;
+    bool ran = false;
+    const auto mergeTo = [&](const MergeTextSink& text) {
+        ran = true;
+        merged.outcome = mergeFactoryListAsText(mainFile, std::move(factoryBytes), lists.added(),
+                                                lists.removed(), text);
+    };
+    const MergeTextSink discard = [](std::string_view) { return true; };
+    if (dryRun) {
+        mergeTo(discard);
+        return merged;
+    }
+    merged.written.file = std::make_shared<ReplacementFile>(mainPath);
+    merged.written.error = merged.written.file->write([&](const ReplacementFile::TextSink& sink) {
+        bool whole = true;
+        mergeTo([&](std::string_view text) { return whole = sink(text); });
+        return whole;
+    });
+    // A file that could not even be started is the save's to report, after the merge's count,
+    // as for any list the save cannot write.
+    if (!ran)
+        mergeTo(discard);
+    return merged;
+}
+
 // source names the factory list in the journal; empty for a rebuild.
-// Reports a merge and puts its list in the Main list's place.
-int applyMerge(CliContext& context, const FileByteSource& mainFile, MergeOutcome outcome,
+// Reports a merge and hands its file to the save in the Main list's place.
+int applyMerge(CliContext& context, const FileByteSource& mainFile, WrittenMerge merged,
                const std::string& source, MergeReport report, MergeCounts& counts) {
     TrackedLists& lists = context.lists;
+    const MergeOutcome& outcome = merged.outcome;
     noteMainRead(context, mainFile, outcome.mainFileBytes);
     counts = {outcome.gained, outcome.lost};
+    const QString listed = countLine(outcome.listed, " listed");
     if (report.dryRun || report.printChanges) {
         context.printLine(countLine(outcome.gained, " gained"));
         context.printLine(countLine(outcome.lost, " lost"));
-        context.printLine(countLine(outcome.main.size(), " listed"));
+        context.printLine(listed);
     }
     if (report.dryRun) {
         context.saveAfterwards = false;
         return Success;
     }
-    lists.replace(ListId::Main, std::move(outcome.main));
+    context.writtenMain = std::move(merged.written);
     lists.setModified(ListId::Main, true);
     if (source.empty())
         lists.edits().recordMainReplaced(EditAction::Rebuild, {}, outcome.gained, outcome.lost);
     else
         lists.edits().recordMainReplaced(EditAction::Merge, source, outcome.gained, outcome.lost);
     if (!report.printChanges)
-        context.printLine(QString::fromStdString(lists.countText(ListId::Main)));
+        context.printLine(listed);
     return Success;
 }
 
@@ -144,9 +182,9 @@ int runMerge(CliContext& context, const std::optional<QString>& factoryPath, boo
         }
         warnOfMissingDataFolder(context);
         MergeCounts counts;
-        MergeOutcome outcome = mergeFactoryList(*mainFile, std::move(factoryBytes),
-                                                context.lists.added(), context.lists.removed());
-        return applyMerge(context, *mainFile, std::move(outcome),
+        WrittenMerge merged = mergeIntoReplacement(mainListPath(context.imailPath), *mainFile,
+                                                   std::move(factoryBytes), context.lists, dryRun);
+        return applyMerge(context, *mainFile, std::move(merged),
                           factoryPath ? journalFilePath(*factoryPath) : std::string(),
                           {dryRun, false}, counts);
     } catch (...) {
@@ -228,17 +266,20 @@ constexpr CliCommand kCommands[] = {
 
 } // namespace
 
-FactoryBytesMerge::FactoryBytesMerge(const CliContext& context, EntryList::Block factoryBytes)
+FactoryBytesMerge::FactoryBytesMerge(const CliContext& context, EntryList::Block factoryBytes,
+                                     bool dryRun)
     : m_done(std::async(std::launch::async, [path = mainListPath(context.imailPath),
                                              &lists = context.lists,
-                                             bytes = std::move(factoryBytes)]() mutable {
+                                             bytes = std::move(factoryBytes), dryRun]() mutable {
         Done done;
         try {
             done.mainFile = FileByteSource::open(path, done.openError);
             if (!done.mainFile)
                 return done;
-            done.outcome =
-                mergeFactoryList(*done.mainFile, std::move(bytes), lists.added(), lists.removed());
+            WrittenMerge merged =
+                mergeIntoReplacement(path, *done.mainFile, std::move(bytes), lists, dryRun);
+            done.outcome = std::move(merged.outcome);
+            done.written = std::move(merged.written);
         } catch (...) {
             done.failure = std::current_exception();
         }
@@ -262,8 +303,9 @@ int FactoryBytesMerge::finish(CliContext& context, const std::string& source, bo
             warnOfMissingDataFolder(context);
         if (done.failure)
             std::rethrow_exception(done.failure);
-        return applyMerge(context, *done.mainFile, std::move(done.outcome), source, {dryRun, true},
-                          counts);
+        return applyMerge(context, *done.mainFile,
+                          {std::move(done.outcome), std::move(done.written)}, source,
+                          {dryRun, true}, counts);
     } catch (...) {
         return reportMergeFailure(context);
     }

@@ -223,7 +223,7 @@ int update(CliContext& context, const CommandOptions& options, const QStringList
     // only when the check accepts the body.
     if (const std::optional<QString> fault = wholeBodyFault(facts))
         return refuse(*fault);
-    FactoryBytesMerge merging(context, fetched.body);
+    FactoryBytesMerge merging(context, fetched.body, dryRun);
     AddedMatcher matcher(context.lists.added());
     const FactoryBodyVerdict verdict =
         checkFactoryEntries(facts, [&matcher](std::string_view entry) { matcher.see(entry); });

@@ -60,6 +60,10 @@ private Q_SLOTS:
         QTest::newRow("full disk while writing the main list")
             << bigMain << QByteArray() << QStringList{QStringLiteral("add"), QStringLiteral("n.ex")}
             << qint64(4096) << QStringLiteral("data") << kMain << QStringLiteral("File too large");
+        // A merge writes the new list as it makes it, before the save.
+        QTest::newRow("full disk while a rebuild writes the main list")
+            << bigMain << QByteArray() << QStringList{QStringLiteral("rebuild")} << qint64(4096)
+            << QStringLiteral("data") << kMain << QStringLiteral("File too large");
 #endif
 #ifdef Q_OS_UNIX
         QTest::newRow("full disk while writing the removed list")

@@ -17,7 +17,8 @@ namespace {
 
 struct Target {
     ListId id;
-    std::unique_ptr<ReplacementFile> file;
+    std::shared_ptr<ReplacementFile> file;
+    bool written = false; // before the save
 };
 
 QString listPath(ListId id, const SaveRequest& request) {
@@ -36,8 +37,12 @@ QString listPath(ListId id, const SaveRequest& request) {
 std::vector<Target> modifiedTargets(const TrackedLists& lists, const SaveRequest& request) {
     std::vector<Target> targets;
     for (ListId id : {ListId::Added, ListId::Removed, ListId::Main}) {
-        if (lists.isModified(id))
-            targets.push_back({id, std::make_unique<ReplacementFile>(listPath(id, request))});
+        if (!lists.isModified(id))
+            continue;
+        if (id == ListId::Main && request.writtenMain.file)
+            targets.push_back({id, request.writtenMain.file, true});
+        else
+            targets.push_back({id, std::make_shared<ReplacementFile>(listPath(id, request))});
     }
     return targets;
 }
@@ -91,11 +96,14 @@ bool makeDataFolder(const std::vector<Target>& targets, const SaveRequest& reque
 bool writeTemporaryFiles(std::vector<Target>& targets, const TrackedLists& lists,
                          const SaveRequest& request, SaveOutcome& outcome) {
     // Also beside the lists this save leaves alone: a save killed while it renamed them left
-    // their kept old files there.
-    for (ListId id : {ListId::Added, ListId::Removed, ListId::Main})
-        ReplacementFile::removeLeftovers(listPath(id, request));
+    // their kept old files there. The file written before the save cleared its own already.
+    for (ListId id : {ListId::Added, ListId::Removed, ListId::Main}) {
+        if (id != ListId::Main || !request.writtenMain.file)
+            ReplacementFile::removeLeftovers(listPath(id, request));
+    }
     for (Target& target : targets) {
-        const QString error = target.file->write(lists.list(target.id));
+        const QString error =
+            target.written ? request.writtenMain.error : target.file->write(lists.list(target.id));
         if (!error.isEmpty()) {
             outcome.errors << error;
             return false;

@@ -1,14 +1,23 @@
 #pragma once
 
 #include "app/files/FileSnapshot.h"
+#include "app/files/ReplacementFile.h"
 #include "core/lists/TrackedLists.h"
 
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <memory>
 
 namespace quillmere {
+
+// A list file's replacement written before the save, by the command that made the list: a merge
+// that writes the new Main list as it makes it and never holds it. error: why the write failed.
+struct WrittenReplacement {
+    std::shared_ptr<ReplacementFile> file;
+    QString error;
+};
 
 struct SaveRequest {
     QString imailPath;
@@ -24,6 +33,8 @@ struct SaveRequest {
     // Runs just before each file takes its place, with the file really replaced: what another
     // program or a crash may do in that moment, for the tests.
     std::function<void(const QString& file)> beforeReplacing = {};
+    // The modified Main list's file, written already: the Main list in the lists is not written.
+    WrittenReplacement writtenMain = {};
 };
 
 struct SaveOutcome {

@@ -85,6 +85,10 @@ void ReplacementFile::discardTemporary() {
 }
 
 QString ReplacementFile::write(const EntryList& list) {
+    return write([&list](const TextSink& sink) { return forEachFileChunk(list, sink); });
+}
+
+QString ReplacementFile::write(const TextSource& text) {
     if (const QString refused = refusedLink(m_path); !refused.isEmpty())
         return failure(refused);
     const QFileInfo target(m_target);
@@ -114,14 +118,21 @@ QString ReplacementFile::write(const EntryList& list) {
 
     ContentHash hash;
     m_size = 0;
-    const bool written = forEachFileChunk(list, [&](std::string_view chunk) {
-        hash.add(chunk);
-        m_size += static_cast<qint64>(chunk.size());
-        if (!file->writeAll(chunk))
-            return false;
-        file->startWritingToDisk();
-        return true;
-    });
+    bool written = false;
+    try {
+        written = text([&](std::string_view chunk) {
+            hash.add(chunk);
+            m_size += static_cast<qint64>(chunk.size());
+            if (!file->writeAll(chunk))
+                return false;
+            file->startWritingToDisk();
+            return true;
+        });
+    } catch (...) {
+        file.reset();
+        discardTemporary();
+        throw;
+    }
     if (!written || !file->syncToDisk() || !file->close()) {
         const QString error = failure(file->reason());
         file.reset();

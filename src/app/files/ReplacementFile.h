@@ -5,7 +5,9 @@
 
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <optional>
+#include <string_view>
 
 namespace quillmere {
 
@@ -21,10 +23,19 @@ public:
     ReplacementFile(const ReplacementFile&) = delete;
     ReplacementFile& operator=(const ReplacementFile&) = delete;
 
-    // Writes the list to the temporary file and flushes it to the disk, with the owner, group and
-    // permissions of the file it replaces. A write that fails anywhere, the last buffered bytes
-    // included, is an error naming the list file and the system's reason; else an empty string.
+    // Takes the file's text, a piece at a time, and says whether it was written.
+    using TextSink = std::function<bool(std::string_view)>;
+    // Hands the sink the file's text, all of it; false when it stopped because the sink failed.
+    using TextSource = std::function<bool(const TextSink&)>;
+
+    // Writes the list's text to the temporary file and flushes it to the disk, with the owner,
+    // group and permissions of the file it replaces. A write that fails anywhere, the last
+    // buffered bytes included, is an error naming the list file and the system's reason; else an
+    // empty string.
     QString write(const EntryList& list);
+    // The same with the text from its source, which may be the work that makes it. What the
+    // source throws leaves no temporary file and goes on to the caller.
+    QString write(const TextSource& text);
     // An error naming the list file when it may not or cannot be replaced now: it is marked
     // read-only, or something keeps the rename from going through (whyNotReplaceable).
     QString checkReplaceable() const;

@@ -27,6 +27,8 @@ public:
     EntryKey make(std::string_view entry, bool fromMain);
     // True when make() packs the entry's reference into its key, false when it takes a side entry.
     static bool packs(std::string_view entry);
+    // The longest entry that packs, at an address that does.
+    static constexpr std::size_t kLongestPacked = 0x7FFE;
     // The key make() gave the entry earlier, made again without touching the table: an entry that
     // took a side entry then is told which (the side entries of a run of makes are numbered one
     // after the other, from the number the table had before them).
@@ -59,6 +61,7 @@ private:
     static constexpr std::uint64_t kLengthMask = 0x7FFF;
     // A length field of all ones: the address field is an index into the side table.
     static constexpr std::uint64_t kInSideTable = kLengthMask;
+    static_assert(kLongestPacked + 1 == kInSideTable);
     static constexpr std::uint64_t kFromMain = std::uint64_t{1} << 63;
     static constexpr std::size_t kKeyBytes = 16;
 

@@ -17,6 +17,14 @@
 #include <string>
 #include <utility>
 
+// The walk's step is inlined into its loop whatever the compiler estimates: called, it keeps the
+// walk's state in memory, and a rebuild takes half as long again.
+#if defined(__GNUC__)
+#define QUILLMERE_WALK_STEP [[gnu::always_inline]]
+#else
+#define QUILLMERE_WALK_STEP
+#endif
+
 namespace quillmere {
 
 namespace {
@@ -139,6 +147,11 @@ private:
     bool m_ended = false;
 };
 
+// What the walk needs of an entry of the old Main list's run that the new list keeps: bytes that
+// outlive the walk, for a new list of views, or bytes that last until the walk reads the next
+// entry, for a new list handed on as text.
+enum class KeptBytes { Held, Passing };
+
 // A Main list held as a list: its entries cut at CR LF, as a save and a reload would cut them.
 class ListMain final {
 public:
@@ -178,8 +191,9 @@ public:
             entry = m_list[m_next++];
             return true;
         }
-        // The list's entries outlive the walk.
+        // The list's entries outlive the walk, whatever it does with them.
         EntryKey keep(const EntryKey& key, std::string_view) const { return key; }
+        bool keepsItsOwnCopy() const { return false; }
         void finish() const {}
         std::vector<EntryList::Block> takeCopies() const { return {}; }
 
@@ -188,7 +202,9 @@ public:
         std::size_t m_next;
         std::size_t m_end;
     };
-    Run run(const RunMark& from, const RunMark& to) const { return Run(m_list, from, to); }
+    Run run(const RunMark& from, const RunMark& to, KeptBytes) const {
+        return Run(m_list, from, to);
+    }
 
 private:
     const EntryList& m_list;
@@ -285,14 +301,17 @@ public:
 
     class Run final {
     public:
-        Run(const StreamedMain& main, const RunMark& from, const RunMark& to)
+        Run(const StreamedMain& main, const RunMark& from, const RunMark& to, KeptBytes kept)
             : m_main(main)
             , m_from(from)
             , m_to(to)
             , m_stream(main.m_source.openAt(from.place))
             , m_pieces(*m_stream, from.place, to.place - from.place, kMainPartBytes)
-            , m_left(to.index - from.index) {
+            , m_left(to.index - from.index)
+            , m_kept(kept) {
             m_hashes.fill(kRunHashSeed);
+            if (kept == KeptBytes::Passing)
+                m_passing = std::make_unique_for_overwrite<char[]>(EntryKeys::kLongestPacked);
         }
 
         bool next(std::string_view& entry) {
@@ -304,15 +323,27 @@ public:
             return true;
         }
 
-        // The key of an entry of the run that the new list keeps, on bytes that outlive the walk.
+        // The key of an entry of the run that the new list keeps, on bytes that outlive the walk,
+        // or at least the reading of the next entry.
         EntryKey keep(const EntryKey& key, std::string_view entry) {
             if (!EntryKeys::packs(entry))
                 return key; // a copy the first reading made
             std::uint64_t noSide = 0;
-            const std::string_view copy = m_copies.hold(entry);
+            std::string_view copy;
+            if (m_kept == KeptBytes::Held) {
+                copy = m_copies.hold(entry);
+            } else {
+                std::memcpy(m_passing.get(), entry.data(), entry.size());
+                copy = {m_passing.get(), entry.size()};
+            }
             requirePackableAddress(copy);
             return EntryKeys().remake(copy, true, noSide);
         }
+
+        // Whether an entry of the run that another source holds too is kept as the run's: the
+        // text is made of the run's bytes, which are at hand, where the other's lie scattered
+        // over a file. A new list of views takes the other copy, which costs no copy of its own.
+        bool keepsItsOwnCopy() const { return m_kept == KeptBytes::Passing; }
 
         // Throws when the run read again is not the run the first reading found.
         void finish() const {
@@ -336,9 +367,13 @@ public:
         StreamedPieces m_pieces;
         std::size_t m_left;
         std::array<std::uint64_t, 256> m_hashes{};
+        KeptBytes m_kept;
         HeldCopies m_copies;
+        std::unique_ptr<char[]> m_passing; // never moves, so that a key made on it stays valid
     };
-    Run run(const RunMark& from, const RunMark& to) const { return Run(*this, from, to); }
+    Run run(const RunMark& from, const RunMark& to, KeptBytes kept) const {
+        return Run(*this, from, to, kept);
+    }
 
 private:
     const ByteSource& m_source;
@@ -365,19 +400,19 @@ public:
     }
 
     // False when both sequences are used up.
-    bool next(EntryKey& out) {
+    QUILLMERE_WALK_STEP bool next(EntryKey& out) {
         const bool haveOther = m_otherNext < m_others.size();
         if (!m_haveMain && !haveOther)
             return false;
         const int order =
             !haveOther ? -1
                        : (!m_haveMain ? 1 : m_table.compare(m_mainHead, m_others[m_otherNext]));
-        if (order < 0) {
+        if (order < 0 || (order == 0 && m_run.keepsItsOwnCopy())) {
             out = m_run.keep(m_mainHead, m_mainEntry);
             // The run is strictly ascending: its next entry is greater.
             loadMain();
         } else if (order == 0) {
-            // An entry of the run that another source holds too: the new list takes that copy.
+            // The other copy, which the new list can keep without a copy of its own.
             out = m_others[m_otherNext];
             EntryKeys::markFromMain(out);
             loadMain();
@@ -547,9 +582,144 @@ private:
     bool m_overflowed = false;
 };
 
-// What a stretch of the walk keeps: every distinct entry once, in order, less those equal to a
-// Removed entry (the list is free of repeats there, so one match per Removed entry is every
-// match), as views in two runs of slots of the arena.
+// The size of the pieces the new list's text is handed on in.
+constexpr std::size_t kTextChunkBytes = std::size_t{1} << 20;
+
+// Whoever takes the new list's text; once it refuses a piece, it is given no more.
+class TextGate final {
+public:
+    explicit TextGate(const MergeTextSink& sink)
+        : m_sink(sink) {}
+    void put(std::string_view text) {
+        if (m_open && !text.empty())
+            m_open = m_sink(text);
+    }
+
+private:
+    const MergeTextSink& m_sink;
+    bool m_open = true;
+};
+
+// The text of the first stretch of the walk, handed on a chunk at a time as it is made.
+class StreamedText final {
+public:
+    explicit StreamedText(TextGate& gate)
+        : m_gate(gate) {
+        m_chunk.reserve(kTextChunkBytes);
+    }
+    void put(std::string_view entry, std::size_t) {
+        ++m_count;
+        if (!m_chunk.empty() && m_chunk.size() + entry.size() + 2 > kTextChunkBytes)
+            handOn();
+        m_chunk.append(entry).append("\r\n");
+    }
+    void finish() { handOn(); }
+    std::size_t count() const { return m_count; }
+
+private:
+    void handOn() {
+        m_gate.put(m_chunk);
+        m_chunk.clear();
+    }
+
+    TextGate& m_gate;
+    std::string m_chunk;
+    std::size_t m_count = 0;
+};
+
+// The text of a later stretch, kept until the stretches before it are handed on: written over
+// the keys it has read, as the views are (see ViewWriter), in pages that are the process's own
+// already. An entry with its CR LF takes 17 bytes on average and a key 24, so with the keys of
+// the factory file the text stays over the keys; what finds no room there yet waits in a short
+// queue, and once that is full it and all after it go into chunks of their own.
+class TextOverKeys final {
+public:
+    struct Room {
+        char* arena = nullptr;
+        std::size_t keysFirstByte = 0;
+        std::size_t keyCount = 0;
+        std::size_t endByte = 0; // how far the text may reach once all keys are read
+    };
+
+    explicit TextOverKeys(const Room& room)
+        : m_room(room)
+        , m_next(room.keysFirstByte) {}
+
+    void put(std::string_view entry, std::size_t keysRead) {
+        ++m_count;
+        if (m_spilled) {
+            appendOwn(entry);
+            appendOwn("\r\n");
+            return;
+        }
+        m_waiting.append(entry).append("\r\n");
+        drain(keysRead);
+        if (m_waiting.size() - m_waitingFirst > kMostWaiting)
+            spill();
+    }
+
+    // Once all keys are read.
+    void finish() {
+        drain(m_room.keyCount);
+        spill();
+    }
+
+    std::size_t count() const { return m_count; }
+
+    void handOn(TextGate& gate) const {
+        for (std::size_t at = m_room.keysFirstByte; at < m_next; at += kTextChunkBytes)
+            gate.put({m_room.arena + at, std::min(kTextChunkBytes, m_next - at)});
+        for (const std::string& chunk : m_own)
+            gate.put(chunk);
+    }
+
+private:
+    static constexpr std::size_t kMostWaiting = std::size_t{1} << 20;
+
+    void drain(std::size_t keysRead) {
+        const std::size_t limit = keysRead < m_room.keyCount
+                                      ? m_room.keysFirstByte + keysRead * sizeof(EntryKey)
+                                      : m_room.endByte;
+        const std::size_t bytes = std::min(limit - m_next, m_waiting.size() - m_waitingFirst);
+        std::memcpy(m_room.arena + m_next, m_waiting.data() + m_waitingFirst, bytes);
+        m_next += bytes;
+        m_waitingFirst += bytes;
+        if (m_waitingFirst == m_waiting.size() || m_waitingFirst >= kMostWaiting) {
+            m_waiting.erase(0, m_waitingFirst);
+            m_waitingFirst = 0;
+        }
+    }
+
+    void spill() {
+        appendOwn(std::string_view(m_waiting).substr(m_waitingFirst));
+        std::string().swap(m_waiting);
+        m_waitingFirst = 0;
+        m_spilled = true;
+    }
+
+    void appendOwn(std::string_view bytes) {
+        while (!bytes.empty()) {
+            if (m_own.empty() || m_own.back().size() == kTextChunkBytes) {
+                m_own.emplace_back();
+                m_own.back().reserve(kTextChunkBytes);
+            }
+            std::string& chunk = m_own.back();
+            const std::size_t take = std::min(bytes.size(), kTextChunkBytes - chunk.size());
+            chunk.append(bytes.substr(0, take));
+            bytes.remove_prefix(take);
+        }
+    }
+
+    Room m_room;
+    std::size_t m_next;
+    std::string m_waiting;
+    std::size_t m_waitingFirst = 0;
+    bool m_spilled = false;
+    std::vector<std::string> m_own;
+    std::size_t m_count = 0;
+};
+
+// What a stretch of the walk keeps, as views in two runs of slots of the arena.
 struct Kept {
     std::size_t inPlaceFirst = 0;
     std::size_t inPlaceCount = 0;
@@ -559,13 +729,17 @@ struct Kept {
     std::vector<EntryList::Block> copies; // of entries only the old Main list held
 };
 
-template <typename Main>
-Kept walk(const Main& main, const EntryKeys& table, const WalkPart& part, std::string_view* slots,
-          const ViewWriter::Room& room) {
-    Kept kept;
-    ViewWriter writer(slots, room);
+// Walks one stretch, handing the writer every entry the new list keeps, in order: every distinct
+// entry once, less those equal to a Removed entry (the list is free of repeats there, so one match
+// per Removed entry is every match). Returns how many of them the old Main list held; copies gets
+// the blocks of the entries that only it held, when they were kept as bytes of their own.
+template <typename Main, typename Writer>
+std::size_t walk(const Main& main, KeptBytes keptBytes, const EntryKeys& table,
+                 const WalkPart& part, Writer& writer, std::vector<EntryList::Block>& copies) {
+    std::size_t fromMain = 0;
     std::size_t nextRemoved = 0;
-    SortedUnion sorted(table, main.run(part.runFrom, part.runTo), part.runFrom.sides, part.others);
+    SortedUnion sorted(table, main.run(part.runFrom, part.runTo, keptBytes), part.runFrom.sides,
+                       part.others);
     for (EntryKey key; sorted.next(key);) {
         int order = 1;
         while (nextRemoved < part.removed.size() &&
@@ -574,17 +748,13 @@ Kept walk(const Main& main, const EntryKeys& table, const WalkPart& part, std::s
         if (nextRemoved < part.removed.size() && order == 0)
             continue;
         if (EntryKeys::fromMain(key))
-            ++kept.fromMain;
+            ++fromMain;
         writer.put(table.viewOf(key.ref), sorted.othersRead());
     }
     writer.finish();
     sorted.run().finish();
-    kept.copies = sorted.run().takeCopies();
-    kept.inPlaceFirst = room.inPlaceFirst;
-    kept.inPlaceCount = writer.inPlaceCount();
-    kept.ownFirst = room.ownFirst;
-    kept.ownCount = writer.ownCount();
-    return kept;
+    copies = sorted.run().takeCopies();
+    return fromMain;
 }
 
 // The views of the stretches, gathered from their slots at the start of the arena in the order of
@@ -668,6 +838,89 @@ std::vector<WalkPart> walkParts(const ScannedMain& scanned, std::span<const Entr
                      removed.subspan(removedSplit)}};
 }
 
+// The byte offset of a key in the arena.
+std::size_t byteOf(WorkingArena& arena, const EntryKey* key) {
+    return static_cast<std::size_t>(reinterpret_cast<const char*>(key) -
+                                    reinterpret_cast<const char*>(arena.keys().data()));
+}
+
+// The walk making the new list's views; the stretches run side by side, the table only read
+// meanwhile. The copies of entries that only the old Main list held join the blocks.
+template <typename Main>
+std::vector<std::string_view> walkIntoViews(const Main& main, const EntryKeys& table,
+                                            const std::vector<WalkPart>& parts, WorkingArena& arena,
+                                            std::vector<EntryList::Block>& blocks,
+                                            std::size_t& keptFromMain) {
+    std::vector<ViewWriter::Room> rooms(parts.size());
+    std::size_t ownFirst = arena.keySlots();
+    for (std::size_t k = 0; k < parts.size(); ++k) {
+        const std::span<const EntryKey> keysOfPart = parts[k].others;
+        const std::size_t firstByte = byteOf(arena, keysOfPart.data());
+        // Once its keys are read, a stretch's views may reach the next stretch's keys, or the
+        // rooms of their own past all keys.
+        const std::size_t endByte = k + 1 < parts.size() ? byteOf(arena, parts[k + 1].others.data())
+                                                         : arena.keySlots() * kViewBytes;
+        rooms[k] = {(firstByte + kViewBytes - 1) / kViewBytes, firstByte, keysOfPart.size(),
+                    endByte, ownFirst};
+        ownFirst += mostKept(parts[k]);
+    }
+    std::vector<Kept> kept(parts.size());
+    const auto walkPart = [&](std::size_t k) {
+        ViewWriter writer(arena.slots(), rooms[k]);
+        Kept& part = kept[k];
+        part.fromMain = walk(main, KeptBytes::Held, table, parts[k], writer, part.copies);
+        part.inPlaceFirst = rooms[k].inPlaceFirst;
+        part.inPlaceCount = writer.inPlaceCount();
+        part.ownFirst = rooms[k].ownFirst;
+        part.ownCount = writer.ownCount();
+    };
+    if (parts.size() == 2)
+        sideBySide([&] { walkPart(1); }, [&] { walkPart(0); });
+    else
+        walkPart(0);
+
+    std::vector<std::string_view> views = gatherViews(arena, kept);
+    for (Kept& part : kept) {
+        keptFromMain += part.fromMain;
+        blocks.insert(blocks.end(), std::make_move_iterator(part.copies.begin()),
+                      std::make_move_iterator(part.copies.end()));
+    }
+    return views;
+}
+
+// The walk handing the new list on as text. The first stretch hands its text on as it makes it;
+// the second, beside it, keeps its text until then, over the keys it has read. Returns how many
+// of the entries the old Main list held; listed gets how many there are.
+template <typename Main>
+std::size_t walkIntoText(const Main& main, const EntryKeys& table,
+                         const std::vector<WalkPart>& parts, WorkingArena& arena,
+                         const MergeTextSink& sink, std::size_t& listed) {
+    TextGate gate(sink);
+    StreamedText first(gate);
+    std::vector<EntryList::Block> noCopies;
+    std::size_t fromMain = 0;
+    if (parts.size() == 1) {
+        fromMain = walk(main, KeptBytes::Passing, table, parts[0], first, noCopies);
+        listed = first.count();
+        return fromMain;
+    }
+    const WalkPart& secondPart = parts[1];
+    TextOverKeys second({reinterpret_cast<char*>(arena.keys().data()),
+                         byteOf(arena, secondPart.others.data()), secondPart.others.size(),
+                         arena.keys().size_bytes()});
+    std::size_t secondFromMain = 0;
+    std::vector<EntryList::Block> secondCopies;
+    sideBySide(
+        [&] {
+            secondFromMain =
+                walk(main, KeptBytes::Passing, table, secondPart, second, secondCopies);
+        },
+        [&] { fromMain = walk(main, KeptBytes::Passing, table, parts[0], first, noCopies); });
+    second.handOn(gate);
+    listed = first.count() + second.count();
+    return fromMain + secondFromMain;
+}
+
 using ByteCounts = std::array<std::size_t, 256>;
 
 // The pieces of bytes, cut as forEachFilePiece cuts them, counted by their first byte.
@@ -730,7 +983,8 @@ void placePieces(std::string_view bytes, EntryKeys& table, BucketWriter& writer)
 template <typename Main>
 MergeOutcome mergeInto(Main& main, std::optional<EntryList::Block> factoryBytes,
                        const EntryList& added, const EntryList& removed,
-                       const std::function<void(std::string_view)>& progress) {
+                       const std::function<void(std::string_view)>& progress,
+                       const MergeTextSink* text) {
     report(progress, kMergeInitializingText);
     std::vector<EntryList::Block> blocks;
     std::array<ByteCounts, kSources> counts{};
@@ -764,7 +1018,8 @@ MergeOutcome mergeInto(Main& main, std::optional<EntryList::Block> factoryBytes,
     const BucketLayout layout = layOut(counts);
     const std::size_t keyCount = layout.bounds[256];
     const std::size_t runCount = scanned.marks[256].index;
-    WorkingArena arena(keyCount, runCount + keyCount);
+    // Text needs no room for views.
+    WorkingArena arena(keyCount, text ? 0 : runCount + keyCount);
     EntryKey* const keys = arena.keys().data();
     EntryKeys secondTable;
     sideBySide(
@@ -804,48 +1059,22 @@ MergeOutcome mergeInto(Main& main, std::optional<EntryList::Block> factoryBytes,
         removedKeys.push_back(table.make(entry, false));
     sortEntryKeys(removedKeys, table);
 
-    // The two halves of the walk run side by side; the table is only read meanwhile.
     const std::vector<WalkPart> parts = walkParts(scanned, others, removedKeys);
-    std::vector<ViewWriter::Room> rooms(parts.size());
-    const auto byteOf = [&arena](const EntryKey* key) {
-        return static_cast<std::size_t>(reinterpret_cast<const char*>(key) -
-                                        reinterpret_cast<const char*>(arena.keys().data()));
-    };
-    std::size_t ownFirst = arena.keySlots();
-    for (std::size_t k = 0; k < parts.size(); ++k) {
-        const std::span<const EntryKey> keysOfPart = parts[k].others;
-        const std::size_t firstByte = byteOf(keysOfPart.data());
-        // Once its keys are read, a stretch's views may reach the next stretch's keys, or the
-        // rooms of their own past all keys.
-        const std::size_t endByte = k + 1 < parts.size() ? byteOf(parts[k + 1].others.data())
-                                                         : arena.keySlots() * kViewBytes;
-        rooms[k] = {(firstByte + kViewBytes - 1) / kViewBytes, firstByte, keysOfPart.size(),
-                    endByte, ownFirst};
-        ownFirst += mostKept(parts[k]);
-    }
-    std::vector<Kept> kept(parts.size());
-    const auto walkPart = [&](std::size_t k) {
-        kept[k] = walk(main, table, parts[k], arena.slots(), rooms[k]);
-    };
-    if (parts.size() == 2)
-        sideBySide([&] { walkPart(1); }, [&] { walkPart(0); });
-    else
-        walkPart(0);
-
-    report(progress, kMergeRemovingText);
-    std::vector<std::string_view> views = gatherViews(arena, kept);
-    std::size_t keptFromMain = 0;
-    for (Kept& part : kept) {
-        keptFromMain += part.fromMain;
-        blocks.insert(blocks.end(), std::make_move_iterator(part.copies.begin()),
-                      std::make_move_iterator(part.copies.end()));
-    }
-    releaseSpareCapacity(views);
-
     MergeOutcome outcome;
-    outcome.gained = views.size() - keptFromMain;
+    std::size_t keptFromMain = 0;
+    if (text) {
+        keptFromMain = walkIntoText(main, table, parts, arena, *text, outcome.listed);
+        report(progress, kMergeRemovingText);
+    } else {
+        std::vector<std::string_view> views =
+            walkIntoViews(main, table, parts, arena, blocks, keptFromMain);
+        report(progress, kMergeRemovingText);
+        releaseSpareCapacity(views);
+        outcome.listed = views.size();
+        outcome.main = compactEntries(std::move(views), std::move(blocks));
+    }
+    outcome.gained = outcome.listed - keptFromMain;
     outcome.lost = scanned.count - keptFromMain;
-    outcome.main = compactEntries(std::move(views), std::move(blocks));
     return outcome;
 }
 
@@ -855,7 +1084,7 @@ MergeOutcome mergeFactoryList(const EntryList& main, std::optional<EntryList::Bl
                               const EntryList& added, const EntryList& removed,
                               const std::function<void(std::string_view)>& progress) {
     ListMain listMain(main);
-    return mergeInto(listMain, std::move(factoryBytes), added, removed, progress);
+    return mergeInto(listMain, std::move(factoryBytes), added, removed, progress, nullptr);
 }
 
 MergeOutcome mergeFactoryList(const ByteSource& mainFile,
@@ -863,7 +1092,20 @@ MergeOutcome mergeFactoryList(const ByteSource& mainFile,
                               const EntryList& removed,
                               const std::function<void(std::string_view)>& progress) {
     StreamedMain streamed(mainFile);
-    MergeOutcome outcome = mergeInto(streamed, std::move(factoryBytes), added, removed, progress);
+    MergeOutcome outcome =
+        mergeInto(streamed, std::move(factoryBytes), added, removed, progress, nullptr);
+    outcome.mainFileBytes = streamed.size();
+    return outcome;
+}
+
+MergeOutcome mergeFactoryListAsText(const ByteSource& mainFile,
+                                    std::optional<EntryList::Block> factoryBytes,
+                                    const EntryList& added, const EntryList& removed,
+                                    const MergeTextSink& text,
+                                    const std::function<void(std::string_view)>& progress) {
+    StreamedMain streamed(mainFile);
+    MergeOutcome outcome =
+        mergeInto(streamed, std::move(factoryBytes), added, removed, progress, &text);
     outcome.mainFileBytes = streamed.size();
     return outcome;
 }

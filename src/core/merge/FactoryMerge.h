@@ -21,7 +21,8 @@ inline constexpr std::string_view kMergeBuildingText = "Building and removing du
 inline constexpr std::string_view kMergeRemovingText = "Removing URLs...";
 
 struct MergeOutcome {
-    EntryList main;         // the new Main list
+    EntryList main;         // the new Main list, unless it was handed on as text
+    std::size_t listed = 0; // its entries
     std::size_t gained = 0; // entries of the new list that the old one lacked
     std::size_t lost = 0;   // entries of the old list (every copy) the new one no longer holds
     std::uint64_t mainFileBytes = 0; // the old Main list's bytes as read, for a merge of a file
@@ -55,6 +56,20 @@ MergeOutcome mergeFactoryList(const ByteSource& mainFile,
                               std::optional<EntryList::Block> factoryBytes, const EntryList& added,
                               const EntryList& removed,
                               const std::function<void(std::string_view)>& progress = {});
+
+// Takes the new Main list's file text in order, a piece at a time; once it returns false it is
+// called no more.
+using MergeTextSink = std::function<bool(std::string_view)>;
+
+// The same merge of a Main list file, the new list handed on as its file's text (each entry
+// followed by CR LF, as a save writes it) while the merge makes it, rather than as a list: the
+// outcome's list is empty. The text is handed on before the merge ends, so a merge that then
+// fails (the file changed, a read failed, no memory) has handed on a part of it.
+MergeOutcome mergeFactoryListAsText(const ByteSource& mainFile,
+                                    std::optional<EntryList::Block> factoryBytes,
+                                    const EntryList& added, const EntryList& removed,
+                                    const MergeTextSink& text,
+                                    const std::function<void(std::string_view)>& progress = {});
 
 // The same with the old Main list given as its file's bytes.
 MergeOutcome mergeFactoryList(EntryList::Block mainBytes,

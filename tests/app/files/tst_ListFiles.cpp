@@ -15,6 +15,7 @@
 #include <QProcess>
 #include <QTest>
 #include <memory>
+#include <new>
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>
 #else
@@ -134,12 +135,31 @@ private Q_SLOTS:
         QCOMPARE(snapshot.changedOnDisk(), changed);
     }
 
+    // Written and never committed, or given up when what makes its text throws halfway (a merge
+    // that finds its file changed, or runs out of memory).
+    void uncommittedReplacementLeavesNothing_data() {
+        QTest::addColumn<bool>("sourceThrows");
+        QTest::newRow("written") << false;
+        QTest::newRow("its text source threw") << true;
+    }
     void uncommittedReplacementLeavesNothing() {
+        QFETCH(bool, sourceThrows);
         TempFolder folder;
         folder.write(QStringLiteral("l.txt"), "old\r\n");
         {
             ReplacementFile file(folder.filePath(QStringLiteral("l.txt")));
-            QCOMPARE(file.write(EntryList{"new"}), QString());
+            if (sourceThrows)
+                QVERIFY_THROWS_EXCEPTION(std::bad_alloc,
+                                         file.write([](const ReplacementFile::TextSink& sink) {
+                                             sink("new\r\n");
+                                             throw std::bad_alloc();
+                                             return true;
+                                         }));
+            else
+                QCOMPARE(file.write(EntryList{"new"}), QString());
+            if (sourceThrows)
+                QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden),
+                         QStringList{QStringLiteral("l.txt")});
         }
         QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden),
                  QStringList{QStringLiteral("l.txt")});
@@ -183,6 +203,54 @@ private Q_SLOTS:
         for (const QString& path : untouched)
             QCOMPARE(QFileInfo(path).lastModified().toUTC(), past);
         QVERIFY(!lists.anyModified());
+    }
+
+    // A Main list file written before the save, as a merge writes it, takes the list's place
+    // with the other modified lists, and is not written again from the list; a write that failed
+    // is the save's failure, and leaves every file as it was.
+    void aMainListFileWrittenBeforeTheSave_data() {
+        QTest::addColumn<QString>("writeError");
+        QTest::newRow("written") << QString();
+        QTest::newRow("its write failed") << QStringLiteral("Cannot save url-domain-bl.txt: full");
+    }
+    void aMainListFileWrittenBeforeTheSave() {
+        QFETCH(QString, writeError);
+        TempFolder folder;
+        const QString root = folder.subfolder(QStringLiteral("imail"));
+        const QString data = folder.subfolder(QStringLiteral("data"));
+        folder.write(QStringLiteral("imail/url-domain-bl.txt"), "old.ex\r\n");
+        TrackedLists lists;
+        QVERIFY(loadLists(lists, root, data).mainFound);
+        lists.replace(ListId::Added, EntryList{"n.ex"});
+        lists.setModified(ListId::Added, true);
+        lists.setModified(ListId::Main, true); // its list is still the old one
+        auto written = std::make_shared<ReplacementFile>(mainListPath(root));
+        QCOMPARE(written->write([](const ReplacementFile::TextSink& sink) {
+            return sink("a.ex\r\n") && sink("n.ex\r\n");
+        }),
+                 QString());
+
+        const SaveOutcome outcome =
+            saveAll(lists, {root, data, nullptr, false, {}, {}, {written, writeError}});
+        written.reset();
+        const QStringList folderFiles =
+            QDir(root).entryList(QDir::Files | QDir::Hidden | QDir::System);
+        QCOMPARE(folderFiles, QStringList{QStringLiteral("url-domain-bl.txt")});
+        if (writeError.isEmpty()) {
+            QCOMPARE(outcome.errors, QStringList());
+            QCOMPARE(folder.read(QStringLiteral("imail/url-domain-bl.txt")),
+                     QByteArray("a.ex\r\nn.ex\r\n"));
+            QCOMPARE(folder.read(QStringLiteral("data/url-domain-add.txt")),
+                     QByteArray("n.ex\r\n"));
+            QVERIFY(!lists.anyModified());
+        } else {
+            QCOMPARE(outcome.errors,
+                     (QStringList{writeError, QStringLiteral("No list file was changed.")}));
+            QCOMPARE(folder.read(QStringLiteral("imail/url-domain-bl.txt")),
+                     QByteArray("old.ex\r\n"));
+            QVERIFY(!folder.exists(QStringLiteral("data/url-domain-add.txt")));
+            QVERIFY(lists.isModified(ListId::Main));
+        }
     }
 
     // The command-line tool takes the Main list's size and time, but a tracking list rewritten

@@ -155,6 +155,34 @@ std::string fileBytesOf(const std::vector<std::string>& entries) {
     return bytes;
 }
 
+// A merge of a Main list file's bytes, read the given number of bytes at a time, made both ways:
+// as a list, and handed on as text, which must be the list's file text with the same counts.
+struct BothWays {
+    MergeOutcome list;
+    bool textAgrees = false;
+};
+
+BothWays mergedBothWays(const std::string& mainBytes, std::size_t bytesPerRead,
+                        const std::optional<EntryList::Block>& factory, const EntryList& added,
+                        const EntryList& removed) {
+    BothWays merged;
+    const ChangingSource forList(mainBytes, mainBytes, bytesPerRead);
+    merged.list = mergeFactoryList(forList, factory, added, removed);
+    const ChangingSource forText(mainBytes, mainBytes, bytesPerRead);
+    std::string text;
+    const MergeOutcome asText =
+        mergeFactoryListAsText(forText, factory, added, removed, [&text](std::string_view piece) {
+            text.append(piece);
+            return true;
+        });
+    const MergeOutcome& list = merged.list;
+    merged.textAgrees = text == fileBytesOf(strings(list.main)) && asText.main.empty() &&
+                        asText.listed == list.main.size() && list.listed == list.main.size() &&
+                        asText.gained == list.gained && asText.lost == list.lost &&
+                        asText.mainFileBytes == list.mainFileBytes;
+    return merged;
+}
+
 } // namespace
 
 class TestFactoryMerge : public QObject {
@@ -287,13 +315,13 @@ private Q_SLOTS:
         QCOMPARE(entriesOf(fromFile.main), expected);
         // Read a few bytes at a time, so that every entry and line end is cut somewhere.
         for (std::size_t bytesPerRead : {1, 2, 3, 5}) {
-            const ChangingSource trickle(bytes(main.join("\r\n")), bytes(main.join("\r\n")),
-                                         bytesPerRead);
-            const MergeOutcome streamed = mergeFactoryList(
-                trickle, withFactory ? std::optional(blockOf(factory)) : std::nullopt,
-                listOf(added), listOf(removed));
-            QCOMPARE(entriesOf(streamed.main), expected);
-            QCOMPARE(streamed.mainFileBytes, std::uint64_t(main.join("\r\n").size()));
+            const BothWays streamed =
+                mergedBothWays(bytes(main.join("\r\n")), bytesPerRead,
+                               withFactory ? std::optional(blockOf(factory)) : std::nullopt,
+                               listOf(added), listOf(removed));
+            QCOMPARE(entriesOf(streamed.list.main), expected);
+            QVERIFY(streamed.textAgrees);
+            QCOMPARE(streamed.list.mainFileBytes, std::uint64_t(main.join("\r\n").size()));
         }
     }
 
@@ -371,6 +399,13 @@ private Q_SLOTS:
                                      mergeFactoryList(source,
                                                       std::make_shared<const std::string>(factory),
                                                       EntryList(), EntryList()));
+            // Handed on as text, after a part of it was.
+            const ChangingSource again(first, later, 4096);
+            QVERIFY_THROWS_EXCEPTION(
+                MainListChanged,
+                mergeFactoryListAsText(again, std::make_shared<const std::string>(factory),
+                                       EntryList(), EntryList(),
+                                       [](std::string_view) { return true; }));
         }
     }
 
@@ -458,10 +493,11 @@ private Q_SLOTS:
             std::make_shared<const std::string>(factory), EntryList(), listOf(removed));
         QVERIFY(strings(fromFile.main) == wanted);
         // Read in parts shorter than the long entries.
-        const ChangingSource trickle(mainBytes, mainBytes, 1000);
-        const MergeOutcome streamed = mergeFactoryList(
-            trickle, std::make_shared<const std::string>(factory), EntryList(), listOf(removed));
-        QVERIFY(strings(streamed.main) == wanted);
+        const BothWays streamed =
+            mergedBothWays(mainBytes, 1000, std::make_shared<const std::string>(factory),
+                           EntryList(), listOf(removed));
+        QVERIFY(strings(streamed.list.main) == wanted);
+        QVERIFY(streamed.textAgrees);
     }
 
     // The walk writes the new list's views over the keys it has read, or where they would run
@@ -494,12 +530,45 @@ private Q_SLOTS:
         QVERIFY(strings(mergeFactoryList(listOf(main), std::make_shared<const std::string>(factory),
                                          EntryList(), EntryList())
                             .main) == wanted);
-        const ChangingSource trickle(mainBytes, mainBytes, 4096);
-        const MergeOutcome streamed = mergeFactoryList(
-            trickle, std::make_shared<const std::string>(factory), EntryList(), EntryList());
-        QVERIFY(strings(streamed.main) == wanted);
-        QCOMPARE(streamed.lost, std::size_t{0});
-        QCOMPARE(streamed.gained, wanted.size() - main.size());
+        const BothWays streamed =
+            mergedBothWays(mainBytes, 4096, std::make_shared<const std::string>(factory),
+                           EntryList(), EntryList());
+        QVERIFY(strings(streamed.list.main) == wanted);
+        QVERIFY(streamed.textAgrees);
+        QCOMPARE(streamed.list.lost, std::size_t{0});
+        QCOMPARE(streamed.list.gained, wanted.size() - main.size());
+    }
+
+    // Once the text's taker refuses a piece, as a full disk makes a file refuse it, it is handed
+    // no more, in either stretch of the walk; the merge still ends and counts the list.
+    void textRefusedIsHandedOnNoMore_data() {
+        QTest::addColumn<int>("refusedPiece"); // 0: none
+        QTest::newRow("none refused") << 0;
+        QTest::newRow("the first stretch's first piece") << 1;
+        QTest::newRow("the second stretch's first piece") << 3;
+    }
+    void textRefusedIsHandedOnNoMore() {
+        QFETCH(int, refusedPiece);
+        std::set<std::string> entries;
+        for (int k = 0; k < 200000; ++k)
+            entries.insert(spreadEntry(k));
+        const std::vector<std::string> main(entries.begin(), entries.end());
+        const std::string mainBytes = fileBytesOf(main);
+        const HeldByteSource source(std::make_shared<const std::string>(mainBytes));
+        int pieces = 0;
+        std::string text;
+        const MergeOutcome outcome = mergeFactoryListAsText(
+            source, std::nullopt, EntryList(), EntryList(), [&](std::string_view piece) {
+                text.append(piece);
+                return ++pieces != refusedPiece;
+            });
+        QCOMPARE(outcome.listed, main.size());
+        if (refusedPiece == 0) {
+            QVERIFY(text == mainBytes);
+            QCOMPARE(pieces, 4); // two of a mebibyte or less in each stretch
+        } else {
+            QCOMPARE(pieces, refusedPiece);
+        }
     }
 
     void gainedAndLost() {
@@ -596,15 +665,16 @@ private Q_SLOTS:
                 EntryList::fromFileBytes(std::make_shared<const std::string>(mainBytes));
             const Reference expectedFromFile =
                 referenceMerge(strings(loaded), withFactory ? &factory : nullptr, added, removed);
-            const MergeOutcome fromFile = mergeFactoryList(
-                std::make_shared<const std::string>(mainBytes),
+            const BothWays fromFile = mergedBothWays(
+                mainBytes, 4096,
                 withFactory ? std::optional(std::make_shared<const std::string>(factory))
                             : std::nullopt,
                 listOf(added), listOf(removed));
-            QVERIFY2(strings(fromFile.main) == expectedFromFile.main,
+            QVERIFY2(strings(fromFile.list.main) == expectedFromFile.main,
                      qPrintable(QString::number(round)));
-            QCOMPARE(fromFile.gained, expectedFromFile.gained);
-            QCOMPARE(fromFile.lost, expectedFromFile.lost);
+            QVERIFY2(fromFile.textAgrees, qPrintable(QString::number(round)));
+            QCOMPARE(fromFile.list.gained, expectedFromFile.gained);
+            QCOMPARE(fromFile.list.lost, expectedFromFile.lost);
         }
     }
 
