@@ -63,9 +63,10 @@ struct MergeCounts {
     std::size_t lost = 0;
 };
 // Merges factory bytes into the Main list as merge FILE does. The merge itself runs on a thread
-// of its own from the start, reading the Main list file and printing and changing nothing, so
-// that the caller can look at the bytes meanwhile; finish then reports it and applies it to the
-// lists, or an error, as merge FILE would.
+// of its own from the start, reading the Main list file and writing the new one beside it under a
+// temporary name, printing and changing nothing, so that the caller can look at the bytes
+// meanwhile; finish then reports it and hands the file to the save, or an error, as merge FILE
+// would. Dropped unfinished, it removes its file.
 class FactoryBytesMerge final {
 public:
     // With dryRun the new list is only counted; else it is written to the Main list file's

@@ -33,6 +33,9 @@ public:
     // took a side entry then is told which (the side entries of a run of makes are numbered one
     // after the other, from the number the table had before them).
     EntryKey remake(std::string_view entry, bool fromMain, std::uint64_t& nextSide) const;
+    // The packed key of an entry, for a copy of its bytes that packs too: the same key but for the
+    // address, marked "was in the old Main list".
+    static EntryKey movedFromMain(const EntryKey& key, std::string_view copy);
 
     std::string_view view(const EntryKey& key) const { return viewOf(key.ref); }
     std::string_view viewOf(std::uint64_t ref) const;
@@ -109,6 +112,11 @@ inline EntryKey EntryKeys::remake(std::string_view entry, bool fromMain,
     if (fromMain)
         ref |= kFromMain;
     return {detail::bigEndianWord(entry, 0), detail::bigEndianWord(entry, 8), ref};
+}
+
+inline EntryKey EntryKeys::movedFromMain(const EntryKey& key, std::string_view copy) {
+    const auto address = static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(copy.data()));
+    return {key.head, key.next, (key.ref & ~kAddressMask) | address | kFromMain};
 }
 
 inline EntryKey EntryKeys::make(std::string_view entry, bool fromMain) {

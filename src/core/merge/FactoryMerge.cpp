@@ -328,7 +328,6 @@ public:
         EntryKey keep(const EntryKey& key, std::string_view entry) {
             if (!EntryKeys::packs(entry))
                 return key; // a copy the first reading made
-            std::uint64_t noSide = 0;
             std::string_view copy;
             if (m_kept == KeptBytes::Held) {
                 copy = m_copies.hold(entry);
@@ -337,7 +336,7 @@ public:
                 copy = {m_passing.get(), entry.size()};
             }
             requirePackableAddress(copy);
-            return EntryKeys().remake(copy, true, noSide);
+            return EntryKeys::movedFromMain(key, copy);
         }
 
         // Whether an entry of the run that another source holds too is kept as the run's: the
