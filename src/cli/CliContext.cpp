@@ -1,6 +1,5 @@
 #include "cli/CliContext.h"
 
-#include "core/lists/LargeBuffers.h"
 #include "platform/PlatformFacts.h"
 
 #include <algorithm>
@@ -84,7 +83,7 @@ int toEntries(const CliContext& context, const QStringList& arguments, EntryList
     // ISO-8859-1 is the first 256 characters, one byte each: an argument has as many bytes as
     // characters, so the block is sized once and the views into it never move.
     auto bytes = std::make_shared<std::string>();
-    resizeForReading(*bytes, length);
+    bytes->resize(length);
     std::vector<std::string_view> views;
     views.reserve(static_cast<std::size_t>(arguments.size()));
     char* out = bytes->data();

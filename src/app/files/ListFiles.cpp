@@ -1,6 +1,5 @@
 #include "app/files/ListFiles.h"
 
-#include "core/lists/LargeBuffers.h"
 #include "platform/PlatformFacts.h"
 
 #include <QDir>
@@ -114,7 +113,8 @@ ReadResult readFileBytes(const QString& path) {
     auto bytes = std::make_shared<std::string>();
     const qint64 size = file.size();
     if (size > 0) {
-        resizeForReading(*bytes, static_cast<std::size_t>(size));
+        // In small pages, as core/lists/LargeBuffers.h explains.
+        bytes->resize(static_cast<std::size_t>(size));
         const qint64 got = file.read(bytes->data(), size);
         if (got < 0)
             return {

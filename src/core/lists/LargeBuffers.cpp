@@ -21,10 +21,4 @@ std::size_t largeAllocationBytes(std::size_t bytes) {
     return (bytes + kAllocatorHeader + kHugePage - 1) / kHugePage * kHugePage - kAllocatorHeader;
 }
 
-void resizeForReading(std::string& bytes, std::size_t length) {
-    bytes.reserve(largeAllocationBytes(length + 1) - 1);
-    platform::adviseHugePages(bytes.data(), bytes.capacity());
-    bytes.resize(length);
-}
-
 } // namespace quillmere
