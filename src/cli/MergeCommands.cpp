@@ -62,14 +62,14 @@ struct WrittenMerge {
 };
 
 WrittenMerge mergeIntoReplacement(const QString& mainPath, const FileByteSource& mainFile,
-                                  std::optional<EntryList::Block> factoryBytes,
-                                  const TrackedLists& lists, bool dryRun) {
+                                  const FactoryReader& readFactory, const TrackedLists& lists,
+                                  bool dryRun) {
     WrittenMerge merged;
     bool ran = false;
     const auto mergeTo = [&](const MergeTextSink& text) {
         ran = true;
-        merged.outcome = mergeFactoryListAsText(mainFile, std::move(factoryBytes), lists.added(),
-                                                lists.removed(), text);
+        merged.outcome =
+            mergeFactoryListAsText(mainFile, readFactory, lists.added(), lists.removed(), text);
     };
     const MergeTextSink discard = [](std::string_view) { return true; };
     if (dryRun) {
@@ -163,8 +163,20 @@ void warnOfMissingDataFolder(const CliContext& context) {
                 .arg(displayPath(context.dataPath)));
 }
 
+// The factory file read whole while the merge reads the Main list; a file that cannot be read
+// ends the merge as a Main list read that fails does, its error naming the file.
+FactoryReader factoryFileReader(const QString& path) {
+    return [path] {
+        ReadResult read = readFileBytes(path);
+        if (!read.bytes)
+            throw ByteSourceError(read.error.toStdString());
+        return std::move(*read.bytes);
+    };
+}
+
 // The Main list is read by the merge from its file, a part at a time, and never held whole; the
-// factory file is read whole first. The Main list is opened first, so its errors come first.
+// factory file is read whole beside the first reading. The Main list is opened first, so its
+// errors come first.
 int runMerge(CliContext& context, const std::optional<QString>& factoryPath, bool dryRun) {
     try {
         QString error;
@@ -174,16 +186,11 @@ int runMerge(CliContext& context, const std::optional<QString>& factoryPath, boo
             context.printError(error);
             return Failure;
         }
-        std::optional<EntryList::Block> factoryBytes;
-        if (factoryPath) {
-            factoryBytes = readChosenFile(context, *factoryPath);
-            if (!factoryBytes)
-                return Failure;
-        }
         warnOfMissingDataFolder(context);
         MergeCounts counts;
-        WrittenMerge merged = mergeIntoReplacement(mainListPath(context.imailPath), *mainFile,
-                                                   std::move(factoryBytes), context.lists, dryRun);
+        WrittenMerge merged = mergeIntoReplacement(
+            mainListPath(context.imailPath), *mainFile,
+            factoryPath ? factoryFileReader(*factoryPath) : FactoryReader(), context.lists, dryRun);
         return applyMerge(context, *mainFile, std::move(merged),
                           factoryPath ? journalFilePath(*factoryPath) : std::string(),
                           {dryRun, false}, counts);
@@ -276,8 +283,8 @@ FactoryBytesMerge::FactoryBytesMerge(const CliContext& context, EntryList::Block
             done.mainFile = FileByteSource::open(path, done.openError);
             if (!done.mainFile)
                 return done;
-            WrittenMerge merged =
-                mergeIntoReplacement(path, *done.mainFile, std::move(bytes), lists, dryRun);
+            WrittenMerge merged = mergeIntoReplacement(
+                path, *done.mainFile, [&bytes] { return bytes; }, lists, dryRun);
             done.outcome = std::move(merged.outcome);
             done.written = std::move(merged.written);
         } catch (...) {

@@ -229,6 +229,9 @@ private Q_SLOTS:
             << QStringLiteral("fifo:factory.txt") << args("merge {root}/factory.txt") << 1
             << QByteArray("Cannot read {root}/factory.txt: it is a FIFO, not a regular file\n");
 #endif
+        QTest::newRow("merge a folder")
+            << QString() << args("merge {root}/data") << 1
+            << QByteArray("Cannot read {root}/data: it is a folder, not a file\n");
         QTest::newRow("evaluate a folder")
             << QString() << args("evaluate {root}/data --trim") << 1
             << QByteArray("Cannot read {root}/data: it is a folder, not a file\n");

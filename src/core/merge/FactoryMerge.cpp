@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <exception>
 #include <limits>
 #include <memory>
 #include <new>
@@ -980,8 +981,8 @@ void placePieces(std::string_view bytes, EntryKeys& table, BucketWriter& writer)
 }
 
 template <typename Main>
-MergeOutcome mergeInto(Main& main, std::optional<EntryList::Block> factoryBytes,
-                       const EntryList& added, const EntryList& removed,
+MergeOutcome mergeInto(Main& main, const FactoryReader& readFactory, const EntryList& added,
+                       const EntryList& removed,
                        const std::function<void(std::string_view)>& progress,
                        const MergeTextSink* text) {
     report(progress, kMergeInitializingText);
@@ -990,15 +991,24 @@ MergeOutcome mergeInto(Main& main, std::optional<EntryList::Block> factoryBytes,
     ScannedMain scanned;
     const auto scanOldMain = [&scanned, &main] { scanned = main.scan(); };
     std::pair<std::string_view, std::string_view> factory;
-    if (factoryBytes) {
-        factory = halves(**factoryBytes);
-        blocks.push_back(std::move(*factoryBytes));
-        // The old Main list is scanned on a helper thread while the file is counted here.
+    if (readFactory) {
+        // The old Main list is scanned on a helper thread while the factory file is read and
+        // counted here. The scan's failure is rethrown first: the Main list's errors come first.
+        std::exception_ptr factoryFailure;
         sideBySide(scanOldMain, [&] {
-            report(progress, kMergeNewFileText);
-            countPieces(factory.first, counts[FirstHalf]);
-            countPieces(factory.second, counts[SecondHalf]);
+            try {
+                EntryList::Block bytes = readFactory();
+                report(progress, kMergeNewFileText);
+                factory = halves(*bytes);
+                blocks.push_back(std::move(bytes));
+                countPieces(factory.first, counts[FirstHalf]);
+                countPieces(factory.second, counts[SecondHalf]);
+            } catch (...) {
+                factoryFailure = std::current_exception();
+            }
         });
+        if (factoryFailure)
+            std::rethrow_exception(factoryFailure);
     } else {
         scanOldMain();
     }
@@ -1077,13 +1087,21 @@ MergeOutcome mergeInto(Main& main, std::optional<EntryList::Block> factoryBytes,
     return outcome;
 }
 
+// A factory file's bytes already held, as a reader.
+FactoryReader heldFactory(std::optional<EntryList::Block> factoryBytes) {
+    if (!factoryBytes)
+        return {};
+    return [bytes = std::move(*factoryBytes)] { return bytes; };
+}
+
 } // namespace
 
 MergeOutcome mergeFactoryList(const EntryList& main, std::optional<EntryList::Block> factoryBytes,
                               const EntryList& added, const EntryList& removed,
                               const std::function<void(std::string_view)>& progress) {
     ListMain listMain(main);
-    return mergeInto(listMain, std::move(factoryBytes), added, removed, progress, nullptr);
+    return mergeInto(listMain, heldFactory(std::move(factoryBytes)), added, removed, progress,
+                     nullptr);
 }
 
 MergeOutcome mergeFactoryList(const ByteSource& mainFile,
@@ -1091,20 +1109,18 @@ MergeOutcome mergeFactoryList(const ByteSource& mainFile,
                               const EntryList& removed,
                               const std::function<void(std::string_view)>& progress) {
     StreamedMain streamed(mainFile);
-    MergeOutcome outcome =
-        mergeInto(streamed, std::move(factoryBytes), added, removed, progress, nullptr);
+    MergeOutcome outcome = mergeInto(streamed, heldFactory(std::move(factoryBytes)), added, removed,
+                                     progress, nullptr);
     outcome.mainFileBytes = streamed.size();
     return outcome;
 }
 
-MergeOutcome mergeFactoryListAsText(const ByteSource& mainFile,
-                                    std::optional<EntryList::Block> factoryBytes,
+MergeOutcome mergeFactoryListAsText(const ByteSource& mainFile, const FactoryReader& readFactory,
                                     const EntryList& added, const EntryList& removed,
                                     const MergeTextSink& text,
                                     const std::function<void(std::string_view)>& progress) {
     StreamedMain streamed(mainFile);
-    MergeOutcome outcome =
-        mergeInto(streamed, std::move(factoryBytes), added, removed, progress, &text);
+    MergeOutcome outcome = mergeInto(streamed, readFactory, added, removed, progress, &text);
     outcome.mainFileBytes = streamed.size();
     return outcome;
 }

@@ -61,12 +61,17 @@ MergeOutcome mergeFactoryList(const ByteSource& mainFile,
 // called no more.
 using MergeTextSink = std::function<bool(std::string_view)>;
 
+// Gives the factory file's bytes, for instance by reading the file; what it throws ends the merge.
+using FactoryReader = std::function<EntryList::Block()>;
+
 // The same merge of a Main list file, the new list handed on as its file's text (each entry
 // followed by CR LF, as a save writes it) while the merge makes it, rather than as a list: the
 // outcome's list is empty. The text is handed on before the merge ends, so a merge that then
-// fails (the file changed, a read failed, no memory) has handed on a part of it.
-MergeOutcome mergeFactoryListAsText(const ByteSource& mainFile,
-                                    std::optional<EntryList::Block> factoryBytes,
+// fails (the file changed, a read failed, no memory) has handed on a part of it. The factory
+// file's bytes come from readFactory (an empty one for a rebuild), called while the old Main list
+// is scanned on another thread; what it throws reaches the caller, unless the scan failed too,
+// whose failure then does.
+MergeOutcome mergeFactoryListAsText(const ByteSource& mainFile, const FactoryReader& readFactory,
                                     const EntryList& added, const EntryList& removed,
                                     const MergeTextSink& text,
                                     const std::function<void(std::string_view)>& progress = {});

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <atomic>
 #include <memory>
+#include <new>
 #include <optional>
 #include <random>
 #include <set>
@@ -148,6 +149,13 @@ std::string spreadEntry(int k) {
     return entry.append(std::to_string(k)).append(".ex");
 }
 
+// Held factory bytes as the text form of the merge takes them.
+FactoryReader readerOf(const std::optional<EntryList::Block>& factory) {
+    if (!factory)
+        return {};
+    return [block = *factory] { return block; };
+}
+
 std::string fileBytesOf(const std::vector<std::string>& entries) {
     std::string bytes;
     for (const std::string& entry : entries)
@@ -170,11 +178,11 @@ BothWays mergedBothWays(const std::string& mainBytes, std::size_t bytesPerRead,
     merged.list = mergeFactoryList(forList, factory, added, removed);
     const ChangingSource forText(mainBytes, mainBytes, bytesPerRead);
     std::string text;
-    const MergeOutcome asText =
-        mergeFactoryListAsText(forText, factory, added, removed, [&text](std::string_view piece) {
-            text.append(piece);
-            return true;
-        });
+    const MergeOutcome asText = mergeFactoryListAsText(forText, readerOf(factory), added, removed,
+                                                       [&text](std::string_view piece) {
+                                                           text.append(piece);
+                                                           return true;
+                                                       });
     const MergeOutcome& list = merged.list;
     merged.textAgrees = text == fileBytesOf(strings(list.main)) && asText.main.empty() &&
                         asText.listed == list.main.size() && list.listed == list.main.size() &&
@@ -376,6 +384,46 @@ private Q_SLOTS:
         QCOMPARE(failed, failure);
     }
 
+    // The factory file is read beside the first reading of the Main list: its failure ends the
+    // merge before any text is handed on, and when both fail, the Main list's failure is the one
+    // told.
+    void factoryReadFails_data() {
+        QTest::addColumn<bool>("mainReadable");
+        QTest::addColumn<QString>("failure");
+        const QString factoryUnread = QStringLiteral("Cannot read factory.txt: Input/output error");
+        QTest::newRow("the factory file") << true << factoryUnread;
+        QTest::newRow("no memory for the factory file") << true << QStringLiteral("std::bad_alloc");
+        QTest::newRow("both files")
+            << false << QStringLiteral("Cannot read url-domain-bl.txt: Input/output error");
+    }
+    void factoryReadFails() {
+        QFETCH(bool, mainReadable);
+        QFETCH(QString, failure);
+        const std::string mainBytes = "a.ex\r\nb.ex\r\n";
+        // Without later bytes, the source fails from its second opening on.
+        const ChangingSource source(mainBytes, std::nullopt, 3);
+        if (!mainReadable)
+            source.openAt(0); // the one opening that reads: the merge's fail
+        const FactoryReader readFactory = [&failure]() -> EntryList::Block {
+            if (failure == QLatin1String("std::bad_alloc"))
+                throw std::bad_alloc();
+            throw ByteSourceError("Cannot read factory.txt: Input/output error");
+        };
+        std::string text;
+        QString failed;
+        try {
+            mergeFactoryListAsText(source, readFactory, EntryList(), EntryList(),
+                                   [&text](std::string_view piece) {
+                                       text.append(piece);
+                                       return true;
+                                   });
+        } catch (const std::exception& error) {
+            failed = QString::fromStdString(error.what());
+        }
+        QCOMPARE(failed, failure);
+        QCOMPARE(text, std::string());
+    }
+
     // Large enough for the walk to be split in two, each stretch reading its part of the run:
     // a change in either is found.
     void mainFileChangedInEitherStretchOfTheWalk() {
@@ -403,9 +451,9 @@ private Q_SLOTS:
             const ChangingSource again(first, later, 4096);
             QVERIFY_THROWS_EXCEPTION(
                 MainListChanged,
-                mergeFactoryListAsText(again, std::make_shared<const std::string>(factory),
-                                       EntryList(), EntryList(),
-                                       [](std::string_view) { return true; }));
+                mergeFactoryListAsText(
+                    again, readerOf(std::make_shared<const std::string>(factory)), EntryList(),
+                    EntryList(), [](std::string_view) { return true; }));
         }
     }
 
@@ -558,7 +606,7 @@ private Q_SLOTS:
         int pieces = 0;
         std::string text;
         const MergeOutcome outcome = mergeFactoryListAsText(
-            source, std::nullopt, EntryList(), EntryList(), [&](std::string_view piece) {
+            source, FactoryReader(), EntryList(), EntryList(), [&](std::string_view piece) {
                 text.append(piece);
                 return ++pieces != refusedPiece;
             });
