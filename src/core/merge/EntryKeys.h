@@ -82,13 +82,22 @@ constexpr std::uint64_t byteSwap(std::uint64_t v) {
 }
 
 // Eight bytes from the offset on as one big-endian integer, padded with zero bytes past the end,
-// so that integer order is byte order wherever the padded bytes differ.
+// so that integer order is byte order wherever the padded bytes differ. Fewer than eight bytes
+// left are read as the entry's last eight, shifted: a read byte by byte would cost a loop per
+// entry, and most entries end within their second eight bytes.
 inline std::uint64_t bigEndianWord(std::string_view entry, std::size_t offset) {
-    std::uint64_t word = 0;
-    if (entry.size() >= offset + 8) {
-        std::memcpy(&word, entry.data() + offset, 8);
+    const auto loaded = [&entry](std::size_t at) {
+        std::uint64_t word;
+        std::memcpy(&word, entry.data() + at, 8);
         return std::endian::native == std::endian::little ? byteSwap(word) : word;
-    }
+    };
+    if (entry.size() >= offset + 8)
+        return loaded(offset);
+    if (entry.size() <= offset)
+        return 0;
+    if (entry.size() >= 8)
+        return loaded(entry.size() - 8) << (8 * (offset + 8 - entry.size()));
+    std::uint64_t word = 0;
     for (std::size_t k = 0; k < 8; ++k) {
         const std::size_t at = offset + k;
         word = (word << 8) | (at < entry.size() ? static_cast<unsigned char>(entry[at]) : 0U);

@@ -1,6 +1,7 @@
 #include "core/merge/FactoryMerge.h"
 
 #include "core/lists/ByteSource.h"
+#include "core/lists/EntryHash.h"
 #include "core/lists/FilePieces.h"
 #include "core/lists/LargeBuffers.h"
 #include "core/lists/StreamedPieces.h"
@@ -76,17 +77,8 @@ constexpr std::uint64_t kRunHashSeed = 0x6a09e667f3bcc908;
 
 // The entry's index in the run counts too: entries that trade places keep their first bytes.
 void hashIntoRun(std::uint64_t& hash, std::string_view entry, std::size_t index) {
-    std::uint64_t word = (entry.size() + (std::uint64_t{index} << 16)) * 0x9e3779b97f4a7c15;
-    std::size_t at = 0;
-    for (; at + 8 <= entry.size(); at += 8) {
-        std::uint64_t bytes = 0;
-        std::memcpy(&bytes, entry.data() + at, 8);
-        word = (word ^ bytes) * 0xff51afd7ed558ccd;
-        word ^= word >> 32;
-    }
-    std::uint64_t tail = 0;
-    std::memcpy(&tail, entry.data() + at, entry.size() - at);
-    word = (word ^ tail) * 0xc4ceb9fe1a85ec53;
+    const std::uint64_t word =
+        (hashEntry(entry) ^ (std::uint64_t{index} * 0x9e3779b97f4a7c15)) * 0xc4ceb9fe1a85ec53;
     hash = ((hash ^ word ^ (word >> 29)) * 0x100000001b3) + 0x632be59bd9b4e019;
 }
 

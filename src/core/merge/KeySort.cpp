@@ -55,7 +55,31 @@ Bounds partition(std::span<EntryKey> keys, unsigned depth) {
     return bounds;
 }
 
-void sortRange(std::span<EntryKey> keys, unsigned depth, const EntryKeys& table) {
+// The same buckets through the scratch array, which must hold as many keys: each key is copied to
+// its bucket's next place there, in the order read, and the whole copied back. Two passes in order
+// cost less than the swaps of partition(), each of which waits for the one before.
+Bounds scatter(std::span<EntryKey> keys, unsigned depth, std::span<EntryKey> scratch) {
+    std::array<std::size_t, 256> count{};
+    for (const EntryKey& key : keys)
+        ++count[byteAt(key, depth)];
+    Bounds bounds{};
+    for (unsigned b = 0; b < 256; ++b)
+        bounds[b + 1] = bounds[b] + count[b];
+    std::array<std::size_t, 256> next{};
+    std::copy_n(bounds.begin(), 256, next.begin());
+    for (const EntryKey& key : keys)
+        scratch[next[byteAt(key, depth)]++] = key;
+    std::copy_n(scratch.begin(), keys.size(), keys.begin());
+    return bounds;
+}
+
+// Ranges up to this many keys (3 MiB of them) go through a scratch array of the sorting thread's;
+// larger ones, the first byte's buckets of millions of keys, are partitioned in place. A scratch
+// array for those would cost more in fresh memory than the passes save.
+constexpr std::size_t kMostScattered = std::size_t{1} << 17;
+
+void sortRange(std::span<EntryKey> keys, unsigned depth, const EntryKeys& table,
+               std::vector<EntryKey>& scratch) {
     if (keys.size() <= kSmallRange) {
         insertionSort(keys, table);
         return;
@@ -65,10 +89,18 @@ void sortRange(std::span<EntryKey> keys, unsigned depth, const EntryKeys& table)
                   [&table](const EntryKey& a, const EntryKey& b) { return table.less(a, b); });
         return;
     }
-    const Bounds bounds = partition(keys, depth);
+    Bounds bounds;
+    if (keys.size() <= kMostScattered) {
+        if (scratch.size() < keys.size())
+            scratch.resize(keys.size());
+        bounds = scatter(keys, depth, scratch);
+    } else {
+        bounds = partition(keys, depth);
+    }
     for (unsigned b = 0; b < 256; ++b) {
         if (bounds[b + 1] - bounds[b] > 1)
-            sortRange(keys.subspan(bounds[b], bounds[b + 1] - bounds[b]), depth + 1, table);
+            sortRange(keys.subspan(bounds[b], bounds[b + 1] - bounds[b]), depth + 1, table,
+                      scratch);
     }
 }
 
@@ -76,7 +108,8 @@ void sortRange(std::span<EntryKey> keys, unsigned depth, const EntryKeys& table)
 
 void sortEntryKeys(std::span<EntryKey> keys, const EntryKeys& table) {
     if (keys.size() < 2 * kMinKeysPerThread) {
-        sortRange(keys, 0, table);
+        std::vector<EntryKey> scratch;
+        sortRange(keys, 0, table, scratch);
         return;
     }
     sortBucketedKeys(keys, partition(keys, 0), table);
@@ -88,9 +121,10 @@ void sortBucketedKeys(std::span<EntryKey> keys, const FirstByteBounds& bounds,
     const std::size_t threads = std::min(cores, keys.size() / kMinKeysPerThread);
     std::atomic<unsigned> nextBucket{0};
     const auto sortBuckets = [&] {
+        std::vector<EntryKey> scratch;
         for (unsigned b; (b = nextBucket.fetch_add(1)) < 256;) {
             if (bounds[b + 1] - bounds[b] > 1)
-                sortRange(keys.subspan(bounds[b], bounds[b + 1] - bounds[b]), 1, table);
+                sortRange(keys.subspan(bounds[b], bounds[b + 1] - bounds[b]), 1, table, scratch);
         }
     };
     std::vector<std::jthread> helpers;

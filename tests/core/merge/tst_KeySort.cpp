@@ -29,6 +29,8 @@ private Q_SLOTS:
         QTest::newRow("bucketed, on one thread") << 5000 << 40 << true;
         QTest::newRow("bucketed, shared among the cores") << 70000 << 40 << true;
         QTest::newRow("bucketed, short entries, mostly repeats") << 40000 << 3 << true;
+        // A bucket of the first byte 'a' that holds 37 % of the keys, more than the scratch array.
+        QTest::newRow("bucketed, a bucket partitioned in place") << 400000 << 40 << true;
     }
     void sortsInByteOrder() {
         QFETCH(int, count);
