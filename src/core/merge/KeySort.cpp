@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <exception>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -127,14 +128,29 @@ void sortBucketedKeys(std::span<EntryKey> keys, const FirstByteBounds& bounds,
                 sortRange(keys.subspan(bounds[b], bounds[b + 1] - bounds[b]), 1, table, scratch);
         }
     };
-    std::vector<std::jthread> helpers;
-    try {
-        while (helpers.size() + 1 < threads)
-            helpers.emplace_back(sortBuckets);
-    } catch (const std::system_error&) {
-        // Fewer threads than cores: the buckets are shared among those there are.
+    // A helper that runs out of memory for its scratch array stops, and its exception is this
+    // thread's once the others are done: thrown on the helper, it would end the program.
+    std::vector<std::exception_ptr> failures(threads);
+    {
+        std::vector<std::jthread> helpers;
+        try {
+            for (std::size_t helper = 1; helper < threads; ++helper)
+                helpers.emplace_back([&sortBuckets, &failure = failures[helper]] {
+                    try {
+                        sortBuckets();
+                    } catch (...) {
+                        failure = std::current_exception();
+                    }
+                });
+        } catch (const std::system_error&) {
+            // Fewer threads than cores: the buckets are shared among those there are.
+        }
+        sortBuckets();
     }
-    sortBuckets();
+    for (const std::exception_ptr& failure : failures) {
+        if (failure)
+            std::rethrow_exception(failure);
+    }
 }
 
 } // namespace quillmere
