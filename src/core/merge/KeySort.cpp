@@ -34,17 +34,29 @@ void insertionSort(std::span<EntryKey> keys, const EntryKeys& table) {
 
 using Bounds = FirstByteBounds;
 
-// Moves every key into the bucket of its byte at the depth, in place; bucket b then spans
-// [bounds[b], bounds[b + 1]).
-Bounds partition(std::span<EntryKey> keys, unsigned depth) {
+// Where the buckets of the keys' bytes at the depth lie once the keys are in them, and where each
+// bucket's first key goes: bucket b spans [bounds[b], bounds[b + 1]).
+struct Buckets {
+    Bounds bounds{};
+    std::array<std::size_t, 256> next{};
+};
+
+Buckets bucketsOf(std::span<const EntryKey> keys, unsigned depth) {
     std::array<std::size_t, 256> count{};
     for (const EntryKey& key : keys)
         ++count[byteAt(key, depth)];
-    Bounds bounds{};
+    Buckets buckets;
     for (unsigned b = 0; b < 256; ++b)
-        bounds[b + 1] = bounds[b] + count[b];
-    std::array<std::size_t, 256> next{};
-    std::copy_n(bounds.begin(), 256, next.begin());
+        buckets.bounds[b + 1] = buckets.bounds[b] + count[b];
+    std::copy_n(buckets.bounds.begin(), 256, buckets.next.begin());
+    return buckets;
+}
+
+// Moves every key into the bucket of its byte at the depth, in place.
+Bounds partition(std::span<EntryKey> keys, unsigned depth) {
+    Buckets buckets = bucketsOf(keys, depth);
+    const Bounds& bounds = buckets.bounds;
+    std::array<std::size_t, 256>& next = buckets.next;
     for (unsigned b = 0; b < 256; ++b) {
         while (next[b] < bounds[b + 1]) {
             EntryKey key = keys[next[b]];
@@ -56,22 +68,15 @@ Bounds partition(std::span<EntryKey> keys, unsigned depth) {
     return bounds;
 }
 
-// The same buckets through the scratch array, which must hold as many keys: each key is copied to
-// its bucket's next place there, in the order read, and the whole copied back. Two passes in order
+// The same through the scratch array, which must hold as many keys: each key is copied to its
+// bucket's next place there, in the order read, and the whole copied back. Two passes in order
 // cost less than the swaps of partition(), each of which waits for the one before.
 Bounds scatter(std::span<EntryKey> keys, unsigned depth, std::span<EntryKey> scratch) {
-    std::array<std::size_t, 256> count{};
+    Buckets buckets = bucketsOf(keys, depth);
     for (const EntryKey& key : keys)
-        ++count[byteAt(key, depth)];
-    Bounds bounds{};
-    for (unsigned b = 0; b < 256; ++b)
-        bounds[b + 1] = bounds[b] + count[b];
-    std::array<std::size_t, 256> next{};
-    std::copy_n(bounds.begin(), 256, next.begin());
-    for (const EntryKey& key : keys)
-        scratch[next[byteAt(key, depth)]++] = key;
+        scratch[buckets.next[byteAt(key, depth)]++] = key;
     std::copy_n(scratch.begin(), keys.size(), keys.begin());
-    return bounds;
+    return buckets.bounds;
 }
 
 // Ranges up to this many keys (3 MiB of them) go through a scratch array of the sorting thread's;
