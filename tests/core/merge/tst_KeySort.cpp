@@ -2,11 +2,50 @@
 
 #include <QTest>
 #include <algorithm>
+#include <atomic>
+#include <cstdlib>
+#include <new>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 using namespace quillmere;
+
+namespace {
+
+// While set, an allocation of a mebibyte or more on any thread but this one fails, as when memory
+// runs out just as a helper thread of the sort wants its scratch array.
+std::atomic<bool> largeAllocationsFailOnHelpers{false};
+std::thread::id testThread;
+
+} // namespace
+
+// The single-object forms, all on malloc, so that every one of them pairs with every other.
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+    if (largeAllocationsFailOnHelpers && size >= (std::size_t{1} << 20) &&
+        std::this_thread::get_id() != testThread)
+        return nullptr;
+    return std::malloc(size == 0 ? 1 : size);
+}
+
+void* operator new(std::size_t size) {
+    if (void* memory = operator new(size, std::nothrow))
+        return memory;
+    throw std::bad_alloc();
+}
+
+void operator delete(void* memory) noexcept {
+    std::free(memory);
+}
+
+void operator delete(void* memory, std::size_t) noexcept {
+    std::free(memory);
+}
+
+void operator delete(void* memory, const std::nothrow_t&) noexcept {
+    std::free(memory);
+}
 
 class TestKeySort : public QObject {
     Q_OBJECT
@@ -75,6 +114,32 @@ private Q_SLOTS:
             sorted.emplace_back(table.view(key));
         std::sort(entries.begin(), entries.end());
         QVERIFY(sorted == entries);
+    }
+
+    // Running out of memory on a helper thread is the caller's std::bad_alloc, as anywhere else
+    // in a merge, and not the end of the program.
+    void noMemoryOnAHelperThread() {
+        if (std::thread::hardware_concurrency() < 2)
+            QSKIP("one core: the sort starts no helper thread");
+        std::vector<std::string> entries;
+        for (int k = 0; k < 400000; ++k) {
+            std::string entry(1, static_cast<char>('a' + k % 2));
+            entries.push_back(entry.append(std::to_string(k)));
+        }
+        EntryKeys table;
+        std::vector<EntryKey> keys;
+        for (const std::string& entry : entries)
+            keys.push_back(table.make(entry, false));
+        testThread = std::this_thread::get_id();
+        largeAllocationsFailOnHelpers = true;
+        bool failed = false;
+        try {
+            sortEntryKeys(keys, table);
+        } catch (const std::bad_alloc&) {
+            failed = true;
+        }
+        largeAllocationsFailOnHelpers = false;
+        QVERIFY(failed);
     }
 };
 
