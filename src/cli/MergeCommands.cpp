@@ -284,7 +284,7 @@ FactoryBytesMerge::FactoryBytesMerge(const CliContext& context, EntryList::Block
             if (!done.mainFile)
                 return done;
             WrittenMerge merged = mergeIntoReplacement(
-                path, *done.mainFile, [&bytes] { return bytes; }, lists, dryRun);
+                path, *done.mainFile, heldFactory(std::move(bytes)), lists, dryRun);
             done.outcome = std::move(merged.outcome);
             done.written = std::move(merged.written);
         } catch (...) {

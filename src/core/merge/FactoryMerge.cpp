@@ -1079,14 +1079,13 @@ MergeOutcome mergeInto(Main& main, const FactoryReader& readFactory, const Entry
     return outcome;
 }
 
-// A factory file's bytes already held, as a reader.
+} // namespace
+
 FactoryReader heldFactory(std::optional<EntryList::Block> factoryBytes) {
     if (!factoryBytes)
         return {};
     return [bytes = std::move(*factoryBytes)] { return bytes; };
 }
-
-} // namespace
 
 MergeOutcome mergeFactoryList(const EntryList& main, std::optional<EntryList::Block> factoryBytes,
                               const EntryList& added, const EntryList& removed,

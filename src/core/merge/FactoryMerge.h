@@ -64,6 +64,9 @@ using MergeTextSink = std::function<bool(std::string_view)>;
 // Gives the factory file's bytes, for instance by reading the file; what it throws ends the merge.
 using FactoryReader = std::function<EntryList::Block()>;
 
+// Factory bytes already held, as a reader; none (a rebuild) as an empty one.
+FactoryReader heldFactory(std::optional<EntryList::Block> factoryBytes);
+
 // The same merge of a Main list file, the new list handed on as its file's text (each entry
 // followed by CR LF, as a save writes it) while the merge makes it, rather than as a list: the
 // outcome's list is empty. The text is handed on before the merge ends, so a merge that then

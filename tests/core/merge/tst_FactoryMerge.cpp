@@ -149,13 +149,6 @@ std::string spreadEntry(int k) {
     return entry.append(std::to_string(k)).append(".ex");
 }
 
-// Held factory bytes as the text form of the merge takes them.
-FactoryReader readerOf(const std::optional<EntryList::Block>& factory) {
-    if (!factory)
-        return {};
-    return [block = *factory] { return block; };
-}
-
 std::string fileBytesOf(const std::vector<std::string>& entries) {
     std::string bytes;
     for (const std::string& entry : entries)
@@ -178,8 +171,8 @@ BothWays mergedBothWays(const std::string& mainBytes, std::size_t bytesPerRead,
     merged.list = mergeFactoryList(forList, factory, added, removed);
     const ChangingSource forText(mainBytes, mainBytes, bytesPerRead);
     std::string text;
-    const MergeOutcome asText = mergeFactoryListAsText(forText, readerOf(factory), added, removed,
-                                                       [&text](std::string_view piece) {
+    const MergeOutcome asText = mergeFactoryListAsText(forText, heldFactory(factory), added,
+                                                       removed, [&text](std::string_view piece) {
                                                            text.append(piece);
                                                            return true;
                                                        });
@@ -452,7 +445,7 @@ private Q_SLOTS:
             QVERIFY_THROWS_EXCEPTION(
                 MainListChanged,
                 mergeFactoryListAsText(
-                    again, readerOf(std::make_shared<const std::string>(factory)), EntryList(),
+                    again, heldFactory(std::make_shared<const std::string>(factory)), EntryList(),
                     EntryList(), [](std::string_view) { return true; }));
         }
     }
