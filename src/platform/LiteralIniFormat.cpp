@@ -3,7 +3,6 @@
 #include "platform/PlatformFacts.h"
 
 #include <QList>
-#include <QRegularExpression>
 #include <QStringList>
 
 namespace quillmere {
@@ -15,11 +14,12 @@ namespace {
 constexpr QLatin1StringView kLineEnd(platform::kTextLineEnd.data(),
                                      static_cast<qsizetype>(platform::kTextLineEnd.size()));
 
-// A path of key names separated by backslashes or slashes, in QSettings' form.
-QString keyPath(const QString& path) {
-    QStringList parts = path.split(QRegularExpression(QStringLiteral("[\\\\/]")));
-    parts.removeAll(QString());
-    return parts.join(QLatin1Char('/'));
+// A path of key names separated by backslashes or slashes, in QSettings' form. Without a
+// QRegularExpression: on Windows a match leaves the thread a thread-local of Qt's that MinGW's
+// runtime may free before its destructor reads it.
+QString keyPath(QString path) {
+    path.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    return path.split(QLatin1Char('/'), Qt::SkipEmptyParts).join(QLatin1Char('/'));
 }
 
 bool holdsLineBreak(const QString& text) {

@@ -20,6 +20,9 @@ public:
 
     // Creates a file that does not exist yet, for writing; fails when the name is taken.
     static std::optional<NativeFile> createNew(const QString& path, QString& reason);
+    // Opens an existing file for reading, shared with its writers as Qt's files are. Made for
+    // the reads on helper threads, which Qt's files (objects of a thread) would have Qt adopt.
+    static std::optional<NativeFile> openForReading(const QString& path, QString& reason);
     // Opens a file for appending, creating it when missing. A symbolic link in the file's place
     // is not followed, and anything but a regular file is refused without waiting (a FIFO).
     static std::optional<NativeFile> openForAppend(const QString& path, QString& reason);
@@ -27,7 +30,8 @@ public:
     // Writes all bytes, at the end for a file opened for appending. A write the system cuts
     // short is tried again with the rest, so a failure always carries the system's reason.
     bool writeAll(std::string_view bytes);
-    // Reads up to size bytes at the offset; the number read, or -1.
+    // Reads up to size bytes at the offset, fewer at the end or where the system reads less at
+    // once (a gigabyte); the number read, 0 past the end, or -1.
     qint64 readAt(qint64 offset, char* into, qint64 size);
     qint64 size();
     bool truncate(qint64 size);
@@ -80,6 +84,10 @@ bool isMarkedReadOnly(const QString& path);
 // that belong to them: another account that may write the folder could otherwise point the
 // link at any file (/etc/shadow) and have root rewrite it. Other processes follow every link.
 QString refusedLink(const QString& path);
+
+// Removes a file (or a link, never what it names), with the system's own call: unlike QFile's
+// (and QDir's, which uses it), it makes no Qt object, so it may run on a helper thread.
+bool removeFile(const QString& path);
 
 // Flushes a folder's entries to the disk, so that renames done in it survive a power cut in the
 // order they were made. Windows writes renames through itself (MOVEFILE_WRITE_THROUGH).

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -16,6 +17,8 @@
 namespace quillmere {
 
 namespace {
+constexpr qint64 kMostReadAtOnce = qint64{1} << 30;
+
 QByteArray encoded(const QString& path) {
     return QFile::encodeName(path);
 }
@@ -99,6 +102,17 @@ std::optional<NativeFile> NativeFile::createNew(const QString& path, QString& re
     return NativeFile(handle);
 }
 
+std::optional<NativeFile> NativeFile::openForReading(const QString& path, QString& reason) {
+    // O_NONBLOCK keeps a FIFO put in the file's place from waiting for a writer.
+    const int handle = ::open(encoded(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (handle < 0) {
+        reason = systemErrorText(errno);
+        return std::nullopt;
+    }
+    ::fcntl(handle, F_SETFL, ::fcntl(handle, F_GETFL) & ~O_NONBLOCK);
+    return NativeFile(handle);
+}
+
 std::optional<NativeFile> NativeFile::openForAppend(const QString& path, QString& reason) {
     // O_NONBLOCK keeps a FIFO from waiting for a reader; O_NOFOLLOW refuses a link.
     const int handle =
@@ -139,8 +153,11 @@ bool NativeFile::writeAll(std::string_view bytes) {
 }
 
 qint64 NativeFile::readAt(qint64 offset, char* into, qint64 size) {
-    const ssize_t got =
-        ::pread(static_cast<int>(m_handle), into, static_cast<std::size_t>(size), offset);
+    ssize_t got = 0;
+    do
+        got = ::pread(static_cast<int>(m_handle), into,
+                      static_cast<std::size_t>(std::min<qint64>(size, kMostReadAtOnce)), offset);
+    while (got < 0 && errno == EINTR);
     if (got < 0)
         fail();
     return got;
@@ -277,6 +294,10 @@ void syncFolder(const QString& folder) {
 
 bool syncToDisk(QFileDevice& file) {
     return file.flush() && file.handle() >= 0 && ::fsync(file.handle()) == 0;
+}
+
+bool removeFile(const QString& path) {
+    return ::unlink(encoded(path).constData()) == 0;
 }
 
 QString systemErrorText(int code) {

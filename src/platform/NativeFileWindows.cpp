@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <aclapi.h>
+#include <algorithm>
 #include <chrono>
 #include <io.h>
 #include <thread>
@@ -75,6 +76,17 @@ std::optional<NativeFile> NativeFile::createNew(const QString& path, QString& re
     return NativeFile(reinterpret_cast<qintptr>(handle));
 }
 
+std::optional<NativeFile> NativeFile::openForReading(const QString& path, QString& reason) {
+    const HANDLE handle =
+        CreateFileW(windowsPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        reason = lastErrorText();
+        return std::nullopt;
+    }
+    return NativeFile(reinterpret_cast<qintptr>(handle));
+}
+
 std::optional<NativeFile> NativeFile::openForAppend(const QString& path, QString& reason) {
     // FILE_FLAG_OPEN_REPARSE_POINT opens a symbolic link itself rather than what it names.
     const HANDLE handle = CreateFileW(
@@ -123,7 +135,8 @@ qint64 NativeFile::readAt(qint64 offset, char* into, qint64 size) {
     at.Offset = static_cast<DWORD>(offset & 0xffffffff);
     at.OffsetHigh = static_cast<DWORD>(offset >> 32);
     DWORD got = 0;
-    if (!ReadFile(asHandle(m_handle), into, static_cast<DWORD>(size), &got, &at) &&
+    const auto most = static_cast<DWORD>(std::min<qint64>(size, qint64{1} << 30));
+    if (!ReadFile(asHandle(m_handle), into, most, &got, &at) &&
         GetLastError() != ERROR_HANDLE_EOF) {
         fail();
         return -1;
@@ -255,6 +268,10 @@ bool syncToDisk(QFileDevice& file) {
         return false;
     const intptr_t handle = _get_osfhandle(file.handle());
     return handle != -1 && FlushFileBuffers(reinterpret_cast<HANDLE>(handle));
+}
+
+bool removeFile(const QString& path) {
+    return DeleteFileW(windowsPath(path).c_str()) != 0;
 }
 
 QString systemErrorText(int code) {

@@ -26,7 +26,7 @@ UnreadableFile::UnreadableFile(const QString& path) {
         return;
     }
     m_message = QStringLiteral("Cannot open %1: %2")
-                    .arg(QDir::toNativeSeparators(path), sharingViolationReason());
+                    .arg(QDir::toNativeSeparators(path), withoutFullStop(sharingViolationReason()));
 }
 
 #else

@@ -1,46 +1,41 @@
 #include "app/files/FileByteSource.h"
 
 #include "app/files/ListFiles.h"
+#include "platform/NativeFile.h"
 
-#include <QFile>
 #include <QFileInfo>
 
 namespace quillmere {
 
 namespace {
 
-QString openError(const QString& path, const QFile& file) {
-    return QStringLiteral("Cannot open %1: %2").arg(displayPath(path), file.errorString());
+QString openError(const QString& path, const QString& reason) {
+    return QStringLiteral("Cannot open %1: %2").arg(displayPath(path), reason);
 }
 
+// Read with the system's own calls: the merge reads on helper threads, where a Qt file would
+// have Qt adopt the thread, and reads in large parts, which a buffer would only copy once more.
 class FileStream final : public ByteSource::Stream {
 public:
-    explicit FileStream(const QString& path)
-        : m_file(path) {}
-
-    void open(std::uint64_t offset) {
-        // Unbuffered: the merge reads in large parts, which a buffer would only copy once more.
-        if (!m_file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-            throw ByteSourceError(openError(m_file.fileName(), m_file).toStdString());
-        if (offset > 0 && !m_file.seek(static_cast<qint64>(offset)))
-            fail();
-    }
+    FileStream(NativeFile file, QString path, std::uint64_t offset)
+        : m_file(std::move(file))
+        , m_path(std::move(path))
+        , m_next(static_cast<qint64>(offset)) {}
 
     std::size_t read(char* into, std::size_t size) override {
-        const qint64 got = m_file.read(into, static_cast<qint64>(size));
+        const qint64 got = m_file.readAt(m_next, into, static_cast<qint64>(size));
         if (got < 0)
-            fail();
+            throw ByteSourceError(QStringLiteral("Cannot read %1: %2")
+                                      .arg(displayPath(m_path), m_file.reason())
+                                      .toStdString());
+        m_next += got;
         return static_cast<std::size_t>(got);
     }
 
 private:
-    [[noreturn]] void fail() const {
-        throw ByteSourceError(QStringLiteral("Cannot read %1: %2")
-                                  .arg(displayPath(m_file.fileName()), m_file.errorString())
-                                  .toStdString());
-    }
-
-    QFile m_file;
+    NativeFile m_file;
+    QString m_path;
+    qint64 m_next;
 };
 
 } // namespace
@@ -51,18 +46,20 @@ std::optional<FileByteSource> FileByteSource::open(const QString& path, QString&
         error = check.error;
         return std::nullopt;
     }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        error = openError(path, file);
+    QString reason;
+    if (!NativeFile::openForReading(path, reason)) {
+        error = openError(path, reason);
         return std::nullopt;
     }
-    return FileByteSource(path, QFileInfo(file).lastModified());
+    return FileByteSource(path, QFileInfo(path).lastModified());
 }
 
 std::unique_ptr<ByteSource::Stream> FileByteSource::openAt(std::uint64_t offset) const {
-    auto stream = std::make_unique<FileStream>(m_path);
-    stream->open(offset);
-    return stream;
+    QString reason;
+    std::optional<NativeFile> file = NativeFile::openForReading(m_path, reason);
+    if (!file)
+        throw ByteSourceError(openError(m_path, reason).toStdString());
+    return std::make_unique<FileStream>(std::move(*file), m_path, offset);
 }
 
 } // namespace quillmere

@@ -1,9 +1,9 @@
 #include "app/files/ListFiles.h"
 
+#include "platform/NativeFile.h"
 #include "platform/PlatformFacts.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <filesystem>
 #include <memory>
@@ -33,6 +33,21 @@ const char* notAFileReason(std::filesystem::file_type type) {
         return "it is not a regular file";
     }
 }
+
+// Reads from the offset on until the buffer is full or the file ends: the bytes read, or -1.
+qint64 readUntilFull(NativeFile& file, char* into, qint64 size, qint64 offset = 0) {
+    qint64 filled = 0;
+    while (filled < size) {
+        const qint64 got = file.readAt(offset + filled, into + filled, size - filled);
+        if (got < 0)
+            return -1;
+        if (got == 0)
+            break;
+        filled += got;
+    }
+    return filled;
+}
+
 } // namespace
 
 QString pathInFolder(const QString& folder, const QString& name) {
@@ -106,22 +121,27 @@ ReadResult readFileBytes(const QString& path) {
     const PathCheck check = checkFilePath(path);
     if (check.kind == PathKind::Unreadable)
         return {std::nullopt, check.error};
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {std::nullopt,
-                QStringLiteral("Cannot open %1: %2").arg(displayPath(path), file.errorString())};
+    QString reason;
+    std::optional<NativeFile> file = NativeFile::openForReading(path, reason);
+    if (!file)
+        return {std::nullopt, QStringLiteral("Cannot open %1: %2").arg(displayPath(path), reason)};
+    const auto readFailed = [&] {
+        return ReadResult{
+            std::nullopt,
+            QStringLiteral("Cannot read %1: %2").arg(displayPath(path), file->reason())};
+    };
+    const qint64 size = file->size();
+    if (size < 0)
+        return readFailed();
     auto bytes = std::make_shared<std::string>();
-    const qint64 size = file.size();
     if (size > 0) {
         // In small pages, as core/lists/LargeBuffers.h explains.
         bytes->resize(static_cast<std::size_t>(size));
-        const qint64 got = file.read(bytes->data(), size);
+        const qint64 got = readUntilFull(*file, bytes->data(), size);
         if (got < 0)
-            return {
-                std::nullopt,
-                QStringLiteral("Cannot read %1: %2").arg(displayPath(path), file.errorString())};
+            return readFailed();
         // Cut short without an error: the file shrank while it was read, or (a virtual file)
-        // reports more than it holds. QFile has no reason to give then.
+        // reports more than it holds. The system has no reason to give then.
         if (got != size)
             return {std::nullopt,
                     QStringLiteral("Cannot read %1: only %2 of its %3 bytes could be read")
@@ -131,8 +151,15 @@ ReadResult readFileBytes(const QString& path) {
     } else {
         // Regular files that report no size (as some virtual file systems do) are read to
         // their end.
-        const QByteArray all = file.readAll();
-        bytes->assign(all.constData(), static_cast<std::size_t>(all.size()));
+        constexpr qint64 kPart = 64 * 1024;
+        for (qint64 got = 1; got > 0;) {
+            const qint64 at = static_cast<qint64>(bytes->size());
+            bytes->resize(static_cast<std::size_t>(at + kPart));
+            got = readUntilFull(*file, bytes->data() + at, kPart, at);
+            if (got < 0)
+                return readFailed();
+            bytes->resize(static_cast<std::size_t>(at + got));
+        }
     }
     return {EntryList::Block(std::move(bytes)), QString()};
 }

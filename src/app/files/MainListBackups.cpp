@@ -6,21 +6,14 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <algorithm>
 #include <filesystem>
+#include <optional>
 #include <system_error>
 
 namespace quillmere {
 
 namespace {
-
-// The six digits the program writes, and a time that is one.
-const QRegularExpression& numberedName() {
-    static const QRegularExpression pattern(
-        QStringLiteral("^url-domain-bl-(\\d{6})-(\\d{8}-\\d{6})\\.txt$"));
-    return pattern;
-}
 
 constexpr qulonglong kHighestNumber = 999999;
 
@@ -31,19 +24,54 @@ bool isTime(const QString& stamp) {
     return QDateTime::fromString(stamp, QStringLiteral("yyyyMMdd-HHmmss")).isValid();
 }
 
-// The names earlier versions gave, ordered by their time and number within the second.
-const QRegularExpression& timedName() {
-    static const QRegularExpression pattern(
-        QStringLiteral("^url-domain-bl-(\\d{8}-\\d{6})(?:-(\\d+))?\\.txt$"));
-    return pattern;
+// The ASCII digits the program writes, at least one.
+bool allDigits(QStringView text) {
+    return !text.isEmpty() &&
+           std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+}
+
+// yyyyMMdd-HHmmss in digits; isTime says whether it is a time.
+bool isStamp(QStringView text) {
+    return text.size() == 15 && allDigits(text.first(8)) && text[8] == u'-' &&
+           allDigits(text.sliced(9));
+}
+
+// What a backup's name holds: url-domain-bl-NNNNNN-STAMP.txt, the six digits the program writes,
+// or url-domain-bl-STAMP.txt and url-domain-bl-STAMP-N.txt, the names earlier versions gave,
+// ordered by their time and number within the second. Read by hand rather than with a
+// QRegularExpression: on Windows a thread that matches one leaves a thread-local of Qt's that
+// MinGW's runtime may free before its destructor reads it, crashing the process when the thread
+// ends.
+struct BackupName {
+    bool numbered = false;
+    qulonglong sequence = 0;
+    QString stamp;
+    int withinTheSecond = 0;
+};
+
+std::optional<BackupName> parsedName(QStringView name) {
+    const QLatin1String prefix("url-domain-bl-");
+    const QLatin1String suffix(".txt");
+    if (!name.startsWith(prefix) || !name.endsWith(suffix) ||
+        name.size() < prefix.size() + suffix.size())
+        return std::nullopt;
+    const QStringView middle =
+        name.sliced(prefix.size(), name.size() - prefix.size() - suffix.size());
+    if (middle.size() == 22 && allDigits(middle.first(6)) && middle[6] == u'-' &&
+        isStamp(middle.sliced(7)))
+        return BackupName{true, middle.first(6).toULongLong(), middle.sliced(7).toString(), 0};
+    if (middle.size() < 15 || !isStamp(middle.first(15)))
+        return std::nullopt;
+    if (middle.size() == 15)
+        return BackupName{false, 0, middle.toString(), 0};
+    if (middle[15] == u'-' && allDigits(middle.sliced(16)))
+        return BackupName{false, 0, middle.first(15).toString(), middle.sliced(16).toInt()};
+    return std::nullopt;
 }
 
 bool isBackupName(const QString& name) {
-    const QRegularExpressionMatch numbered = numberedName().match(name);
-    if (numbered.hasMatch())
-        return isTime(numbered.captured(2));
-    const QRegularExpressionMatch timed = timedName().match(name);
-    return timed.hasMatch() && isTime(timed.captured(1));
+    const std::optional<BackupName> parsed = parsedName(name);
+    return parsed && isTime(parsed->stamp);
 }
 
 QString numberedFileName(qulonglong sequence, const QString& stamp) {
@@ -59,7 +87,8 @@ QString pendingName(const QString& path) {
 
 // 0 for a name of an earlier version.
 qulonglong sequenceOf(const QString& name) {
-    return numberedName().match(name).captured(1).toULongLong();
+    const std::optional<BackupName> parsed = parsedName(name);
+    return parsed ? parsed->sequence : 0;
 }
 
 bool olderThan(const QString& a, const QString& b) {
@@ -67,11 +96,11 @@ bool olderThan(const QString& a, const QString& b) {
     const qulonglong sb = sequenceOf(b);
     if (sa != 0 || sb != 0)
         return sa < sb;
-    const QRegularExpressionMatch ma = timedName().match(a);
-    const QRegularExpressionMatch mb = timedName().match(b);
-    if (ma.captured(1) != mb.captured(1))
-        return ma.captured(1) < mb.captured(1);
-    return ma.captured(2).toInt() < mb.captured(2).toInt();
+    const BackupName na = parsedName(a).value_or(BackupName());
+    const BackupName nb = parsedName(b).value_or(BackupName());
+    if (na.stamp != nb.stamp)
+        return na.stamp < nb.stamp;
+    return na.withinTheSecond < nb.withinTheSecond;
 }
 
 } // namespace
@@ -81,10 +110,11 @@ MainListBackups::MainListBackups(const QString& dataPath)
 
 void MainListBackups::removeLeftovers() const {
     QDir folder(m_folder);
-    const QStringList names = folder.entryList({QStringLiteral(".url-domain-bl-*") + kPendingMark},
-                                               QDir::Files | QDir::Hidden | QDir::NoSymLinks);
+    // Without a name filter, which QDir would match with a QRegularExpression (see parsedName).
+    const QStringList names = folder.entryList(QDir::Files | QDir::Hidden | QDir::NoSymLinks);
     for (const QString& name : names) {
-        if (isBackupName(name.mid(1, name.size() - 1 - kPendingMark.size())))
+        if (name.startsWith(QLatin1Char('.')) && name.endsWith(kPendingMark) &&
+            isBackupName(name.mid(1, name.size() - 1 - kPendingMark.size())))
             folder.remove(name);
     }
 }
@@ -93,10 +123,10 @@ void MainListBackups::removeLeftovers() const {
 qulonglong MainListBackups::renumber() const {
     qulonglong sequence = 1;
     for (const QString& name : names()) {
-        const QRegularExpressionMatch numbered = numberedName().match(name);
-        if (!numbered.hasMatch())
+        const std::optional<BackupName> parsed = parsedName(name);
+        if (!parsed || !parsed->numbered)
             continue;
-        const QString renamed = numberedFileName(sequence, numbered.captured(2));
+        const QString renamed = numberedFileName(sequence, parsed->stamp);
         if (renamed == name || QFile::rename(m_folder + QLatin1Char('/') + name,
                                              m_folder + QLatin1Char('/') + renamed))
             ++sequence;

@@ -5,7 +5,6 @@
 #include "platform/PlatformFacts.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <filesystem>
@@ -31,12 +30,14 @@ QString randomPart() {
 // program makes are touched, and only files, never what a link names.
 void removeLeftoversBeside(const QFileInfo& target) {
     QDir folder = target.absoluteDir();
+    // No name filter: QDir matches those with a QRegularExpression, which on Windows leaves the
+    // thread a thread-local of Qt's that MinGW's runtime may free before its destructor reads it
+    // when the thread ends (a merge writes its replacement on a helper thread).
     const QStringList names =
-        folder.entryList({QLatin1Char('.') + target.fileName() + kMarker + QLatin1Char('*')},
-                         QDir::Files | QDir::Hidden | QDir::System | QDir::NoSymLinks);
+        folder.entryList(QDir::Files | QDir::Hidden | QDir::System | QDir::NoSymLinks);
     for (const QString& name : names) {
         if (ReplacementFile::isTemporaryName(name, target.fileName()))
-            folder.remove(name);
+            removeFile(folder.filePath(name));
     }
 }
 
@@ -49,7 +50,7 @@ ReplacementFile::ReplacementFile(QString path)
 ReplacementFile::~ReplacementFile() {
     discardTemporary();
     if (!m_old.isEmpty())
-        QFile::remove(m_old);
+        removeFile(m_old);
 }
 
 void ReplacementFile::removeLeftovers(const QString& path) {
@@ -80,7 +81,7 @@ QString ReplacementFile::temporaryName() const {
 
 void ReplacementFile::discardTemporary() {
     if (!m_temporary.isEmpty())
-        QFile::remove(m_temporary);
+        removeFile(m_temporary);
     m_temporary.clear();
 }
 
@@ -178,7 +179,7 @@ QString ReplacementFile::keepOld() {
         reason = copy->reason();
     }
     if (!m_old.isEmpty())
-        QFile::remove(m_old);
+        removeFile(m_old);
     m_old.clear();
     return QStringLiteral("Cannot keep the old %1 while it is replaced: %2")
         .arg(displayPath(m_path), reason);
@@ -195,7 +196,7 @@ QString ReplacementFile::commit() {
 QString ReplacementFile::putBack() {
     QString reason;
     if (!m_hadOld) {
-        if (!QFile::remove(m_target))
+        if (!removeFile(m_target))
             reason = QStringLiteral("it cannot be removed again");
     } else {
         reason = replaceWith(m_old, m_target);

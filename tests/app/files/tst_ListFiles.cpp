@@ -1,4 +1,5 @@
 #include "app/files/EditJournal.h"
+#include "app/files/FileByteSource.h"
 #include "app/files/FileSnapshot.h"
 #include "app/files/ListFiles.h"
 #include "app/files/ListLoader.h"
@@ -7,6 +8,7 @@
 #include "app/files/ReplacementFile.h"
 #include "core/lists/ContentHash.h"
 #include "fakes/EntryBytes.h"
+#include "fakes/SystemReason.h"
 #include "fakes/TempFolder.h"
 
 #include <QDir>
@@ -14,17 +16,95 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QTest>
+#include <functional>
 #include <memory>
+#include <mutex>
 #include <new>
+#include <thread>
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>
 #else
 #include "fakes/OtherProgram.h"
 #endif
+#ifdef Q_OS_LINUX
+#include <dlfcn.h>
+#endif
+
+// Qt's hook for tools that follow its objects: called in the thread that makes each one.
+extern Q_DECL_IMPORT quintptr qtHookData[];
 
 using namespace quillmere;
 using quillmere::test::joined;
 using quillmere::test::TempFolder;
+
+namespace {
+
+constexpr std::size_t kAddQObjectHook = 3;
+
+std::mutex watchLock;
+std::thread::id watchedThread;
+// What the watched thread leaves to be cleaned up when it ends: Qt adopts a thread that makes a
+// Qt object; a QRegularExpression match (QDir's name filters make one) leaves it a thread-local
+// of Qt's, which MinGW's runtime may free on Windows before it runs its destructor.
+struct LeftOnThread {
+    int qtObjects = 0;
+    int threadLocals = 0;
+};
+LeftOnThread leftOnIt;
+
+bool onTheWatchedThread() {
+    return std::this_thread::get_id() == watchedThread;
+}
+
+void countObjectMade(QObject*) {
+    const std::lock_guard lock(watchLock);
+    if (onTheWatchedThread())
+        ++leftOnIt.qtObjects;
+}
+
+// Runs the work on a thread of its own, and gives what it left there.
+LeftOnThread leftOnAThread(const std::function<void()>& work) {
+    const quintptr before = qtHookData[kAddQObjectHook];
+    qtHookData[kAddQObjectHook] = reinterpret_cast<quintptr>(&countObjectMade);
+    leftOnIt = {};
+    std::thread worker([&] {
+        {
+            const std::lock_guard lock(watchLock);
+            watchedThread = std::this_thread::get_id();
+        }
+        work();
+    });
+    worker.join();
+    qtHookData[kAddQObjectHook] = before;
+    return leftOnIt;
+}
+
+std::string readWhole(const ByteSource& source, std::uint64_t offset) {
+    const std::unique_ptr<ByteSource::Stream> stream = source.openAt(offset);
+    std::string all;
+    char part[7];
+    while (const std::size_t got = stream->read(part, sizeof part))
+        all.append(part, got);
+    return all;
+}
+
+} // namespace
+
+#ifdef Q_OS_LINUX
+// Every thread-local with a destructor is registered here (the C++ runtime's call into the C
+// library), so the test sees those of the watched thread before handing them on.
+extern "C" int __cxa_thread_atexit_impl(void (*destructor)(void*), void* object, void* library) {
+    using Register = int (*)(void (*)(void*), void*, void*);
+    static const auto next =
+        reinterpret_cast<Register>(::dlsym(RTLD_NEXT, "__cxa_thread_atexit_impl"));
+    {
+        const std::lock_guard lock(watchLock);
+        if (onTheWatchedThread())
+            ++leftOnIt.threadLocals;
+    }
+    return next(destructor, object, library);
+}
+#endif
 
 class TestListFiles : public QObject {
     Q_OBJECT
@@ -519,6 +599,64 @@ private Q_SLOTS:
         QVERIFY(read.bytes);
         QCOMPARE((*read.bytes)->size(), static_cast<std::size_t>(size));
         QVERIFY(**read.bytes == bytes.toStdString());
+    }
+
+    // What a merge does on its helper threads: read the lists, write the new one, fail to.
+    // Each row gives what the work found.
+    void helperThreadsLeaveNothingToCleanUp_data() {
+        QTest::addColumn<QString>("work");
+        QTest::addColumn<bool>("goneFirst");
+        QTest::addColumn<QString>("found");
+        const QString whole = QStringLiteral("a.ex\r\nb.ex\r\n");
+        const QString missing =
+            QStringLiteral("Cannot open %1: ") + test::withoutFullStop(test::missingFileReason());
+        QTest::newRow("a file read whole") << QStringLiteral("whole") << false << whole;
+        QTest::newRow("a missing file read whole") << QStringLiteral("whole") << true << missing;
+        QTest::newRow("a file read as a stream from an offset")
+            << QStringLiteral("stream") << false << QStringLiteral("b.ex\r\n");
+        QTest::newRow("a file gone when its stream opens")
+            << QStringLiteral("stream") << true << missing;
+        QTest::newRow("a replacement written and dropped")
+            << QStringLiteral("replacement") << false << whole;
+    }
+    void helperThreadsLeaveNothingToCleanUp() {
+        QFETCH(QString, work);
+        QFETCH(bool, goneFirst);
+        QFETCH(QString, found);
+        TempFolder folder;
+        folder.write(QStringLiteral("list.txt"), "a.ex\r\nb.ex\r\n");
+        const QString path = folder.filePath(QStringLiteral("list.txt"));
+        QString error;
+        const std::optional<FileByteSource> source = FileByteSource::open(path, error);
+        QVERIFY2(source, qPrintable(error));
+        if (goneFirst)
+            QVERIFY(QFile::remove(path));
+        QString result;
+        const LeftOnThread left = leftOnAThread([&] {
+            try {
+                if (work == QLatin1String("whole")) {
+                    const ReadResult read = readFileBytes(path);
+                    result = read.bytes ? QString::fromStdString(**read.bytes) : read.error;
+                } else if (work == QLatin1String("stream")) {
+                    result = QString::fromStdString(readWhole(*source, 6));
+                } else {
+                    ReplacementFile replacement(path);
+                    error = replacement.write(
+                        [](const ReplacementFile::TextSink& sink) { return sink("c.ex\r\n"); });
+                }
+            } catch (const ByteSourceError& failure) {
+                result = QString::fromStdString(failure.what());
+            }
+        });
+        QCOMPARE(left.qtObjects, 0);
+        QCOMPARE(left.threadLocals, 0);
+        QCOMPARE(error, QString());
+        if (work == QLatin1String("replacement"))
+            result = QString::fromLatin1(folder.read(QStringLiteral("list.txt")));
+        QCOMPARE(result, goneFirst ? found.arg(displayPath(path)) : found);
+        // Nothing is left beside the file: a dropped replacement removes its temporary file.
+        QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden),
+                 goneFirst ? QStringList() : QStringList{QStringLiteral("list.txt")});
     }
 };
 

@@ -117,6 +117,17 @@ private Q_SLOTS:
             << QStringLiteral("url-domain-bl-000005-20261399-251949.txt") << QStringList{saved};
         QTest::newRow("an earlier version's name with a time that is none")
             << QStringLiteral("url-domain-bl-20261399-251949.txt") << QStringList{saved};
+        QTest::newRow("an earlier version's name with an empty number")
+            << QStringLiteral("url-domain-bl-20261207-000000-.txt") << QStringList{saved};
+        QTest::newRow("an earlier version's name with a letter in its number")
+            << QStringLiteral("url-domain-bl-20261207-000000-2a.txt") << QStringList{saved};
+        QTest::newRow("no separator between number and time")
+            << QStringLiteral("url-domain-bl-000005_20261207-000000.txt") << QStringList{saved};
+        QTest::newRow("digits of another script")
+            << QStringLiteral("url-domain-bl-000005-2026120\u0667-000000.txt")
+            << QStringList{saved};
+        QTest::newRow("nothing between prefix and suffix")
+            << QStringLiteral("url-domain-bl-.txt") << QStringList{saved};
         QTest::newRow("the highest number")
             << QStringLiteral("url-domain-bl-999999-20261207-000000.txt")
             << QStringList{QStringLiteral("url-domain-bl-000001-20261207-000000.txt"),

@@ -245,7 +245,8 @@ private Q_SLOTS:
 
         QStringList log{QStringLiteral("[Open: %1]").arg(title)};
         if (!path.isEmpty())
-            log << QStringLiteral("Cannot open %1: %2").arg(QDir::toNativeSeparators(path), reason);
+            log << QStringLiteral("Cannot open %1: %2")
+                       .arg(QDir::toNativeSeparators(path), withoutFullStop(reason));
         QCOMPARE(h.prompter.log(), log);
         QCOMPARE(panel1.painted(), painted);
         QCOMPARE(h.panel(1), status);
