@@ -7,7 +7,10 @@
 # floor with the smallest and largest ratio of a run, and the tool's peak memory over its input.
 #
 # The I/O floor is what no merge can undercut: reading the four input files and writing the
-# output's bytes once, flushed to the disk with fsync.
+# output's bytes once, flushed to the disk with fsync. It reads through one small buffer and so
+# touches no new memory; the held floor reads each input whole into memory of its own instead, as
+# any merge that keeps its inputs must, and writes the output the same way: what the fresh memory
+# for the inputs costs on this machine at this hour, before a single line is looked at.
 #
 #   bench/merge_vs_unix.sh [RUNS]    RUNS defaults to 7 (at least 5)
 #   SIZES="1000000 3000000 10000000" by default; COMMANDS="merge rebuild" by default
@@ -42,6 +45,16 @@ io_floor() { # the output file, its size in bytes, the input files
 }
 export -f io_floor
 
+held_floor() { # as io_floor, each input read whole into a buffer of its size
+    local out=$1 bytes=$2 file
+    shift 2
+    for file in "$@"; do
+        dd if="$file" of=/dev/null bs="$(stat -c %s "$file")" iflag=fullblock status=none
+    done
+    dd if=/dev/zero of="$out" bs=4M count="$bytes" iflag=count_bytes conv=fsync status=none
+}
+export -f held_floor
+
 mb() { awk '{ printf "%.1f\n", $1 * 1024 / 1e6 }'; }
 
 for n in $sizes; do
@@ -63,6 +76,7 @@ for n in $sizes; do
         : >"$d/q.txt"
         : >"$d/u.txt"
         : >"$d/f.txt"
+        : >"$d/h.txt"
         for ((run = 1; run <= runs; run++)); do
             rm -rf "$d/run" && mkdir -p "$d/run" && cp -r "$d/imail" "$d/data" "$d/run/"
             measure /dev/null "$cli" --imail-root "$d/run/imail" --data "$d/run/data" \
@@ -74,6 +88,7 @@ for n in $sizes; do
             fi
             bytes=$(wc -c <"$d/unix.txt")
             measure /dev/null bash -c "io_floor '$d/floor.txt' $bytes ${files[*]}" >>"$d/f.txt"
+            measure /dev/null bash -c "held_floor '$d/floor.txt' $bytes ${files[*]}" >>"$d/h.txt"
         done
         rm -f "$d/floor.txt"
         # Each line: wall time, peak memory in kB, system time, user time.
@@ -83,6 +98,8 @@ for n in $sizes; do
         qsys=$(cut -d' ' -f3 "$d/q.txt" | spread)
         usys=$(cut -d' ' -f3 "$d/u.txt" | spread)
         fsys=$(cut -d' ' -f3 "$d/f.txt" | spread)
+        hs=$(cut -d' ' -f1 "$d/h.txt" | spread)
+        hsys=$(cut -d' ' -f3 "$d/h.txt" | spread)
         qm=$(cut -d' ' -f2 "$d/q.txt" | mb | spread)
         um=$(cut -d' ' -f2 "$d/u.txt" | mb | spread)
         pairs=$(paste -d' ' "$d/q.txt" "$d/u.txt" | awk '{ printf "%.3f\n", $1 / $5 }' | spread)
@@ -92,14 +109,17 @@ for n in $sizes; do
         qmed=$(cut -d' ' -f1 "$d/q.txt" | median)
         umed=$(cut -d' ' -f1 "$d/u.txt" | median)
         fmed=$(cut -d' ' -f1 "$d/f.txt" | median)
+        hmed=$(cut -d' ' -f1 "$d/h.txt" | median)
         echo
         echo "N=$n $command, input $(awk -v b="$input" 'BEGIN { printf "%.1f", b / 1e6 }') MB"
         printf "  %-15s %s s (system %s s), %s MB\n" "$command:" "$qs" "$qsys" "$qm"
         printf "  %-15s %s s (system %s s), %s MB\n" "Unix pipeline:" "$us" "$usys" "$um"
         printf "  %-15s %s s (system %s s)\n" "I/O floor:" "$fs" "$fsys"
-        awk -v q="$qmed" -v u="$umed" -v f="$fmed" -v p="$pairs" -v r="$floors" -v m="$memories" \
-            'BEGIN {
+        printf "  %-15s %s s (system %s s)\n" "held floor:" "$hs" "$hsys"
+        awk -v q="$qmed" -v u="$umed" -v f="$fmed" -v h="$hmed" -v p="$pairs" -v r="$floors" \
+            -v m="$memories" 'BEGIN {
             printf "  time / pipeline %.3f (runs %s), time / floor %.2f (runs %s)\n", q / u, p, q / f, r
+            printf "  held floor / floor %.2f\n", h / f
             printf "  peak memory / input %s\n", m }'
         print_load
     done
