@@ -15,8 +15,7 @@ constexpr QLatin1StringView kLineEnd(platform::kTextLineEnd.data(),
                                      static_cast<qsizetype>(platform::kTextLineEnd.size()));
 
 // A path of key names separated by backslashes or slashes, in QSettings' form. Without a
-// QRegularExpression: on Windows a match leaves the thread a thread-local of Qt's that MinGW's
-// runtime may free before its destructor reads it.
+// QRegularExpression, as the program matches none (docs/architecture.md says why).
 QString keyPath(QString path) {
     path.replace(QLatin1Char('\\'), QLatin1Char('/'));
     return path.split(QLatin1Char('/'), Qt::SkipEmptyParts).join(QLatin1Char('/'));

@@ -38,10 +38,8 @@ bool isStamp(QStringView text) {
 
 // What a backup's name holds: url-domain-bl-NNNNNN-STAMP.txt, the six digits the program writes,
 // or url-domain-bl-STAMP.txt and url-domain-bl-STAMP-N.txt, the names earlier versions gave,
-// ordered by their time and number within the second. Read by hand rather than with a
-// QRegularExpression: on Windows a thread that matches one leaves a thread-local of Qt's that
-// MinGW's runtime may free before its destructor reads it, crashing the process when the thread
-// ends.
+// ordered by their time and number within the second. Read by hand: the program matches no
+// QRegularExpression, for the reason docs/architecture.md gives (a crash on Windows).
 struct BackupName {
     bool numbered = false;
     qulonglong sequence = 0;
@@ -52,8 +50,7 @@ struct BackupName {
 std::optional<BackupName> parsedName(QStringView name) {
     const QLatin1String prefix("url-domain-bl-");
     const QLatin1String suffix(".txt");
-    if (!name.startsWith(prefix) || !name.endsWith(suffix) ||
-        name.size() < prefix.size() + suffix.size())
+    if (!name.startsWith(prefix) || !name.endsWith(suffix))
         return std::nullopt;
     const QStringView middle =
         name.sliced(prefix.size(), name.size() - prefix.size() - suffix.size());
@@ -110,7 +107,7 @@ MainListBackups::MainListBackups(const QString& dataPath)
 
 void MainListBackups::removeLeftovers() const {
     QDir folder(m_folder);
-    // Without a name filter, which QDir would match with a QRegularExpression (see parsedName).
+    // Without a name filter, which QDir matches with a QRegularExpression (see parsedName).
     const QStringList names = folder.entryList(QDir::Files | QDir::Hidden | QDir::NoSymLinks);
     for (const QString& name : names) {
         if (name.startsWith(QLatin1Char('.')) && name.endsWith(kPendingMark) &&

@@ -30,9 +30,8 @@ QString randomPart() {
 // program makes are touched, and only files, never what a link names.
 void removeLeftoversBeside(const QFileInfo& target) {
     QDir folder = target.absoluteDir();
-    // No name filter: QDir matches those with a QRegularExpression, which on Windows leaves the
-    // thread a thread-local of Qt's that MinGW's runtime may free before its destructor reads it
-    // when the thread ends (a merge writes its replacement on a helper thread).
+    // No name filter: QDir matches those with a QRegularExpression, which must not run on the
+    // merge's helper threads (docs/architecture.md says why).
     const QStringList names =
         folder.entryList(QDir::Files | QDir::Hidden | QDir::System | QDir::NoSymLinks);
     for (const QString& name : names) {
