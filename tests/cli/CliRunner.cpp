@@ -37,20 +37,49 @@ void startCli(QProcess& process, const QStringList& arguments, const CliConditio
         process.setStandardOutputFile(conditions.standardOutputFile);
     if (!conditions.standardErrorFile.isEmpty())
         process.setStandardErrorFile(conditions.standardErrorFile);
-    if (conditions.startedBy.isEmpty())
-        process.start(QStringLiteral(QUILLMERE_CLI_PATH), arguments);
-    else
-        process.start(conditions.startedBy.constFirst(),
-                      conditions.startedBy.mid(1) +
-                          QStringList{QStringLiteral(QUILLMERE_CLI_PATH)} + arguments);
+    const QString program = conditions.startedBy.isEmpty() ? QStringLiteral(QUILLMERE_CLI_PATH)
+                                                           : conditions.startedBy.constFirst();
+    const QStringList programArguments = conditions.startedBy.isEmpty()
+                                             ? arguments
+                                             : conditions.startedBy.mid(1) +
+                                                   QStringList{QStringLiteral(QUILLMERE_CLI_PATH)} +
+                                                   arguments;
+    // A start that fails looks like a run that printed nothing and ended well (exit code 0). On a
+    // busy machine under Wine a start may fail for a passing reason, so it is tried twice more,
+    // saying so; a tool that cannot be started at all is reported by finishCli.
+    for (int attempt = 1;; ++attempt) {
+        process.start(program, programArguments);
+        if (process.waitForStarted(60000) || process.error() != QProcess::FailedToStart ||
+            attempt == 3)
+            return;
+        qWarning("%s could not be started (%s); starting it again", qPrintable(program),
+                 qPrintable(process.errorString()));
+    }
 }
 
 CliRun finishCli(QProcess& process) {
-    process.waitForFinished(120000);
     CliRun run;
-    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    const bool started =
+        process.state() != QProcess::NotRunning || process.error() != QProcess::FailedToStart;
+    // A process seen to end already (through the event loop) gives false here, and has ended.
+    const bool ended =
+        started && (process.waitForFinished(120000) || process.state() == QProcess::NotRunning);
+    if (started && !ended) {
+        process.kill();
+        process.waitForFinished();
+    }
+    run.exitCode = ended && process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
     run.out = process.readAllStandardOutput();
     run.err = process.readAllStandardError();
+    // A run that went wrong in the test's own terms says so where every test looks first, with
+    // what a crash left as its exit code (on Windows, the exception's code).
+    if (!started)
+        run.err += "[the tool could not be started: " + process.errorString().toUtf8() + "]\n";
+    else if (!ended)
+        run.err += "[the tool did not end within 120 s and was killed]\n";
+    else if (process.exitStatus() == QProcess::CrashExit)
+        run.err += "[the tool crashed: exit code 0x" +
+                   QByteArray::number(static_cast<quint32>(process.exitCode()), 16) + "]\n";
 #ifdef Q_OS_WIN
     // The tool ends its lines in CR LF on Windows (tst_Cli checks the bytes); the tests compare
     // the lines.
