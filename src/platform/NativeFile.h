@@ -30,9 +30,11 @@ public:
     // Writes all bytes, at the end for a file opened for appending. A write the system cuts
     // short is tried again with the rest, so a failure always carries the system's reason.
     bool writeAll(std::string_view bytes);
-    // Reads up to size bytes at the offset, fewer at the end or where the system reads less at
-    // once (a gigabyte); the number read, 0 past the end, or -1.
+    // Reads up to size bytes at the offset, fewer at the end or beyond what one call asks of the
+    // system; the number read, 0 past the end, or -1.
     qint64 readAt(qint64 offset, char* into, qint64 size);
+    // At most what one readAt asks of the system: Windows reads less than 4 GiB a call.
+    static constexpr qint64 kMostReadAtOnce = qint64{1} << 30;
     qint64 size();
     bool truncate(qint64 size);
     // Has the system start writing what was written so far to the disk, without waiting for

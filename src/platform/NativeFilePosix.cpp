@@ -17,8 +17,6 @@
 namespace quillmere {
 
 namespace {
-constexpr qint64 kMostReadAtOnce = qint64{1} << 30;
-
 QByteArray encoded(const QString& path) {
     return QFile::encodeName(path);
 }

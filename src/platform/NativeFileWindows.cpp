@@ -135,7 +135,7 @@ qint64 NativeFile::readAt(qint64 offset, char* into, qint64 size) {
     at.Offset = static_cast<DWORD>(offset & 0xffffffff);
     at.OffsetHigh = static_cast<DWORD>(offset >> 32);
     DWORD got = 0;
-    const auto most = static_cast<DWORD>(std::min<qint64>(size, qint64{1} << 30));
+    const auto most = static_cast<DWORD>(std::min(size, kMostReadAtOnce));
     if (!ReadFile(asHandle(m_handle), into, most, &got, &at) &&
         GetLastError() != ERROR_HANDLE_EOF) {
         fail();

@@ -44,9 +44,10 @@ void startCli(QProcess& process, const QStringList& arguments, const CliConditio
                                              : conditions.startedBy.mid(1) +
                                                    QStringList{QStringLiteral(QUILLMERE_CLI_PATH)} +
                                                    arguments;
-    // A start that fails looks like a run that printed nothing and ended well (exit code 0). On a
-    // busy machine under Wine a start may fail for a passing reason, so it is tried twice more,
-    // saying so; a tool that cannot be started at all is reported by finishCli.
+    // A start that fails looks like a run that printed nothing and ended well (exit code 0). A
+    // busy machine (Wine on a loaded one, suspected in rare failures) may fail a start for a
+    // passing reason, so it is tried twice more, saying so; a tool that cannot be started at all
+    // is reported by finishCli.
     for (int attempt = 1;; ++attempt) {
         process.start(program, programArguments);
         if (process.waitForStarted(60000) || process.error() != QProcess::FailedToStart ||
