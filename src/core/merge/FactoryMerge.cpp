@@ -141,7 +141,7 @@ private:
 };
 
 // What the walk needs of an entry of the old Main list's run that the new list keeps: bytes that
-// outlive the walk, for a new list of views, or bytes that last until the walk reads the next
+// outlive the walk, for a new list of views, or bytes that last until the walk takes the next
 // entry, for a new list handed on as text.
 enum class KeptBytes { Held, Passing };
 
@@ -239,6 +239,44 @@ void requirePackableAddress(std::string_view entry) {
         throw std::bad_alloc();
 }
 
+// The entry before, as a scan of a list read a part at a time keeps it to tell whether the list
+// still ascends: its first sixteen bytes as two words, which decide nearly every comparison, and a
+// copy of its bytes only when it is longer, as the rest may have to decide.
+class PreviousEntry final {
+public:
+    // Whether the entry comes after the one before, or is the first.
+    bool before(std::string_view entry) const {
+        if (!m_any)
+            return true;
+        const std::uint64_t head = detail::bigEndianWord(entry, 0);
+        if (head != m_head)
+            return m_head < head;
+        const std::uint64_t next = detail::bigEndianWord(entry, 8);
+        if (next != m_next)
+            return m_next < next;
+        if (m_size <= kWordBytes || entry.size() <= kWordBytes)
+            return m_size < entry.size();
+        return std::string_view(m_bytes).substr(kWordBytes) < entry.substr(kWordBytes);
+    }
+
+    void take(std::string_view entry) {
+        m_any = true;
+        m_head = detail::bigEndianWord(entry, 0);
+        m_next = detail::bigEndianWord(entry, 8);
+        m_size = entry.size();
+        if (m_size > kWordBytes)
+            m_bytes.assign(entry);
+    }
+
+private:
+    static constexpr std::size_t kWordBytes = 16;
+    bool m_any = false;
+    std::uint64_t m_head = 0;
+    std::uint64_t m_next = 0;
+    std::size_t m_size = 0;
+    std::string m_bytes;
+};
+
 // The size of the parts a Main list is read in.
 constexpr std::size_t kMainPartBytes = std::size_t{1} << 20;
 
@@ -264,20 +302,20 @@ public:
         const std::unique_ptr<ByteSource::Stream> stream = m_source.openAt(0);
         StreamedPieces pieces(*stream, 0, std::numeric_limits<std::uint64_t>::max(),
                               kMainPartBytes);
-        std::string previous;
+        PreviousEntry previous;
         bool inRun = true;
         for (std::string_view piece; pieces.next(piece);) {
             requirePackableAddress(piece);
             ++scanned.count;
             if (inRun) {
-                const bool ascending = scanned.count == 1 || std::string_view(previous) < piece;
+                const bool ascending = previous.before(piece);
                 const bool side = !EntryKeys::packs(piece);
                 const auto place = static_cast<std::size_t>(pieces.offsetOf(piece) + piece.size());
                 if (run.continues(ascending, firstByte(piece), place, side)) {
                     if (side)
                         scanned.table.make(copies.hold(piece), true);
                     hashIntoRun(scanned.runHashes[firstByte(piece)], piece, scanned.count);
-                    previous.assign(piece);
+                    previous.take(piece);
                     continue;
                 }
                 inRun = false;
@@ -303,8 +341,6 @@ public:
             , m_left(to.index - from.index)
             , m_kept(kept) {
             m_hashes.fill(kRunHashSeed);
-            if (kept == KeptBytes::Passing)
-                m_passing = std::make_unique_for_overwrite<char[]>(EntryKeys::kLongestPacked);
         }
 
         bool next(std::string_view& entry) {
@@ -317,17 +353,11 @@ public:
         }
 
         // The key of an entry of the run that the new list keeps, on bytes that outlive the walk,
-        // or at least the reading of the next entry.
+        // or at least the reading of the next entry: the part read holds them until then.
         EntryKey keep(const EntryKey& key, std::string_view entry) {
-            if (!EntryKeys::packs(entry))
-                return key; // a copy the first reading made
-            std::string_view copy;
-            if (m_kept == KeptBytes::Held) {
-                copy = m_copies.hold(entry);
-            } else {
-                std::memcpy(m_passing.get(), entry.data(), entry.size());
-                copy = {m_passing.get(), entry.size()};
-            }
+            if (!EntryKeys::packs(entry) || m_kept == KeptBytes::Passing)
+                return key; // a copy the first reading made, or the bytes as read
+            const std::string_view copy = m_copies.hold(entry);
             requirePackableAddress(copy);
             return EntryKeys::movedFromMain(key, copy);
         }
@@ -361,7 +391,6 @@ public:
         std::array<std::uint64_t, 256> m_hashes{};
         KeptBytes m_kept;
         HeldCopies m_copies;
-        std::unique_ptr<char[]> m_passing; // never moves, so that a key made on it stays valid
     };
     Run run(const RunMark& from, const RunMark& to, KeptBytes kept) const {
         return Run(*this, from, to, kept);
@@ -391,8 +420,13 @@ public:
         loadMain();
     }
 
-    // False when both sequences are used up.
+    // False when both sequences are used up. The entry given may lie in the bytes the run read
+    // last: the run reads on only at the next call.
     QUILLMERE_WALK_STEP bool next(EntryKey& out) {
+        if (m_mainTaken) {
+            loadMain();
+            m_mainTaken = false;
+        }
         const bool haveOther = m_otherNext < m_others.size();
         if (!m_haveMain && !haveOther)
             return false;
@@ -402,23 +436,20 @@ public:
         if (order < 0 || (order == 0 && m_run.keepsItsOwnCopy())) {
             out = m_run.keep(m_mainHead, m_mainEntry);
             // The run is strictly ascending: its next entry is greater.
-            loadMain();
+            m_mainTaken = true;
         } else if (order == 0) {
             // The other copy, which the new list can keep without a copy of its own.
             out = m_others[m_otherNext];
             EntryKeys::markFromMain(out);
-            loadMain();
+            m_mainTaken = true;
         } else {
             out = m_others[m_otherNext];
         }
-        for (; m_otherNext < m_others.size() && m_table.compare(m_others[m_otherNext], out) == 0;
-             ++m_otherNext) {
-            if (EntryKeys::fromMain(m_others[m_otherNext]))
-                EntryKeys::markFromMain(out);
-            // The entries lie scattered over the files' bytes: fetch a few ahead.
-            if (m_otherNext + kPrefetchDistance < m_others.size())
-                m_table.prefetch(m_others[m_otherNext + kPrefetchDistance]);
-        }
+        // The other entry compared is the one given, or equal to it: no need to compare it again.
+        if (order >= 0)
+            passOther(out);
+        while (m_otherNext < m_others.size() && m_table.equal(m_others[m_otherNext], out))
+            passOther(out);
         return true;
     }
 
@@ -428,6 +459,16 @@ public:
     std::size_t othersRead() const { return m_otherNext; }
 
 private:
+    // Passes the next of the other sequence, a copy of the entry given.
+    void passOther(EntryKey& out) {
+        if (EntryKeys::fromMain(m_others[m_otherNext]))
+            EntryKeys::markFromMain(out);
+        // The entries lie scattered over the files' bytes: fetch a few ahead.
+        if (m_otherNext + kPrefetchDistance < m_others.size())
+            m_table.prefetch(m_others[m_otherNext + kPrefetchDistance]);
+        ++m_otherNext;
+    }
+
     void loadMain() {
         m_haveMain = m_run.next(m_mainEntry);
         if (m_haveMain)
@@ -440,6 +481,7 @@ private:
     std::span<const EntryKey> m_others;
     std::size_t m_otherNext = 0;
     bool m_haveMain = false;
+    bool m_mainTaken = false; // the run's entry at hand is given: the next call reads on
     EntryKey m_mainHead{};
     std::string_view m_mainEntry;
 };
@@ -603,7 +645,9 @@ public:
         ++m_count;
         if (!m_chunk.empty() && m_chunk.size() + entry.size() + 2 > kTextChunkBytes)
             handOn();
-        m_chunk.append(entry).append("\r\n");
+        m_chunk.append(entry);
+        m_chunk.push_back('\r');
+        m_chunk.push_back('\n');
     }
     void finish() { handOn(); }
     std::size_t count() const { return m_count; }
@@ -644,6 +688,14 @@ public:
             appendOwn("\r\n");
             return;
         }
+        if (m_waitingFirst == m_waiting.size() && m_next + entry.size() + 2 <= limit(keysRead)) {
+            char* const at = m_room.arena + m_next;
+            std::memcpy(at, entry.data(), entry.size());
+            at[entry.size()] = '\r';
+            at[entry.size() + 1] = '\n';
+            m_next += entry.size() + 2;
+            return;
+        }
         m_waiting.append(entry).append("\r\n");
         drain(keysRead);
         if (m_waiting.size() - m_waitingFirst > kMostWaiting)
@@ -668,11 +720,15 @@ public:
 private:
     static constexpr std::size_t kMostWaiting = std::size_t{1} << 20;
 
+    // How far the text may reach with the given number of keys read.
+    std::size_t limit(std::size_t keysRead) const {
+        return keysRead < m_room.keyCount ? m_room.keysFirstByte + keysRead * sizeof(EntryKey)
+                                          : m_room.endByte;
+    }
+
     void drain(std::size_t keysRead) {
-        const std::size_t limit = keysRead < m_room.keyCount
-                                      ? m_room.keysFirstByte + keysRead * sizeof(EntryKey)
-                                      : m_room.endByte;
-        const std::size_t bytes = std::min(limit - m_next, m_waiting.size() - m_waitingFirst);
+        const std::size_t bytes =
+            std::min(limit(keysRead) - m_next, m_waiting.size() - m_waitingFirst);
         std::memcpy(m_room.arena + m_next, m_waiting.data() + m_waitingFirst, bytes);
         m_next += bytes;
         m_waitingFirst += bytes;

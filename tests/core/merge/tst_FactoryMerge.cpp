@@ -276,6 +276,16 @@ private Q_SLOTS:
                               "abcdefghijklmnopq10",
                               "abcdefghijklmnopq2",
                               "abcdefghijklmnop\xe9"};
+        // The first sixteen bytes tie: the rest decides where the run ends, at a step down or a
+        // repeat.
+        QTest::newRow("main run ending past sixteen bytes")
+            << QByteArrayList{"abcdefghijklmnopq10", "abcdefghijklmnopq2", "abcdefghijklmnopq10"}
+            << false << QByteArray() << QByteArrayList() << QByteArrayList()
+            << QByteArrayList{"abcdefghijklmnopq10", "abcdefghijklmnopq2"};
+        QTest::newRow("main run ending in a long repeat")
+            << QByteArrayList{"abcdefghijklmnopq1", "abcdefghijklmnopq1", "abcdefghijklmnopq0"}
+            << false << QByteArray() << QByteArrayList() << QByteArrayList()
+            << QByteArrayList{"abcdefghijklmnopq0", "abcdefghijklmnopq1"};
         QTest::newRow("main one sorted run, some entries only in it")
             << QByteArrayList{"a.ex", "c.ex", "e.ex", "g.ex"} << true
             << QByteArray("d.ex\r\nc.ex\r\nb.ex\r\ng.ex") << QByteArrayList{"f.ex"}
