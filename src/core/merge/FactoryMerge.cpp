@@ -11,12 +11,14 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cstring>
 #include <exception>
 #include <limits>
 #include <memory>
 #include <new>
 #include <string>
+#include <thread>
 #include <utility>
 
 // The walk's step is inlined into its loop whatever the compiler estimates: called, it keeps the
@@ -679,7 +681,9 @@ public:
 
     explicit TextOverKeys(const Room& room)
         : m_room(room)
-        , m_next(room.keysFirstByte) {}
+        , m_next(room.keysFirstByte)
+        , m_written(room.keysFirstByte)
+        , m_handedOn(room.keysFirstByte) {}
 
     void put(std::string_view entry, std::size_t keysRead) {
         ++m_count;
@@ -694,6 +698,7 @@ public:
             at[entry.size()] = '\r';
             at[entry.size() + 1] = '\n';
             m_next += entry.size() + 2;
+            m_written.store(m_next, std::memory_order_release);
             return;
         }
         m_waiting.append(entry).append("\r\n");
@@ -710,9 +715,21 @@ public:
 
     std::size_t count() const { return m_count; }
 
-    void handOn(TextGate& gate) const {
-        for (std::size_t at = m_room.keysFirstByte; at < m_next; at += kTextChunkBytes)
-            gate.put({m_room.arena + at, std::min(kTextChunkBytes, m_next - at)});
+    // On another thread, while the text is made, until ended is set: hands on whole chunks of
+    // the text over the keys as they are written.
+    void handOnWhileMade(TextGate& gate, const std::atomic<bool>& ended) {
+        for (bool last = false; !last; std::this_thread::yield()) {
+            last = ended.load(std::memory_order_acquire);
+            const std::size_t written = m_written.load(std::memory_order_acquire);
+            for (; written - m_handedOn >= kTextChunkBytes; m_handedOn += kTextChunkBytes)
+                gate.put({m_room.arena + m_handedOn, kTextChunkBytes});
+        }
+    }
+
+    // Once the text is made: what is not handed on yet.
+    void handOn(TextGate& gate) {
+        for (; m_handedOn < m_next; m_handedOn += std::min(kTextChunkBytes, m_next - m_handedOn))
+            gate.put({m_room.arena + m_handedOn, std::min(kTextChunkBytes, m_next - m_handedOn)});
         for (const std::string& chunk : m_own)
             gate.put(chunk);
     }
@@ -731,6 +748,7 @@ private:
             std::min(limit(keysRead) - m_next, m_waiting.size() - m_waitingFirst);
         std::memcpy(m_room.arena + m_next, m_waiting.data() + m_waitingFirst, bytes);
         m_next += bytes;
+        m_written.store(m_next, std::memory_order_release);
         m_waitingFirst += bytes;
         if (m_waitingFirst == m_waiting.size() || m_waitingFirst >= kMostWaiting) {
             m_waiting.erase(0, m_waitingFirst);
@@ -760,6 +778,8 @@ private:
 
     Room m_room;
     std::size_t m_next;
+    std::atomic<std::size_t> m_written; // m_next, for the thread that hands the text on meanwhile
+    std::size_t m_handedOn;
     std::string m_waiting;
     std::size_t m_waitingFirst = 0;
     bool m_spilled = false;
@@ -856,20 +876,25 @@ std::size_t firstWithByte(std::span<const EntryKey> keys, unsigned byte) {
         keys.begin());
 }
 
+// The first stretch's share of a walk handing its text on: it hands on the second's text too.
+constexpr std::size_t kFirstTextPercent = 45;
+
 // Below this many entries the walk is not worth a second thread.
 constexpr std::size_t kMinWalkForTwoThreads = 65536;
 
-// The walk cut in two at the first byte that shares the entries most evenly, or left whole.
+// The walk cut in two at the first byte that gives the first stretch the share of the entries
+// nearest to the given percentage, or left whole.
 std::vector<WalkPart> walkParts(const ScannedMain& scanned, std::span<const EntryKey> others,
-                                std::span<const EntryKey> removed) {
+                                std::span<const EntryKey> removed, std::size_t firstPercent) {
     const RunMark& runEnd = scanned.marks[256];
     const std::size_t total = runEnd.index + others.size();
+    const std::size_t wanted = total / 100 * firstPercent;
     unsigned split = 256;
     std::size_t bestGap = total;
     if (total >= kMinWalkForTwoThreads) {
         for (unsigned byte = 1; byte < 256; ++byte) {
             const std::size_t below = scanned.marks[byte].index + firstWithByte(others, byte);
-            const std::size_t gap = below > total / 2 ? below - total / 2 : total / 2 - below;
+            const std::size_t gap = below > wanted ? below - wanted : wanted - below;
             if (gap < bestGap) {
                 bestGap = gap;
                 split = byte;
@@ -936,9 +961,23 @@ std::vector<std::string_view> walkIntoViews(const Main& main, const EntryKeys& t
     return views;
 }
 
+// Sets the flag when it goes out of scope, however that happens.
+class EndMark final {
+public:
+    explicit EndMark(std::atomic<bool>& ended)
+        : m_ended(ended) {}
+    EndMark(const EndMark&) = delete;
+    EndMark& operator=(const EndMark&) = delete;
+    ~EndMark() { m_ended.store(true, std::memory_order_release); }
+
+private:
+    std::atomic<bool>& m_ended;
+};
+
 // The walk handing the new list on as text. The first stretch hands its text on as it makes it;
-// the second, beside it, keeps its text until then, over the keys it has read. Returns how many
-// of the entries the old Main list held; listed gets how many there are.
+// the second, beside it, keeps its text over the keys it has read until then. The first stretch,
+// a little shorter, then hands on the second's text as it is made, and what is left once it is.
+// Returns how many of the entries the old Main list held; listed gets how many there are.
 template <typename Main>
 std::size_t walkIntoText(const Main& main, const EntryKeys& table,
                          const std::vector<WalkPart>& parts, WorkingArena& arena,
@@ -958,12 +997,17 @@ std::size_t walkIntoText(const Main& main, const EntryKeys& table,
                          arena.keys().size_bytes()});
     std::size_t secondFromMain = 0;
     std::vector<EntryList::Block> secondCopies;
+    std::atomic<bool> secondEnded{false};
     sideBySide(
         [&] {
+            const EndMark ending(secondEnded);
             secondFromMain =
                 walk(main, KeptBytes::Passing, table, secondPart, second, secondCopies);
         },
-        [&] { fromMain = walk(main, KeptBytes::Passing, table, parts[0], first, noCopies); });
+        [&] {
+            fromMain = walk(main, KeptBytes::Passing, table, parts[0], first, noCopies);
+            second.handOnWhileMade(gate, secondEnded);
+        });
     second.handOn(gate);
     listed = first.count() + second.count();
     return fromMain + secondFromMain;
@@ -1116,7 +1160,8 @@ MergeOutcome mergeInto(Main& main, const FactoryReader& readFactory, const Entry
         removedKeys.push_back(table.make(entry, false));
     sortEntryKeys(removedKeys, table);
 
-    const std::vector<WalkPart> parts = walkParts(scanned, others, removedKeys);
+    const std::vector<WalkPart> parts =
+        walkParts(scanned, others, removedKeys, text ? kFirstTextPercent : 50);
     MergeOutcome outcome;
     std::size_t keptFromMain = 0;
     if (text) {

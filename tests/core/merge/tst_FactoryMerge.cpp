@@ -554,20 +554,26 @@ private Q_SLOTS:
     // The walk writes the new list's views over the keys it has read, or where they would run
     // into keys still to be read, into room of their own, and gathers them at the end: entries
     // mostly from the old Main list in one stretch of the walk and mostly from the factory file in
-    // the other, each way round, read whole and a part at a time.
+    // the other, each way round, read whole and a part at a time. Handed on as text, the second
+    // stretch's text is handed on as it is made once the first stretch is done: with long entries,
+    // it comes to several chunks.
     void viewsOfBothStretchesGatheredInOrder_data() {
         QTest::addColumn<bool>("mainHeavyFirst");
-        QTest::newRow("old Main list's entries first") << true;
-        QTest::newRow("factory file's entries first") << false;
+        QTest::addColumn<int>("padding");
+        QTest::newRow("old Main list's entries first") << true << 0;
+        QTest::newRow("factory file's entries first") << false << 0;
+        QTest::newRow("long entries, the old Main list's first") << true << 60;
+        QTest::newRow("long entries, the factory file's first") << false << 60;
     }
     void viewsOfBothStretchesGatheredInOrder() {
         QFETCH(bool, mainHeavyFirst);
+        QFETCH(int, padding);
         std::vector<std::string> main;
         std::string factory;
         std::set<std::string> expected;
         for (int k = 0; k < 120000; ++k) {
             const bool firstHalf = k % 26 < 13;
-            const std::string entry = spreadEntry(k);
+            const std::string entry = spreadEntry(k).append(static_cast<std::size_t>(padding), 'p');
             const bool inMain = firstHalf == mainHeavyFirst ? k % 10 != 0 : k % 10 == 0;
             if (inMain)
                 main.push_back(entry);
