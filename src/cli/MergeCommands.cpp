@@ -167,10 +167,10 @@ void warnOfMissingDataFolder(const CliContext& context) {
 // ends the merge as a Main list read that fails does, its error naming the file.
 FactoryReader factoryFileReader(const QString& path) {
     return [path] {
-        ReadResult read = readFileBytes(path);
-        if (!read.bytes)
+        ReadOnceResult read = readFileBytesOnce(path);
+        if (!read.keeper)
             throw ByteSourceError(read.error.toStdString());
-        return std::move(*read.bytes);
+        return FactoryBytes{read.bytes, nullptr, std::move(read.keeper)};
     };
 }
 

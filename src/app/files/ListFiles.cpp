@@ -117,37 +117,60 @@ PathCheck checkFilePath(const QString& path) {
     return {PathKind::File, QString()};
 }
 
-ReadResult readFileBytes(const QString& path) {
+namespace {
+
+// A regular file opened for a read of all of it, with the size it reports, or why not.
+struct OpenedWhole {
+    std::optional<NativeFile> file;
+    qint64 size = -1;
+    QString error;
+};
+
+OpenedWhole openWhole(const QString& path) {
     const PathCheck check = checkFilePath(path);
     if (check.kind == PathKind::Unreadable)
-        return {std::nullopt, check.error};
+        return {std::nullopt, -1, check.error};
     QString reason;
     std::optional<NativeFile> file = NativeFile::openForReading(path, reason);
     if (!file)
-        return {std::nullopt, QStringLiteral("Cannot open %1: %2").arg(displayPath(path), reason)};
-    const auto readFailed = [&] {
-        return ReadResult{
-            std::nullopt,
-            QStringLiteral("Cannot read %1: %2").arg(displayPath(path), file->reason())};
-    };
+        return {std::nullopt, -1,
+                QStringLiteral("Cannot open %1: %2").arg(displayPath(path), reason)};
     const qint64 size = file->size();
     if (size < 0)
-        return readFailed();
+        return {std::nullopt, -1,
+                QStringLiteral("Cannot read %1: %2").arg(displayPath(path), file->reason())};
+    return {std::move(file), size, QString()};
+}
+
+// Reads the file's size of bytes into the memory given: an empty text, or the error.
+QString readAllOf(NativeFile& file, const QString& path, char* into, qint64 size) {
+    const qint64 got = readUntilFull(file, into, size);
+    if (got < 0)
+        return QStringLiteral("Cannot read %1: %2").arg(displayPath(path), file.reason());
+    // Cut short without an error: the file shrank while it was read, or (a virtual file)
+    // reports more than it holds. The system has no reason to give then.
+    if (got != size)
+        return QStringLiteral("Cannot read %1: only %2 of its %3 bytes could be read")
+            .arg(displayPath(path))
+            .arg(got)
+            .arg(size);
+    return QString();
+}
+
+} // namespace
+
+ReadResult readFileBytes(const QString& path) {
+    OpenedWhole opened = openWhole(path);
+    if (!opened.file)
+        return {std::nullopt, opened.error};
+    NativeFile& file = *opened.file;
     auto bytes = std::make_shared<std::string>();
-    if (size > 0) {
+    if (opened.size > 0) {
         // In small pages, as core/lists/LargeBuffers.h explains.
-        bytes->resize(static_cast<std::size_t>(size));
-        const qint64 got = readUntilFull(*file, bytes->data(), size);
-        if (got < 0)
-            return readFailed();
-        // Cut short without an error: the file shrank while it was read, or (a virtual file)
-        // reports more than it holds. The system has no reason to give then.
-        if (got != size)
-            return {std::nullopt,
-                    QStringLiteral("Cannot read %1: only %2 of its %3 bytes could be read")
-                        .arg(displayPath(path))
-                        .arg(got)
-                        .arg(size)};
+        bytes->resize(static_cast<std::size_t>(opened.size));
+        const QString error = readAllOf(file, path, bytes->data(), opened.size);
+        if (!error.isEmpty())
+            return {std::nullopt, error};
     } else {
         // Regular files that report no size (as some virtual file systems do) are read to
         // their end.
@@ -155,13 +178,34 @@ ReadResult readFileBytes(const QString& path) {
         for (qint64 got = 1; got > 0;) {
             const qint64 at = static_cast<qint64>(bytes->size());
             bytes->resize(static_cast<std::size_t>(at + kPart));
-            got = readUntilFull(*file, bytes->data() + at, kPart, at);
+            got = readUntilFull(file, bytes->data() + at, kPart, at);
             if (got < 0)
-                return readFailed();
+                return {std::nullopt,
+                        QStringLiteral("Cannot read %1: %2").arg(displayPath(path), file.reason())};
             bytes->resize(static_cast<std::size_t>(at + got));
         }
     }
     return {EntryList::Block(std::move(bytes)), QString()};
+}
+
+ReadOnceResult readFileBytesOnce(const QString& path) {
+    OpenedWhole opened = openWhole(path);
+    if (!opened.file)
+        return {nullptr, {}, opened.error};
+    if (opened.size == 0) {
+        ReadResult read = readFileBytes(path);
+        if (!read.bytes)
+            return {nullptr, {}, read.error};
+        const std::string_view bytes = **read.bytes;
+        return {std::move(*read.bytes), bytes, QString()};
+    }
+    const auto size = static_cast<std::size_t>(opened.size);
+    std::shared_ptr<char[]> memory = std::make_shared_for_overwrite<char[]>(size);
+    const QString error = readAllOf(*opened.file, path, memory.get(), opened.size);
+    if (!error.isEmpty())
+        return {nullptr, {}, error};
+    const std::string_view bytes(memory.get(), size);
+    return {std::move(memory), bytes, QString()};
 }
 
 std::optional<EntryList> readListFile(const QString& path, QString* error) {

@@ -52,6 +52,16 @@ struct ReadResult {
 // it is opened, so a FIFO or a device never blocks or floods the read.
 ReadResult readFileBytes(const QString& path);
 
+// The same bytes for a reader done with them soon, such as a merge handing its list on as text:
+// read into memory that is not filled with zeros first, as a string's is, which would cost a
+// large file a pass over fresh memory on top of its reading. The bytes last while keeper is held.
+struct ReadOnceResult {
+    std::shared_ptr<const void> keeper; // empty when the file could not be read
+    std::string_view bytes;
+    QString error; // names the file and the reason
+};
+ReadOnceResult readFileBytesOnce(const QString& path);
+
 // Reads a list file: its bytes cut at every CR LF, empty pieces dropped.
 std::optional<EntryList> readListFile(const QString& path, QString* error = nullptr);
 

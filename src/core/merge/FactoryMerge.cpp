@@ -1082,6 +1082,7 @@ MergeOutcome mergeInto(Main& main, const FactoryReader& readFactory, const Entry
     std::array<ByteCounts, kSources> counts{};
     ScannedMain scanned;
     const auto scanOldMain = [&scanned, &main] { scanned = main.scan(); };
+    FactoryBytes factoryBytes;
     std::pair<std::string_view, std::string_view> factory;
     if (readFactory) {
         // The old Main list is scanned on a helper thread while the factory file is read and
@@ -1089,10 +1090,11 @@ MergeOutcome mergeInto(Main& main, const FactoryReader& readFactory, const Entry
         std::exception_ptr factoryFailure;
         sideBySide(scanOldMain, [&] {
             try {
-                EntryList::Block bytes = readFactory();
+                factoryBytes = readFactory();
                 report(progress, kMergeNewFileText);
-                factory = halves(*bytes);
-                blocks.push_back(std::move(bytes));
+                factory = halves(factoryBytes.bytes);
+                if (factoryBytes.block)
+                    blocks.push_back(factoryBytes.block);
                 countPieces(factory.first, counts[FirstHalf]);
                 countPieces(factory.second, counts[SecondHalf]);
             } catch (...) {
@@ -1185,7 +1187,7 @@ MergeOutcome mergeInto(Main& main, const FactoryReader& readFactory, const Entry
 FactoryReader heldFactory(std::optional<EntryList::Block> factoryBytes) {
     if (!factoryBytes)
         return {};
-    return [bytes = std::move(*factoryBytes)] { return bytes; };
+    return [block = std::move(*factoryBytes)] { return FactoryBytes{*block, block, nullptr}; };
 }
 
 MergeOutcome mergeFactoryList(const EntryList& main, std::optional<EntryList::Block> factoryBytes,

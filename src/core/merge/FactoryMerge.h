@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string_view>
@@ -61,8 +62,17 @@ MergeOutcome mergeFactoryList(const ByteSource& mainFile,
 // called no more.
 using MergeTextSink = std::function<bool(std::string_view)>;
 
+// The factory file's bytes as a merge gets them: a block's, which a new list of views may keep,
+// or bytes that last only while whatever keeps them is held, which a merge handing its list on as
+// text is done with when it returns.
+struct FactoryBytes {
+    std::string_view bytes;
+    EntryList::Block block;             // set when the bytes are this block's
+    std::shared_ptr<const void> keeper; // otherwise, what keeps them
+};
+
 // Gives the factory file's bytes, for instance by reading the file; what it throws ends the merge.
-using FactoryReader = std::function<EntryList::Block()>;
+using FactoryReader = std::function<FactoryBytes()>;
 
 // Factory bytes already held, as a reader; none (a rebuild) as an empty one.
 FactoryReader heldFactory(std::optional<EntryList::Block> factoryBytes);

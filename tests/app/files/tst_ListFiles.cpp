@@ -579,10 +579,12 @@ private Q_SLOTS:
         QCOMPARE(joined(lists.removed()), QStringLiteral("r.ex"));
     }
 
-    // Large files are read into buffers sized in whole 2 MiB pages: every byte, and no more.
+    // Large files are read into buffers sized in whole 2 MiB pages, or, read once, into memory of
+    // their own: every byte, and no more.
     void readsLargeFilesWhole_data() {
         QTest::addColumn<int>("size");
         const int hugePage = 2 << 20;
+        QTest::newRow("an empty file") << 0;
         QTest::newRow("a byte short of 2 MiB") << hugePage - 1;
         QTest::newRow("2 MiB") << hugePage;
         QTest::newRow("4 MiB less the allocator's room") << 2 * hugePage - 64;
@@ -599,6 +601,10 @@ private Q_SLOTS:
         QVERIFY(read.bytes);
         QCOMPARE((*read.bytes)->size(), static_cast<std::size_t>(size));
         QVERIFY(**read.bytes == bytes.toStdString());
+        const ReadOnceResult once = readFileBytesOnce(folder.filePath(QStringLiteral("big.txt")));
+        QVERIFY(once.keeper);
+        QCOMPARE(once.error, QString());
+        QVERIFY(once.bytes == bytes.toStdString());
     }
 
     // What a merge does on its helper threads: read the lists, write the new one, fail to.
@@ -612,6 +618,8 @@ private Q_SLOTS:
             QStringLiteral("Cannot open %1: ") + test::withoutFullStop(test::missingFileReason());
         QTest::newRow("a file read whole") << QStringLiteral("whole") << false << whole;
         QTest::newRow("a missing file read whole") << QStringLiteral("whole") << true << missing;
+        QTest::newRow("a file read once") << QStringLiteral("once") << false << whole;
+        QTest::newRow("a missing file read once") << QStringLiteral("once") << true << missing;
         QTest::newRow("a file read as a stream from an offset")
             << QStringLiteral("stream") << false << QStringLiteral("b.ex\r\n");
         QTest::newRow("a file gone when its stream opens")
@@ -637,6 +645,10 @@ private Q_SLOTS:
                 if (work == QLatin1String("whole")) {
                     const ReadResult read = readFileBytes(path);
                     result = read.bytes ? QString::fromStdString(**read.bytes) : read.error;
+                } else if (work == QLatin1String("once")) {
+                    const ReadOnceResult read = readFileBytesOnce(path);
+                    result =
+                        read.keeper ? QString::fromStdString(std::string(read.bytes)) : read.error;
                 } else if (work == QLatin1String("stream")) {
                     result = QString::fromStdString(readWhole(*source, 6));
                 } else {

@@ -407,7 +407,7 @@ private Q_SLOTS:
         const ChangingSource source(mainBytes, std::nullopt, 3);
         if (!mainReadable)
             source.openAt(0); // the one opening that reads: the merge's fail
-        const FactoryReader readFactory = [&failure]() -> EntryList::Block {
+        const FactoryReader readFactory = [&failure]() -> FactoryBytes {
             if (failure == QLatin1String("std::bad_alloc"))
                 throw std::bad_alloc();
             throw ByteSourceError("Cannot read factory.txt: Input/output error");
