@@ -1162,8 +1162,10 @@ MergeOutcome mergeInto(Main& main, const FactoryReader& readFactory, const Entry
         removedKeys.push_back(table.make(entry, false));
     sortEntryKeys(removedKeys, table);
 
+    // Without a factory file the second stretch's text finds few keys to lie over: it goes into
+    // chunks of its own, handed on only once it ends, and the two stretches take half each.
     const std::vector<WalkPart> parts =
-        walkParts(scanned, others, removedKeys, text ? kFirstTextPercent : 50);
+        walkParts(scanned, others, removedKeys, text && readFactory ? kFirstTextPercent : 50);
     MergeOutcome outcome;
     std::size_t keptFromMain = 0;
     if (text) {
