@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <bit>
 #include <cstddef>
 #include <cstdint>
@@ -102,12 +103,13 @@ QUILLMERE_ALWAYS_INLINE inline std::uint64_t bigEndianWord(std::string_view entr
         std::memcpy(&word, entry.data() + at, 8);
         return std::endian::native == std::endian::little ? byteSwap(word) : word;
     };
-    if (entry.size() >= offset + 8)
-        return loaded(offset);
-    if (entry.size() <= offset)
-        return 0;
-    if (entry.size() >= 8)
-        return loaded(entry.size() - 8) << (8 * (offset + 8 - entry.size()));
+    if (entry.size() >= 8) {
+        // Without a branch on the length, which varies from entry to entry.
+        const std::size_t at = std::min(offset, entry.size() - 8);
+        const std::size_t shift = 8 * (offset - at);
+        const std::uint64_t word = loaded(at);
+        return shift < 64 ? word << shift : 0;
+    }
     std::uint64_t word = 0;
     for (std::size_t k = 0; k < 8; ++k) {
         const std::size_t at = offset + k;
