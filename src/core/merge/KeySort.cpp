@@ -4,6 +4,7 @@
 #include <array>
 #include <atomic>
 #include <exception>
+#include <numeric>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -125,10 +126,18 @@ void sortBucketedKeys(std::span<EntryKey> keys, const FirstByteBounds& bounds,
                       const EntryKeys& table) {
     const std::size_t cores = std::max(1U, std::thread::hardware_concurrency());
     const std::size_t threads = std::min(cores, keys.size() / kMinKeysPerThread);
+    // The largest buckets first, so that the threads end at about the same time: the last one a
+    // thread takes is a small one.
+    std::array<unsigned, 256> order{};
+    std::iota(order.begin(), order.end(), 0U);
+    std::stable_sort(order.begin(), order.end(), [&bounds](unsigned a, unsigned b) {
+        return bounds[a + 1] - bounds[a] > bounds[b + 1] - bounds[b];
+    });
     std::atomic<unsigned> nextBucket{0};
     const auto sortBuckets = [&] {
         std::vector<EntryKey> scratch;
-        for (unsigned b; (b = nextBucket.fetch_add(1)) < 256;) {
+        for (unsigned taken; (taken = nextBucket.fetch_add(1)) < 256;) {
+            const unsigned b = order[taken];
             if (bounds[b + 1] - bounds[b] > 1)
                 sortRange(keys.subspan(bounds[b], bounds[b + 1] - bounds[b]), 1, table, scratch);
         }
