@@ -10,6 +10,7 @@
 #include "fakes/EntryBytes.h"
 #include "fakes/SystemReason.h"
 #include "fakes/TempFolder.h"
+#include "fakes/UnreadableFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -20,6 +21,7 @@
 #include <memory>
 #include <mutex>
 #include <new>
+#include <optional>
 #include <thread>
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>
@@ -605,6 +607,49 @@ private Q_SLOTS:
         QVERIFY(once.keeper);
         QCOMPARE(once.error, QString());
         QVERIFY(once.bytes == bytes.toStdString());
+    }
+
+    // Whatever stands in a file's place, both ways of reading it whole give the same error.
+    void bothReadersGiveTheSameError_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("nothing there") << QStringLiteral("missing");
+        QTest::newRow("a folder") << QStringLiteral("folder");
+#ifdef Q_OS_UNIX
+        QTest::newRow("a FIFO") << QStringLiteral("fifo");
+#endif
+        QTest::newRow("a file that cannot be read whole") << QStringLiteral("unreadable");
+    }
+    void bothReadersGiveTheSameError() {
+        QFETCH(QString, kind);
+        TempFolder folder;
+        const QString path = folder.filePath(QStringLiteral("factory.txt"));
+        const QString shown = QDir::toNativeSeparators(path);
+        std::optional<test::UnreadableFile> unreadable;
+        QString expected;
+        if (kind == QLatin1String("missing")) {
+            expected = QStringLiteral("Cannot open %1: %2")
+                           .arg(shown, test::withoutFullStop(test::missingFileReason()));
+        } else if (kind == QLatin1String("folder")) {
+            QVERIFY(QDir().mkpath(path));
+            expected = QStringLiteral("Cannot read %1: it is a folder, not a file").arg(shown);
+        } else if (kind == QLatin1String("fifo")) {
+#ifdef Q_OS_UNIX
+            QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+#endif
+            expected =
+                QStringLiteral("Cannot read %1: it is a FIFO, not a regular file").arg(shown);
+        } else {
+            unreadable.emplace(path);
+            if (!unreadable->unavailable().isEmpty())
+                QSKIP(qPrintable(unreadable->unavailable()));
+            expected = unreadable->message();
+        }
+        const ReadResult whole = readFileBytes(path);
+        QVERIFY(!whole.bytes);
+        QCOMPARE(whole.error, expected);
+        const ReadOnceResult once = readFileBytesOnce(path);
+        QVERIFY(!once.keeper);
+        QCOMPARE(once.error, expected);
     }
 
     // What a merge does on its helper threads: read the lists, write the new one, fail to.

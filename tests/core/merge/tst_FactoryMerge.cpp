@@ -600,12 +600,18 @@ private Q_SLOTS:
     // no more, in either stretch of the walk; the merge still ends and counts the list.
     void textRefusedIsHandedOnNoMore_data() {
         QTest::addColumn<int>("refusedPiece"); // 0: none
-        QTest::newRow("none refused") << 0;
-        QTest::newRow("the first stretch's first piece") << 1;
-        QTest::newRow("the second stretch's first piece") << 3;
+        QTest::addColumn<bool>("withFactory");
+        QTest::newRow("none refused") << 0 << false;
+        QTest::newRow("the first stretch's first piece") << 1 << false;
+        QTest::newRow("the second stretch's first piece") << 3 << false;
+        // With a factory file, the second stretch's text is handed on while it is made.
+        QTest::newRow("with a factory file, none refused") << 0 << true;
+        QTest::newRow("with a factory file, the second piece") << 2 << true;
+        QTest::newRow("with a factory file, the third piece") << 3 << true;
     }
     void textRefusedIsHandedOnNoMore() {
         QFETCH(int, refusedPiece);
+        QFETCH(bool, withFactory);
         std::set<std::string> entries;
         for (int k = 0; k < 200000; ++k)
             entries.insert(spreadEntry(k));
@@ -614,8 +620,11 @@ private Q_SLOTS:
         const HeldByteSource source(std::make_shared<const std::string>(mainBytes));
         int pieces = 0;
         std::string text;
+        const FactoryReader factory =
+            withFactory ? heldFactory(std::make_shared<const std::string>(mainBytes))
+                        : FactoryReader();
         const MergeOutcome outcome = mergeFactoryListAsText(
-            source, FactoryReader(), EntryList(), EntryList(), [&](std::string_view piece) {
+            source, factory, EntryList(), EntryList(), [&](std::string_view piece) {
                 text.append(piece);
                 return ++pieces != refusedPiece;
             });

@@ -114,6 +114,15 @@ private Q_SLOTS:
             sorted.emplace_back(table.view(key));
         std::sort(entries.begin(), entries.end());
         QVERIFY(sorted == entries);
+        // Neighbours in order are where the keys' comparisons are closest: they agree with the
+        // bytes' there, and so does the test for equal bytes.
+        for (std::size_t k = 1; k < keys.size(); ++k) {
+            const int bytes = sorted[k - 1].compare(sorted[k]);
+            const int order = table.compare(keys[k - 1], keys[k]);
+            QVERIFY((order < 0) == (bytes < 0) && (order == 0) == (bytes == 0));
+            QCOMPARE(table.equal(keys[k - 1], keys[k]), bytes == 0);
+            QCOMPARE(table.equal(keys[k], keys[k - 1]), bytes == 0);
+        }
     }
 
     // Running out of memory on a helper thread is the caller's std::bad_alloc, as anywhere else
