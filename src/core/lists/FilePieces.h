@@ -91,11 +91,7 @@ bool forEachReadPiece(Read&& read, Visit&& visit, std::size_t partSize = 64 * 10
 
 // True when the bytes hold a CR LF pair.
 inline bool holdsLineBreak(std::string_view bytes) {
-    for (std::size_t at = 1; at < bytes.size(); ++at) {
-        if (bytes[at] == '\n' && bytes[at - 1] == '\r')
-            return true;
-    }
-    return false;
+    return bytes.find("\r\n") != std::string_view::npos;
 }
 
 } // namespace quillmere
