@@ -48,6 +48,13 @@ EntryListModel::EntryListModel(const TrackedLists& lists, ListId list, QObject* 
     , m_lists(lists)
     , m_list(list) {}
 
+QModelIndex EntryListModel::index(int row, int column, const QModelIndex& parent) const {
+    if (row < 0 || column != 0 || parent.isValid() ||
+        static_cast<std::size_t>(row) >= entries().size())
+        return QModelIndex();
+    return createIndex(row, column);
+}
+
 int EntryListModel::rowCount(const QModelIndex& parent) const {
     if (parent.isValid())
         return 0;

@@ -18,6 +18,10 @@ public:
     EntryListModel(const TrackedLists& lists, ListId list, QObject* parent = nullptr);
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    // The list view makes an index of every row each time it lays the list out: made here
+    // without the virtual calls of rowCount and columnCount that the base class makes for each.
+    QModelIndex index(int row, int column = 0,
+                      const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     // The list view's type-ahead asks for the next entry beginning with the typed text; answered
     // on the entries' bytes, without making a QString per entry.

@@ -37,6 +37,42 @@ private Q_SLOTS:
         QVERIFY(!models.model(ListId::Main)->index(0, 0).data(Qt::DecorationRole).isValid());
     }
 
+    // An index is made for a row of the list, in its one column, at its top level; anything else
+    // is the invalid index, as the base class would give.
+    void indexOnlyInsideTheList_data() {
+        QTest::addColumn<int>("row");
+        QTest::addColumn<int>("column");
+        QTest::addColumn<bool>("underARow");
+        QTest::addColumn<bool>("valid");
+        QTest::newRow("the first row") << 0 << 0 << false << true;
+        QTest::newRow("the last row") << 2 << 0 << false << true;
+        QTest::newRow("past the last row") << 3 << 0 << false << false;
+        QTest::newRow("before the first row") << -1 << 0 << false << false;
+        QTest::newRow("a second column") << 0 << 1 << false << false;
+        QTest::newRow("a negative column") << 0 << -1 << false << false;
+        QTest::newRow("under a row") << 0 << 0 << true << false;
+    }
+    void indexOnlyInsideTheList() {
+        QFETCH(int, row);
+        QFETCH(int, column);
+        QFETCH(bool, underARow);
+        QFETCH(bool, valid);
+        TrackedLists lists;
+        TrackedListModels models(lists);
+        lists.replace(ListId::Main, EntryList{"a.ex", "b.ex", "c.ex"});
+        const QAbstractItemModel& model = *models.model(ListId::Main);
+        const QModelIndex parent = underARow ? model.index(0, 0) : QModelIndex();
+        const QModelIndex index = model.index(row, column, parent);
+        QCOMPARE(index.isValid(), valid);
+        QCOMPARE(model.hasIndex(row, column, parent), valid);
+        if (valid) {
+            QCOMPARE(index.row(), row);
+            QCOMPARE(index.model(), &model);
+            QCOMPARE(index.data().toString(),
+                     QString::fromLatin1(QByteArray(1, "abc"[row]) + ".ex"));
+        }
+    }
+
     void followsEveryCommand() {
         TrackedLists lists;
         TrackedListModels models(lists);
