@@ -119,6 +119,10 @@ PathCheck checkFilePath(const QString& path) {
 
 namespace {
 
+QString cannotRead(const QString& path, const NativeFile& file) {
+    return QStringLiteral("Cannot read %1: %2").arg(displayPath(path), file.reason());
+}
+
 // A regular file opened for a read of all of it, with the size it reports, or why not.
 struct OpenedWhole {
     std::optional<NativeFile> file;
@@ -137,8 +141,7 @@ OpenedWhole openWhole(const QString& path) {
                 QStringLiteral("Cannot open %1: %2").arg(displayPath(path), reason)};
     const qint64 size = file->size();
     if (size < 0)
-        return {std::nullopt, -1,
-                QStringLiteral("Cannot read %1: %2").arg(displayPath(path), file->reason())};
+        return {std::nullopt, -1, cannotRead(path, *file)};
     return {std::move(file), size, QString()};
 }
 
@@ -146,7 +149,7 @@ OpenedWhole openWhole(const QString& path) {
 QString readAllOf(NativeFile& file, const QString& path, char* into, qint64 size) {
     const qint64 got = readUntilFull(file, into, size);
     if (got < 0)
-        return QStringLiteral("Cannot read %1: %2").arg(displayPath(path), file.reason());
+        return cannotRead(path, file);
     // Cut short without an error: the file shrank while it was read, or (a virtual file)
     // reports more than it holds. The system has no reason to give then.
     if (got != size)
@@ -180,8 +183,7 @@ ReadResult readFileBytes(const QString& path) {
             bytes->resize(static_cast<std::size_t>(at + kPart));
             got = readUntilFull(file, bytes->data() + at, kPart, at);
             if (got < 0)
-                return {std::nullopt,
-                        QStringLiteral("Cannot read %1: %2").arg(displayPath(path), file.reason())};
+                return {std::nullopt, cannotRead(path, file)};
             bytes->resize(static_cast<std::size_t>(at + got));
         }
     }
@@ -192,6 +194,7 @@ ReadOnceResult readFileBytesOnce(const QString& path) {
     OpenedWhole opened = openWhole(path);
     if (!opened.file)
         return {nullptr, {}, opened.error};
+    // A file that reports no size is read to its end, in parts, as readFileBytes reads it.
     if (opened.size == 0) {
         ReadResult read = readFileBytes(path);
         if (!read.bytes)

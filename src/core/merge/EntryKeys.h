@@ -8,7 +8,8 @@
 #include <string_view>
 #include <vector>
 
-// Reading an entry's words is most of what the merge's loops do per entry: a call costs more.
+// For the few small functions the merge's loops run for every entry, where a call costs more than
+// the work: reading an entry's words, the walk's step.
 #if defined(__GNUC__)
 #define QUILLMERE_ALWAYS_INLINE [[gnu::always_inline]]
 #else

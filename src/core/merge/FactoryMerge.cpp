@@ -21,14 +21,6 @@
 #include <thread>
 #include <utility>
 
-// The walk's step is inlined into its loop whatever the compiler estimates: called, it keeps the
-// walk's state in memory, and a rebuild takes half as long again.
-#if defined(__GNUC__)
-#define QUILLMERE_WALK_STEP [[gnu::always_inline]]
-#else
-#define QUILLMERE_WALK_STEP
-#endif
-
 namespace quillmere {
 
 namespace {
@@ -423,8 +415,10 @@ public:
     }
 
     // False when both sequences are used up. The entry given may lie in the bytes the run read
-    // last: the run reads on only at the next call.
-    QUILLMERE_WALK_STEP bool next(EntryKey& out) {
+    // last: the run reads on only at the next call. Inlined into the walk's loop whatever the
+    // compiler estimates: called, it keeps the walk's state in memory, and a rebuild takes half as
+    // long again.
+    QUILLMERE_ALWAYS_INLINE bool next(EntryKey& out) {
         if (m_mainTaken) {
             loadMain();
             m_mainTaken = false;
@@ -728,8 +722,11 @@ public:
 
     // Once the text is made: what is not handed on yet.
     void handOn(TextGate& gate) {
-        for (; m_handedOn < m_next; m_handedOn += std::min(kTextChunkBytes, m_next - m_handedOn))
-            gate.put({m_room.arena + m_handedOn, std::min(kTextChunkBytes, m_next - m_handedOn)});
+        while (m_handedOn < m_next) {
+            const std::size_t bytes = std::min(kTextChunkBytes, m_next - m_handedOn);
+            gate.put({m_room.arena + m_handedOn, bytes});
+            m_handedOn += bytes;
+        }
         for (const std::string& chunk : m_own)
             gate.put(chunk);
     }
