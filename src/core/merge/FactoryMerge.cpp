@@ -1010,11 +1010,12 @@ std::size_t walkIntoText(const Main& main, const EntryKeys& table,
     return fromMain + secondFromMain;
 }
 
-using ByteCounts = std::array<std::size_t, 256>;
+// Keys counted by the bucket of their first two bytes.
+using LeadCounts = std::vector<std::size_t>;
 
-// The pieces of bytes, cut as forEachFilePiece cuts them, counted by their first byte.
-void countPieces(std::string_view bytes, ByteCounts& counts) {
-    forEachFilePiece(bytes, [&counts](std::string_view piece) { ++counts[firstByte(piece)]; });
+// The pieces of bytes, cut as forEachFilePiece cuts them, counted by their first two bytes.
+void countPieces(std::string_view bytes, LeadCounts& counts) {
+    forEachFilePiece(bytes, [&counts](std::string_view piece) { ++counts[leadOf(piece)]; });
 }
 
 // The bytes cut in two at a CR LF near their middle: every CR LF is a cut between pieces, so the
@@ -1027,41 +1028,49 @@ std::pair<std::string_view, std::string_view> halves(std::string_view bytes) {
 }
 
 // The keys to sort come from several sources (the factory file's two halves, the old Main list's
-// entries past its run, the Added list), each counted by first byte beforehand. Every source gets
-// one stretch of each first byte's bucket, in the order of the sources, and writes its keys there
-// as it makes them: the keys are in their buckets without a radix pass of their own, and in the
-// same places whichever thread made them.
+// entries past its run, the Added list), each counted by its first two bytes beforehand. Every
+// source gets one stretch of each such bucket, in the order of the sources, and writes its keys
+// there as it makes them: the keys are in their buckets without radix passes of their own, and in
+// the same places whichever thread made them.
 enum Source : std::size_t { FirstHalf, SecondHalf, MainRest, Added, kSources };
 
+using SourceCounts = std::array<LeadCounts, kSources>;
+
+SourceCounts noneCounted() {
+    SourceCounts counts;
+    counts.fill(LeadCounts(kLeadBuckets));
+    return counts;
+}
+
 struct BucketLayout {
-    FirstByteBounds bounds{};
-    std::array<ByteCounts, kSources> starts{};
+    std::vector<std::size_t> bounds = std::vector<std::size_t>(kLeadBuckets + 1);
+    SourceCounts starts = noneCounted();
 };
 
-BucketLayout layOut(const std::array<ByteCounts, kSources>& counts) {
+BucketLayout layOut(const SourceCounts& counts) {
     BucketLayout layout;
     std::size_t at = 0;
-    for (unsigned b = 0; b < 256; ++b) {
+    for (std::size_t b = 0; b < kLeadBuckets; ++b) {
         layout.bounds[b] = at;
         for (std::size_t source = 0; source < kSources; ++source) {
             layout.starts[source][b] = at;
             at += counts[source][b];
         }
     }
-    layout.bounds[256] = at;
+    layout.bounds[kLeadBuckets] = at;
     return layout;
 }
 
 class BucketWriter final {
 public:
-    BucketWriter(EntryKey* keys, const ByteCounts& starts)
+    BucketWriter(EntryKey* keys, const LeadCounts& starts)
         : m_keys(keys)
         , m_next(starts) {}
-    void put(const EntryKey& key) { m_keys[m_next[firstByte(key)]++] = key; }
+    void put(const EntryKey& key) { m_keys[m_next[leadOf(key)]++] = key; }
 
 private:
     EntryKey* m_keys;
-    ByteCounts m_next;
+    LeadCounts m_next;
 };
 
 void placePieces(std::string_view bytes, EntryKeys& table, BucketWriter& writer) {
@@ -1076,7 +1085,7 @@ MergeOutcome mergeInto(Main& main, const FactoryReader& readFactory, const Entry
                        const MergeTextSink* text) {
     report(progress, kMergeInitializingText);
     std::vector<EntryList::Block> blocks;
-    std::array<ByteCounts, kSources> counts{};
+    SourceCounts counts = noneCounted();
     ScannedMain scanned;
     const auto scanOldMain = [&scanned, &main] { scanned = main.scan(); };
     FactoryBytes factoryBytes;
@@ -1105,7 +1114,7 @@ MergeOutcome mergeInto(Main& main, const FactoryReader& readFactory, const Entry
     }
     blocks.insert(blocks.end(), main.blocks().begin(), main.blocks().end());
     for (const EntryKey& key : scanned.rest)
-        ++counts[MainRest][firstByte(key)];
+        ++counts[MainRest][leadOf(key)];
     if (!added.empty()) {
         report(progress, kMergeAddingText);
         for (std::string_view entry : added)
@@ -1116,7 +1125,7 @@ MergeOutcome mergeInto(Main& main, const FactoryReader& readFactory, const Entry
     // The scan's side entries, the run's first, come first in the table.
     EntryKeys table = std::move(scanned.table);
     const BucketLayout layout = layOut(counts);
-    const std::size_t keyCount = layout.bounds[256];
+    const std::size_t keyCount = layout.bounds[kLeadBuckets];
     const std::size_t runCount = scanned.marks[256].index;
     // Text needs no room for views.
     WorkingArena arena(keyCount, text ? 0 : runCount + keyCount);
@@ -1141,7 +1150,7 @@ MergeOutcome mergeInto(Main& main, const FactoryReader& readFactory, const Entry
     std::vector<EntryKey>().swap(scanned.rest);
     if (secondTable.hasSideEntries()) {
         const std::uint64_t offset = table.adopt(secondTable);
-        for (unsigned b = 0; b < 256; ++b) {
+        for (std::size_t b = 0; b < kLeadBuckets; ++b) {
             for (std::size_t k = layout.starts[SecondHalf][b];
                  k < layout.starts[SecondHalf][b] + counts[SecondHalf][b]; ++k)
                 keys[k].ref = EntryKeys::rebased(keys[k].ref, offset);

@@ -4,7 +4,6 @@
 #include <array>
 #include <atomic>
 #include <exception>
-#include <numeric>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -33,7 +32,8 @@ void insertionSort(std::span<EntryKey> keys, const EntryKeys& table) {
     }
 }
 
-using Bounds = FirstByteBounds;
+// Where each byte's keys lie: bucket b spans [bounds[b], bounds[b + 1]).
+using Bounds = std::array<std::size_t, 257>;
 
 // Where the buckets of the keys' bytes at the depth lie once the keys are in them, and where each
 // bucket's first key goes: bucket b spans [bounds[b], bounds[b + 1]).
@@ -111,36 +111,30 @@ void sortRange(std::span<EntryKey> keys, unsigned depth, const EntryKeys& table,
     }
 }
 
-} // namespace
-
-void sortEntryKeys(std::span<EntryKey> keys, const EntryKeys& table) {
-    if (keys.size() < 2 * kMinKeysPerThread) {
-        std::vector<EntryKey> scratch;
-        sortRange(keys, 0, table, scratch);
-        return;
+// Sorts each bucket from the given depth on, the buckets shared out between one thread per core.
+void sortBucketsOnCores(std::span<EntryKey> keys, std::span<const std::size_t> bounds,
+                        unsigned depth, const EntryKeys& table) {
+    struct Bucket {
+        std::size_t first;
+        std::size_t count;
+    };
+    std::vector<Bucket> buckets;
+    for (std::size_t b = 0; b + 1 < bounds.size(); ++b) {
+        if (bounds[b + 1] - bounds[b] > 1)
+            buckets.push_back({bounds[b], bounds[b + 1] - bounds[b]});
     }
-    sortBucketedKeys(keys, partition(keys, 0), table);
-}
-
-void sortBucketedKeys(std::span<EntryKey> keys, const FirstByteBounds& bounds,
-                      const EntryKeys& table) {
-    const std::size_t cores = std::max(1U, std::thread::hardware_concurrency());
-    const std::size_t threads = std::min(cores, keys.size() / kMinKeysPerThread);
     // The largest buckets first, so that the threads end at about the same time: the last one a
     // thread takes is a small one.
-    std::array<unsigned, 256> order{};
-    std::iota(order.begin(), order.end(), 0U);
-    std::stable_sort(order.begin(), order.end(), [&bounds](unsigned a, unsigned b) {
-        return bounds[a + 1] - bounds[a] > bounds[b + 1] - bounds[b];
-    });
-    std::atomic<unsigned> nextBucket{0};
+    std::stable_sort(buckets.begin(), buckets.end(),
+                     [](const Bucket& a, const Bucket& b) { return a.count > b.count; });
+    const std::size_t cores = std::max(1U, std::thread::hardware_concurrency());
+    const std::size_t threads = std::min(cores, keys.size() / kMinKeysPerThread);
+    std::atomic<std::size_t> nextBucket{0};
     const auto sortBuckets = [&] {
         std::vector<EntryKey> scratch;
-        for (unsigned taken; (taken = nextBucket.fetch_add(1)) < 256;) {
-            const unsigned b = order[taken];
-            if (bounds[b + 1] - bounds[b] > 1)
-                sortRange(keys.subspan(bounds[b], bounds[b + 1] - bounds[b]), 1, table, scratch);
-        }
+        for (std::size_t taken; (taken = nextBucket.fetch_add(1)) < buckets.size();)
+            sortRange(keys.subspan(buckets[taken].first, buckets[taken].count), depth, table,
+                      scratch);
     };
     // A helper that runs out of memory for its scratch array stops, and its exception is this
     // thread's once the others are done: thrown on the helper, it would end the program.
@@ -165,6 +159,22 @@ void sortBucketedKeys(std::span<EntryKey> keys, const FirstByteBounds& bounds,
         if (failure)
             std::rethrow_exception(failure);
     }
+}
+
+} // namespace
+
+void sortEntryKeys(std::span<EntryKey> keys, const EntryKeys& table) {
+    if (keys.size() < 2 * kMinKeysPerThread) {
+        std::vector<EntryKey> scratch;
+        sortRange(keys, 0, table, scratch);
+        return;
+    }
+    sortBucketsOnCores(keys, partition(keys, 0), 1, table);
+}
+
+void sortBucketedKeys(std::span<EntryKey> keys, std::span<const std::size_t> bounds,
+                      const EntryKeys& table) {
+    sortBucketsOnCores(keys, bounds, 2, table);
 }
 
 } // namespace quillmere
