@@ -1063,9 +1063,9 @@ BucketLayout layOut(const SourceCounts& counts) {
 
 class BucketWriter final {
 public:
-    BucketWriter(EntryKey* keys, const LeadCounts& starts)
+    BucketWriter(EntryKey* keys, LeadCounts starts)
         : m_keys(keys)
-        , m_next(starts) {}
+        , m_next(std::move(starts)) {}
     void put(const EntryKey& key) { m_keys[m_next[leadOf(key)]++] = key; }
 
 private:
@@ -1124,7 +1124,11 @@ MergeOutcome mergeInto(Main& main, const FactoryReader& readFactory, const Entry
 
     // The scan's side entries, the run's first, come first in the table.
     EntryKeys table = std::move(scanned.table);
-    const BucketLayout layout = layOut(counts);
+    BucketLayout layout = layOut(counts);
+    // Only the second half's counts are needed again, to find its keys; the writers take over
+    // the other sources' starts.
+    for (const Source source : {FirstHalf, MainRest, Added})
+        LeadCounts().swap(counts[source]);
     const std::size_t keyCount = layout.bounds[kLeadBuckets];
     const std::size_t runCount = scanned.marks[256].index;
     // Text needs no room for views.
@@ -1137,12 +1141,12 @@ MergeOutcome mergeInto(Main& main, const FactoryReader& readFactory, const Entry
             placePieces(factory.second, secondTable, writer);
         },
         [&] {
-            BucketWriter writer(keys, layout.starts[FirstHalf]);
+            BucketWriter writer(keys, std::move(layout.starts[FirstHalf]));
             placePieces(factory.first, table, writer);
-            BucketWriter restWriter(keys, layout.starts[MainRest]);
+            BucketWriter restWriter(keys, std::move(layout.starts[MainRest]));
             for (const EntryKey& key : scanned.rest)
                 restWriter.put(key);
-            BucketWriter addedWriter(keys, layout.starts[Added]);
+            BucketWriter addedWriter(keys, std::move(layout.starts[Added]));
             for (std::string_view entry : added)
                 addPieces(table, entry, false,
                           [&addedWriter](const EntryKey& key) { addedWriter.put(key); });
